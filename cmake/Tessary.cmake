@@ -1,0 +1,63 @@
+# Shared build settings and the helpers every module uses.
+
+# The ready-to-run application directory (programs, libraries, data).
+set(TESSARY_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+file(MAKE_DIRECTORY ${TESSARY_DIST_DIR})
+
+add_library(tessary_warnings INTERFACE)
+target_compile_options(tessary_warnings INTERFACE -Wall -Wextra -Wpedantic)
+if(TESSARY_WERROR)
+  target_compile_options(tessary_warnings INTERFACE -Werror)
+endif()
+
+if(TESSARY_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+# tessary_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...])
+# Builds one GoogleTest binary and registers it with CTest under its name.
+function(tessary_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main tessary_warnings)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;TESSARY_DIST=${TESSARY_DIST_DIR};${T_ENV}")
+endfunction()
+
+# tessary_add_benchmark(name SOURCES ... LIBS ...)
+function(tessary_add_benchmark name)
+  if(NOT TESSARY_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark tessary_warnings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
+
+# tessary_add_fuzzer(name SOURCES ... LIBS ...): only in the clang fuzz build.
+function(tessary_add_fuzzer name)
+  if(NOT TESSARY_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()
+
+if(TESSARY_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
