@@ -19,7 +19,9 @@ std::optional<Endpoint> nameOf(int fd, int (*query)(int, sockaddr*, socklen_t*))
     return detail::toEndpoint(address);
 }
 
-bool transient(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
+bool transient(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
 
 }  // namespace
 

@@ -52,7 +52,8 @@ IoResult UdpSocket::sendTo(const Endpoint& to, std::span<const uint8_t> datagram
     const ssize_t sent = ::sendto(fd_, datagram.data(), datagram.size(), MSG_NOSIGNAL,
                                   reinterpret_cast<const sockaddr*>(&*target), sizeof *target);
     if (sent >= 0) return {IoStatus::Done, size_t(sent), 0};
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return {IoStatus::WouldBlock, 0, 0};
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+        return {IoStatus::WouldBlock, 0, 0};
     return {IoStatus::Failed, 0, errno};
 }
 
@@ -66,7 +67,8 @@ IoResult UdpSocket::receiveFrom(std::span<uint8_t> buffer, Endpoint* from) {
         if (from) *from = detail::toEndpoint(sender);
         return {IoStatus::Done, size_t(received), 0};
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return {IoStatus::WouldBlock, 0, 0};
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+        return {IoStatus::WouldBlock, 0, 0};
     return {IoStatus::Failed, 0, errno};
 }
 

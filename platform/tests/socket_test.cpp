@@ -17,7 +17,9 @@ namespace {
 
 using testing::LoopbackPeer;
 
-std::vector<uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 // Receives until `count` bytes came or about two seconds passed.
 std::vector<uint8_t> receiveSome(TcpSocket& socket, size_t count) {
@@ -25,9 +27,12 @@ std::vector<uint8_t> receiveSome(TcpSocket& socket, size_t count) {
     uint8_t chunk[256];
     for (int attempt = 0; attempt < 200 && got.size() < count; ++attempt) {
         const IoResult result = socket.receive(chunk);
-        if (result.status == IoStatus::Done) got.insert(got.end(), chunk, chunk + result.bytes);
-        else if (result.status != IoStatus::WouldBlock) break;
-        else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (result.status == IoStatus::Done)
+            got.insert(got.end(), chunk, chunk + result.bytes);
+        else if (result.status != IoStatus::WouldBlock)
+            break;
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return got;
 }

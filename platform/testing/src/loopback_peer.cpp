@@ -16,7 +16,8 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 int msLeft(SteadyClock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() > 0 ? int(left.count()) : 0;
 }
 
@@ -33,7 +34,8 @@ LoopbackPeer::LoopbackPeer() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (listener_ < 0 ||
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener_, 4) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         closeFd(listener_);
@@ -59,7 +61,9 @@ bool LoopbackPeer::accept(int timeoutMs) {
     return client_ >= 0;
 }
 
-void LoopbackPeer::stopListening() { closeFd(listener_); }
+void LoopbackPeer::stopListening() {
+    closeFd(listener_);
+}
 
 bool LoopbackPeer::send(std::span<const uint8_t> bytes, int timeoutMs) {
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
