@@ -242,5 +242,22 @@ TEST(PingExports, AddReadAndStopAll) {
     EXPECT_EQ(TSRouter_StopAllPingProcessings(), 1);
 }
 
+// Polls start the rounds, with or without a connection; a disconnect ends them.
+TEST(PingExports, PollsMeasureAndDisconnectStops) {
+    StopSignal probe;
+    if (IcmpEcho().echo("127.0.0.1", milliseconds(1000), probe) == kEchoError)
+        GTEST_SKIP() << "this machine allows neither ping sockets nor raw ICMP sockets";
+    ASSERT_EQ(TSRouter_AddArenaPingProcessing("Loopback arena", "127.0.0.1"), 1);
+    int32_t value = -1;
+    for (int i = 0; i < 500 && value < 0; ++i) {
+        EXPECT_EQ(TS_GetMessageType(), -1);
+        ASSERT_EQ(TSRouter_GetArenaPing("Loopback arena", &value), 1);
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    EXPECT_GE(value, 0);
+    EXPECT_EQ(TS_DisconnectFromHost(), 1);
+    EXPECT_EQ(TSRouter_GetArenaPing("Loopback arena", &value), 0);
+}
+
 }  // namespace
 }  // namespace tessary::clientlib
