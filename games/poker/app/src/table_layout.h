@@ -34,14 +34,14 @@ inline constexpr std::array<QRect, 3> kMarker{QRect(243, 35, 18, 18), QRect(243,
                                                QRect(243, 239, 18, 18)};
 // The seat's last action, between its cards and the next seat's name.
 inline constexpr std::array<QRect, 3> kNoteLine{QRect(277, 104, 146, 14), QRect(277, 206, 146, 14),
-                                                 QRect(277, 309, 146, 14)};
+                                                 QRect(277, 308, 146, 14)};
 inline constexpr int kSmallCardStep = 26;
 
 // The local player (seat 3).
 inline QPoint localCard(int i) { return {10 + 73 * i, 340}; }
 inline QPoint holdToggle(int i) { return {14 + 73 * i, 440}; }
-inline constexpr QRect kLocalNameLine(10, 318, 200, 18);
-inline constexpr QRect kLocalNoteLine(210, 318, 163, 18);
+inline constexpr QRect kLocalNameLine(10, 322, 200, 17);
+inline constexpr QRect kLocalNoteLine(210, 322, 163, 17);
 inline constexpr QRect kLocalMarker(402, 341, 18, 18);
 inline constexpr QRect kCountdown(430, 340, 20, 20);
 inline constexpr QRect kLocalMoney(384, 390, 72, 20);

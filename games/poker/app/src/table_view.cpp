@@ -36,7 +36,7 @@ TableView::TableView(PokerGame& game, const Artwork& art, SoundPlayer* sound, QW
     chatHistory_->setReadOnly(true);
     chatHistory_->setGeometry(kChatHistory);
     chatHistory_->setFocusPolicy(Qt::NoFocus);
-    chatHistory_->setStyleSheet("QTextEdit { background: rgb(38, 52, 44); border: 1px solid rgb(20, 30, 24); }");
+    chatHistory_->setStyleSheet("QTextEdit { background: rgb(112, 128, 118); border: 1px solid rgb(20, 30, 24); }");
 
     chatInput_ = new QLineEdit(this);
     chatInput_->setObjectName("chatInput");
