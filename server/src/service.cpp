@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "log.h"
+#include "arena.h"
 #include "router.h"
 #include "server/storage.h"
 #include "tcp_listener.h"
@@ -64,6 +65,7 @@ struct Service::Impl {
     Config config;
     LocalEventBus bus;
     std::unique_ptr<RoleHost> router;
+    std::vector<std::unique_ptr<RoleHost>> arenas;
     bool started = false;
 };
 
@@ -79,9 +81,26 @@ void Service::start() {
     const Limits& limits = config.limits;
     auto storage = [&config] { return openSqliteStorage(config.databasePath); };
 
+    std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
+    uint16_t gamePort = config.gameServer ? config.gameServer->listen.port : 0;
+
     std::vector<ArenaDirectoryEntry> directory;
-    for (const ArenaConfig& arena : config.arenas)
-        directory.push_back({arena.name, arena.publicHost, arena.listen.port, arena.maxPing, arena.playerLimit});
+    for (const ArenaConfig& arenaConfig : config.arenas) {
+        auto host = std::make_unique<RoleHost>();
+        host->name = "arena " + arenaConfig.name;
+        ArenaSettings settings{arenaConfig, gameHost, gamePort, limits};
+        auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus);
+        host->listener = std::make_unique<TcpListener>(host->io, host->name, *arena, lobbyLimits(limits),
+                                                       limits.connectionsPerAddress, limits.idleTimeoutSeconds);
+        host->listener->open(arenaConfig.listen);
+        Arena* raw = arena.get();
+        raw->start();
+        host->stopRole = [raw] { raw->stop(); };
+        host->handler = std::move(arena);
+        directory.push_back({arenaConfig.name, arenaConfig.publicHost, host->listener->port(), arenaConfig.maxPing,
+                             arenaConfig.playerLimit});
+        impl_->arenas.push_back(std::move(host));
+    }
 
     if (config.router) {
         auto host = std::make_unique<RoleHost>();
@@ -102,6 +121,7 @@ void Service::start() {
         host->handler = std::move(router);
         impl_->router = std::move(host);
     }
+    for (auto& arena : impl_->arenas) arena->run();
     if (impl_->router) impl_->router->run();
     impl_->started = true;
 }
@@ -110,12 +130,15 @@ void Service::stop() {
     if (!impl_ || !impl_->started) return;
     impl_->started = false;
     if (impl_->router) impl_->router->stop();
+    for (auto& arena : impl_->arenas) arena->stop();
 }
 
 void Service::broadcastUrgent(const std::string& text) { impl_->bus.publish(UrgentEvent{text}); }
 
 uint16_t Service::routerPort() const { return impl_->router ? impl_->router->listener->port() : 0; }
-uint16_t Service::arenaPort(size_t) const { return 0; }
+uint16_t Service::arenaPort(size_t index) const {
+    return index < impl_->arenas.size() ? impl_->arenas[index]->listener->port() : 0;
+}
 uint16_t Service::gameServerPort() const { return 0; }
 
 }  // namespace tessary::server
