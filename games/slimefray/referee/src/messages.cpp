@@ -135,6 +135,15 @@ std::optional<ChatLine> decodeChat(std::span<const uint8_t> body) {
     return line;
 }
 
+bool isSafeFileName(std::string_view name) {
+    if (name.empty() || name.size() > 64 || name.front() == '.') return false;
+    if (name.find("..") != std::string_view::npos) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        auto byte = uint8_t(c);
+        return byte > 0x20 && byte != 0x7F && c != '/' && c != '\\' && c != ':';
+    });
+}
+
 int integerSquareRoot(size_t value) {
     size_t root = 0;
     while ((root + 1) * (root + 1) <= value) ++root;

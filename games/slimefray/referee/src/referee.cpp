@@ -21,7 +21,7 @@ bool sameName(std::string_view a, std::string_view b) {
 }  // namespace
 
 Referee::Referee(RefereeSettings settings) : settings_(std::move(settings)) {
-    std::erase_if(settings_.themes, [](const Theme& t) { return !isSafeThemeName(t.name); });
+    std::erase_if(settings_.themes, [](const Theme& t) { return !isSafeFileName(t.name); });
     if (settings_.themes.empty()) settings_.themes.push_back(fallbackTheme());
 }
 

@@ -23,15 +23,6 @@ void putLe(Bytes& out, uint32_t value, int bytes) {
 
 }  // namespace
 
-bool isSafeThemeName(std::string_view name) {
-    if (name.empty() || name.size() > 64 || name.front() == '.') return false;
-    if (name.find("..") != std::string_view::npos) return false;
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        auto byte = uint8_t(c);
-        return byte > 0x20 && byte != 0x7F && c != '/' && c != '\\' && c != ':';
-    });
-}
-
 std::vector<Theme> loadThemes(const std::filesystem::path& directory) {
     std::vector<Theme> themes;
     std::error_code error;
@@ -39,7 +30,7 @@ std::vector<Theme> loadThemes(const std::filesystem::path& directory) {
         if (!entry.is_directory()) continue;
         Theme theme;
         theme.name = entry.path().filename().string();
-        if (!isSafeThemeName(theme.name)) continue;
+        if (!isSafeFileName(theme.name)) continue;
         bool complete = true;
         for (int i = 0; i < 3 && complete; ++i) {
             Bytes& picture = theme.pictures[size_t(i)];

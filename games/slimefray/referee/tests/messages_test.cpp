@@ -103,5 +103,17 @@ TEST(TileFromByte, TurnsStrayBytesIntoObstacles) {
     EXPECT_EQ(tileFromByte('0'), kRock);
 }
 
+TEST(SafeFileName, RefusesWhatCouldLeaveItsDirectory) {
+    struct Row {
+        const char* name;
+        bool safe;
+    };
+    for (Row row : {Row{"Meadow.thm", true}, {"a", true}, {"", false}, {"..", false}, {"a..b", false},
+                    {"../x", false}, {"a/b", false}, {"a\\b", false}, {".hidden", false},
+                    {"c:evil", false}, {"two words", false}}) {
+        EXPECT_EQ(isSafeFileName(row.name), row.safe) << row.name;
+    }
+}
+
 }  // namespace
 }  // namespace tessary::slimefray

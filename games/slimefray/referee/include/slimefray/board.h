@@ -52,11 +52,4 @@ private:
     std::vector<Cell> cells_;
 };
 
-// Chebyshev distance: 1 for a copy, 2 for a jump.
-inline int distance(int x1, int y1, int x2, int y2) {
-    int dx = x1 > x2 ? x1 - x2 : x2 - x1;
-    int dy = y1 > y2 ? y1 - y2 : y2 - y1;
-    return dx > dy ? dx : dy;
-}
-
 }  // namespace tessary::slimefray

@@ -146,6 +146,19 @@ struct ChatLine {
 };
 [[nodiscard]] std::optional<ChatLine> decodeChat(std::span<const uint8_t> body);
 
+// Chebyshev distance: 1 for a copy, 2 for a jump.
+inline int distance(int x1, int y1, int x2, int y2) {
+    int dx = x1 > x2 ? x1 - x2 : x2 - x1;
+    int dy = y1 > y2 ? y1 - y2 : y2 - y1;
+    return dx > dy ? dx : dy;
+}
+
+// A name that may become a file name in the program's directories (theme
+// names of type 30, the session's map name): not empty, at most 64
+// characters, printable, no blank, no path separator or drive colon, no "..",
+// not starting with a dot.
+bool isSafeFileName(std::string_view name);
+
 // The square root rounded down (N of a type 11 body).
 int integerSquareRoot(size_t value);
 

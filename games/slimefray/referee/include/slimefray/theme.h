@@ -28,11 +28,6 @@ std::vector<Theme> loadThemes(const std::filesystem::path& directory);
 // A plain theme made in memory, used when no theme could be loaded.
 Theme fallbackTheme();
 
-// A name that can become a file name in the players' "theme" directory: not
-// empty, at most 64 characters, printable, no path separator, no "..", and not
-// starting with a dot.
-bool isSafeThemeName(std::string_view name);
-
 // A 24-bit bottom-up .bmp of one colour.
 Bytes solidBmp(int width, int height, uint8_t red, uint8_t green, uint8_t blue);
 
