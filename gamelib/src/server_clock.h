@@ -22,6 +22,9 @@ public:
     [[nodiscard]] bool requestDue(LocalMs now) const;
     // The request went out at `now`.
     void requestSent(LocalMs now);
+    // The link that carried the pending request is gone: the next request
+    // may leave without its answer.
+    void forgetPendingRequest() { pending_ = false; }
 
     // EVENT_SERVERTIME: `payload` is what follows the type byte. False (and
     // nothing changes) unless it holds exactly 8 bytes.
