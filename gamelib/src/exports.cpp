@@ -70,9 +70,10 @@ TSGAME_API int32_t TS_Initialisation(const char* gameName, int32_t windowHandle)
         lib.session = std::make_unique<GameSession>();
         lib.mailbox = std::make_unique<LobbyMailbox>();
         const std::string name = gameName ? std::string(gameName, strnlen(gameName, 128)) : std::string();
-        const auto opened = lib.mailbox->open(name, uint32_t(windowHandle));
+        if (lib.mailbox->open(name, uint32_t(windowHandle)) == LobbyMailbox::OpenResult::AlreadyPresent)
+            return TS_ERROR_ALREADY_PRESENT;
         lib.resetTarget();
-        return opened == LobbyMailbox::OpenResult::AlreadyPresent ? TS_ERROR_ALREADY_PRESENT : TS_SUCCESS;
+        return TS_SUCCESS;
     });
 }
 

@@ -61,6 +61,8 @@ public:
     const protocol::Connection& connection() const { return connection_; }
     // Where datagrams go: the address the stream reached, port + 1.
     const platform::Endpoint& datagramTarget() const { return datagramTarget_; }
+    // The local port of the datagram socket; 0 while there is none.
+    uint16_t datagramPort() const { return datagrams_.localPort(); }
 
 private:
     // One pump cycle and the relay step; false when the link was lost.

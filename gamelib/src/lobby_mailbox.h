@@ -3,6 +3,8 @@
 // the lobby when it does not run.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -43,6 +45,7 @@ public:
 
 private:
     protocol::HandoffView view_;
+    pid_t startedLobby_ = 0;  // collected when it ends before the game
 };
 
 }  // namespace tessary::gamelib
