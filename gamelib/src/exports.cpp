@@ -35,7 +35,7 @@ int32_t guarded(int32_t onError, Body&& body) noexcept {
 // Runs `body` with the session, or returns `withoutSession`.
 template <class Body>
 int32_t withSession(int32_t withoutSession, Body&& body) noexcept {
-    return guarded(TS_ERROR_NOT_CONNECTED, [&] {
+    return guarded(TS_ERROR_NOT_CONNECTED, [&]() -> int32_t {
         GameSession* s = session();
         return s ? body(*s) : withoutSession;
     });
@@ -51,7 +51,7 @@ void freeEverything() {
 
 int32_t sendGame(uint8_t kind, int32_t type, int32_t mode, std::span<const uint8_t> addressing, const void* data,
                  int32_t length) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t {
         return s.sendGameMessage(kind, type, mode, addressing, callerBytes(data, length));
     });
 }
@@ -63,7 +63,7 @@ extern "C" {
 // ---- Lifecycle ----
 
 TSGAME_API int32_t TS_Initialisation(const char* gameName, int32_t windowHandle) {
-    return guarded(TS_ERROR_NETWORK_LAYER, [&] {
+    return guarded(TS_ERROR_NETWORK_LAYER, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (lib.dispatching) return TS_ERROR_NETWORK_LAYER;  // not from inside a callback
         freeEverything();
@@ -78,7 +78,7 @@ TSGAME_API int32_t TS_Initialisation(const char* gameName, int32_t windowHandle)
 }
 
 TSGAME_API int32_t TS_DebugInit(const char* serverAddress, int32_t port) {
-    return guarded(TS_SUCCESS, [&] {
+    return guarded(TS_SUCCESS, [&]() -> int32_t {
         GameLibrary& lib = library();
         lib.serverAddress = serverAddress ? serverAddress : "";
         lib.serverPort = port;
@@ -87,7 +87,7 @@ TSGAME_API int32_t TS_DebugInit(const char* serverAddress, int32_t port) {
 }
 
 TSGAME_API int32_t TS_StartTessaryInterface(void) {
-    return guarded(TS_ERROR_NO_LOBBY, [&] {
+    return guarded(TS_ERROR_NO_LOBBY, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (!lib.session || !lib.mailbox) return TS_ERROR_NO_LOBBY;
         switch (lib.mailbox->startLobby()) {
@@ -100,7 +100,7 @@ TSGAME_API int32_t TS_StartTessaryInterface(void) {
 }
 
 TSGAME_API int32_t TS_IsGameAllowed(char* nameOut, char* extraOut) {
-    return guarded(TS_ERROR_NO_LOBBY, [&] {
+    return guarded(TS_ERROR_NO_LOBBY, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (!lib.session || !lib.mailbox || !lib.mailbox->lobbyPresent()) return TS_ERROR_NO_LOBBY;
         const auto text = lib.mailbox->takeStartOrder();
@@ -117,17 +117,17 @@ TSGAME_API int32_t TS_IsGameAllowed(char* nameOut, char* extraOut) {
 }
 
 TSGAME_API int32_t TS_ConnectGame(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t {
         return s.connect(library().serverAddress, library().serverPort);
     });
 }
 
 TSGAME_API int32_t TS_DisconnectFromGame(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) { return s.disconnect(); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t { return s.disconnect(); });
 }
 
 TSGAME_API int32_t TS_Engine(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t {
         GameLibrary& lib = library();
         if (lib.dispatching) return TS_SUCCESS;  // called again from a callback: nothing to add
         lib.dispatching = true;
@@ -145,11 +145,11 @@ TSGAME_API int32_t TS_Engine(void) {
 }
 
 TSGAME_API int32_t TS_Registration(const char* name) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) { return s.registerPlayer(name); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t { return s.registerPlayer(name); });
 }
 
 TSGAME_API int32_t TS_InformInterfaceGameFinished(const char* resultText) {
-    return guarded(TS_SUCCESS, [&] {
+    return guarded(TS_SUCCESS, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (lib.sessionNumber == 0 || !lib.mailbox) return TS_SUCCESS;
         lib.mailbox->postFinishReport(formatFinishReport(lib.reportName, lib.sessionNumber, resultText ? resultText : ""));
@@ -158,7 +158,7 @@ TSGAME_API int32_t TS_InformInterfaceGameFinished(const char* resultText) {
 }
 
 TSGAME_API int32_t TS_CloseTessaryInterface(void) {
-    return guarded(TS_SUCCESS, [&] {
+    return guarded(TS_SUCCESS, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (lib.sessionNumber == 0 || !lib.mailbox) return TS_SUCCESS;
         lib.mailbox->postCloseRequest();
@@ -167,7 +167,7 @@ TSGAME_API int32_t TS_CloseTessaryInterface(void) {
 }
 
 TSGAME_API int32_t TS_Free(void) {
-    return guarded(TS_SUCCESS, [&] {
+    return guarded(TS_SUCCESS, [&]() -> int32_t {
         GameLibrary& lib = library();
         if (lib.dispatching) {
             // The session is still on the stack: end its link now so that no
@@ -209,29 +209,29 @@ TSGAME_API int32_t TS_SendMessageToGroup(int32_t type, int32_t groupId, int32_t 
 // ---- Groups ----
 
 TSGAME_API int32_t TS_CreateGroup(int32_t groupId) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) { return s.createGroup(uint8_t(groupId)); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t { return s.createGroup(uint8_t(groupId)); });
 }
 
 TSGAME_API int32_t TS_DeleteGroup(int32_t groupId) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) { return s.deleteGroup(uint8_t(groupId)); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t { return s.deleteGroup(uint8_t(groupId)); });
 }
 
 TSGAME_API int32_t TS_EmptyGroup(int32_t groupId) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) { return s.emptyGroup(uint8_t(groupId)); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t { return s.emptyGroup(uint8_t(groupId)); });
 }
 
 TSGAME_API int32_t TS_AddPlayerInGroup(int32_t groupId, int32_t playerId) {
     return withSession(TS_ERROR_NOT_CONNECTED,
-                       [&](GameSession& s) { return s.addPlayerToGroup(uint8_t(groupId), uint16_t(playerId)); });
+                       [&](GameSession& s) -> int32_t { return s.addPlayerToGroup(uint8_t(groupId), uint16_t(playerId)); });
 }
 
 TSGAME_API int32_t TS_RemovePlayerFromGroup(int32_t groupId, int32_t playerId) {
     return withSession(TS_ERROR_NOT_CONNECTED,
-                       [&](GameSession& s) { return s.removePlayerFromGroup(uint8_t(groupId), uint16_t(playerId)); });
+                       [&](GameSession& s) -> int32_t { return s.removePlayerFromGroup(uint8_t(groupId), uint16_t(playerId)); });
 }
 
 TSGAME_API int32_t TS_EnumPlayersInGroup(int32_t groupId, TS_EnumPlayersCallback callback) {
-    return withSession(TS_ERROR_GROUP, [&](GameSession& s) {
+    return withSession(TS_ERROR_GROUP, [&](GameSession& s) -> int32_t {
         const Group* group = s.state().groups.find(uint8_t(groupId));
         if (!group) return TS_ERROR_GROUP;
         if (!callback) return TS_ERROR_NO_CALLBACK;
@@ -245,7 +245,7 @@ TSGAME_API int32_t TS_EnumPlayersInGroup(int32_t groupId, TS_EnumPlayersCallback
 // ---- Player table ----
 
 TSGAME_API int32_t TS_EnumPlayers(TS_EnumPlayersCallback callback) {
-    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) {
+    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) -> int32_t {
         if (!callback) return TS_ERROR_NO_CALLBACK;
         struct Entry {
             uint16_t id;
@@ -260,11 +260,11 @@ TSGAME_API int32_t TS_EnumPlayers(TS_EnumPlayersCallback callback) {
 
 TSGAME_API int32_t TS_GetPlayerName(int32_t playerId, char* buffer, int32_t size) {
     return withSession(TS_ERROR_PLAYER,
-                       [&](GameSession& s) { return s.state().players.copyName(uint16_t(playerId), buffer, size); });
+                       [&](GameSession& s) -> int32_t { return s.state().players.copyName(uint16_t(playerId), buffer, size); });
 }
 
 TSGAME_API int32_t TS_GetPlayerID(const char* name, uint16_t* playerId) {
-    return withSession(TS_ERROR_NAME, [&](GameSession& s) {
+    return withSession(TS_ERROR_NAME, [&](GameSession& s) -> int32_t {
         const Player* player = name ? s.state().players.findByName(name) : nullptr;
         if (!player) return TS_ERROR_NAME;
         if (playerId) *playerId = player->id;
@@ -273,7 +273,7 @@ TSGAME_API int32_t TS_GetPlayerID(const char* name, uint16_t* playerId) {
 }
 
 TSGAME_API int32_t TS_DeletePlayer(int32_t playerId) {
-    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) {
+    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) -> int32_t {
         return s.state().players.remove(uint16_t(playerId)) ? TS_SUCCESS : TS_ERROR_PLAYER;
     });
 }
@@ -281,91 +281,91 @@ TSGAME_API int32_t TS_DeletePlayer(int32_t playerId) {
 // ---- Callbacks ----
 
 TSGAME_API int32_t TS_FixMyIdCallback(TS_MyIdCallback callback) {
-    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) { return fixCallback(s.state().events.myId, callback); });
+    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.myId, callback); });
 }
 
 TSGAME_API int32_t TS_FixNewPlayerCallback(TS_NewPlayerCallback callback) {
     return withSession(TS_ERROR_NO_CALLBACK,
-                       [&](GameSession& s) { return fixCallback(s.state().events.newPlayer, callback); });
+                       [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.newPlayer, callback); });
 }
 
 TSGAME_API int32_t TS_FixPlayerLeftCallback(TS_PlayerLeftCallback callback) {
     return withSession(TS_ERROR_NO_CALLBACK,
-                       [&](GameSession& s) { return fixCallback(s.state().events.playerLeft, callback); });
+                       [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.playerLeft, callback); });
 }
 
 TSGAME_API int32_t TS_FixNewMasterCallback(TS_NewMasterCallback callback) {
     return withSession(TS_ERROR_NO_CALLBACK,
-                       [&](GameSession& s) { return fixCallback(s.state().events.newMaster, callback); });
+                       [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.newMaster, callback); });
 }
 
 TSGAME_API int32_t TS_FixPlayerInfosCallback(TS_PlayerInfosCallback callback) {
     return withSession(TS_ERROR_NO_CALLBACK,
-                       [&](GameSession& s) { return fixCallback(s.state().events.playerInfos, callback); });
+                       [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.playerInfos, callback); });
 }
 
 TSGAME_API int32_t TS_FixDisconnectionCallback(TS_DisconnectionCallback callback) {
     return withSession(TS_ERROR_NO_CALLBACK,
-                       [&](GameSession& s) { return fixCallback(s.state().events.disconnection, callback); });
+                       [&](GameSession& s) -> int32_t { return fixCallback(s.state().events.disconnection, callback); });
 }
 
 TSGAME_API int32_t TS_FixPersonalCallback(TS_PersonalCallback callback, int32_t type) {
-    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) { return s.state().personal.fix(callback, type); });
+    return withSession(TS_ERROR_NO_CALLBACK, [&](GameSession& s) -> int32_t { return s.state().personal.fix(callback, type); });
 }
 
 TSGAME_API int32_t TS_DeletePersonalCallback(int32_t type) {
-    return withSession(TS_ERROR_MESSAGE_TYPE, [&](GameSession& s) { return s.state().personal.remove(type); });
+    return withSession(TS_ERROR_MESSAGE_TYPE, [&](GameSession& s) -> int32_t { return s.state().personal.remove(type); });
 }
 
 // ---- Player data ----
 
 TSGAME_API int32_t TS_GetPlayerData(int32_t playerId, int32_t key, void* buffer, int32_t* size) {
-    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) {
+    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) -> int32_t {
         return s.state().players.readData(uint16_t(playerId), uint16_t(key), buffer, size);
     });
 }
 
 TSGAME_API int32_t TS_UpdatePlayerData(int32_t playerId, int32_t key, const void* data, int32_t size) {
-    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) {
+    return withSession(TS_ERROR_PLAYER, [&](GameSession& s) -> int32_t {
         return s.state().players.updateData(uint16_t(playerId), uint16_t(key), data, size);
     });
 }
 
 TSGAME_API int32_t TS_DeletePlayerData(int32_t playerId, int32_t key) {
     return withSession(TS_ERROR_PLAYER,
-                       [&](GameSession& s) { return s.state().players.deleteData(uint16_t(playerId), uint16_t(key)); });
+                       [&](GameSession& s) -> int32_t { return s.state().players.deleteData(uint16_t(playerId), uint16_t(key)); });
 }
 
 // ---- Database storage ----
 
 TSGAME_API int32_t TS_StorePlayerInfosInDatabase(int32_t playerId, const void* data, int32_t length) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [&](GameSession& s) -> int32_t {
         return s.storePlayerInfos(uint16_t(playerId), callerBytes(data, length));
     });
 }
 
 TSGAME_API int32_t TS_CancelPlayerInfosStorageInDatabase(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) { return s.cancelPlayerInfosStorage(); });
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t { return s.cancelPlayerInfosStorage(); });
 }
 
 // ---- Server time ----
 
 TSGAME_API int32_t TS_StartServerSynchronization(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t {
         s.state().serverClock.setSynchronization(true);
         return TS_SUCCESS;
     });
 }
 
 TSGAME_API int32_t TS_StopServerSynchronization(void) {
-    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) {
+    return withSession(TS_ERROR_NOT_CONNECTED, [](GameSession& s) -> int32_t {
         s.state().serverClock.setSynchronization(false);
         return TS_SUCCESS;
     });
 }
 
 TSGAME_API int32_t TS_GetServerTime(uint32_t* seconds, int32_t* milliseconds) {
-    return withSession(TS_ERROR_NO_SERVER_TIME, [&](GameSession& s) { return s.serverTime(seconds, milliseconds); });
+    return withSession(TS_ERROR_NO_SERVER_TIME, [&](GameSession& s) -> int32_t { return s.serverTime(seconds, milliseconds); });
 }
 
 }  // extern "C"

@@ -259,6 +259,7 @@ TEST_F(Messaging, ServerTimeAndStorageThroughTheExports) {
     EXPECT_EQ(a.TS_StorePlayerInfosInDatabase(0x10004, "ab", 2), TS_SUCCESS);
     EXPECT_EQ(a.TS_CancelPlayerInfosStorageInDatabase(), TS_SUCCESS);
     std::vector<Bytes> sent;
+    ASSERT_EQ(a.TS_Engine(), TS_SUCCESS);  // the time request is queued after the pump
     for (const RawMessage& m : engineAndReceive()) sent.push_back(m.payload);
     EXPECT_EQ(sent, (std::vector<Bytes>{{kPlayerInfos, 4, 0, 'a', 'b'}, {kCancelStorage}, {kServerTime}}));
 
