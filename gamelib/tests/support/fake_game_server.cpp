@@ -73,6 +73,7 @@ bool FakeGameServer::accept(int timeoutMs) {
     closeFd(client_);
     client_ = ::accept(listener_, nullptr, nullptr);
     stream_.clear();
+    consumed_ = 0;
     return client_ >= 0;
 }
 
@@ -95,6 +96,10 @@ bool FakeGameServer::readSome(int timeoutMs) {
     uint8_t buffer[65536];
     const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
     if (n <= 0) return false;
+    if (consumed_ > 0) {
+        stream_.erase(stream_.begin(), stream_.begin() + long(consumed_));
+        consumed_ = 0;
+    }
     stream_.insert(stream_.end(), buffer, buffer + n);
     return true;
 }
@@ -102,12 +107,18 @@ bool FakeGameServer::readSome(int timeoutMs) {
 std::optional<protocol::Message> FakeGameServer::receiveFrame(int timeoutMs) {
     const int64_t deadline = nowMs() + timeoutMs;
     for (;;) {
-        if (stream_.size() >= 3) {
-            const size_t size = protocol::announcedSize(stream_.data());
+        const size_t available = stream_.size() - consumed_;
+        if (available >= 3) {
+            const uint8_t* head = stream_.data() + consumed_;
+            const size_t size = protocol::announcedSize(head);
             if (size < protocol::kHeaderSize) return std::nullopt;  // the stream is broken
-            if (stream_.size() >= size) {
-                auto message = protocol::decode(std::span<const uint8_t>(stream_.data(), size));
-                stream_.erase(stream_.begin(), stream_.begin() + long(size));
+            if (available >= size) {
+                auto message = protocol::decode(std::span<const uint8_t>(head, size));
+                consumed_ += size;
+                if (consumed_ == stream_.size()) {
+                    stream_.clear();
+                    consumed_ = 0;
+                }
                 return message;
             }
         }
@@ -140,6 +151,28 @@ bool FakeGameServer::sendDatagramBytes(std::span<const uint8_t> bytes) {
     const sockaddr_in to = loopback(clientUdpPort_);
     return ::sendto(udp_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
            ssize_t(bytes.size());
+}
+
+void FakeGameServer::echoUntil(const std::atomic<bool>& stop) {
+    const int64_t start = nowMs();
+    while (!stop.load(std::memory_order_relaxed)) {
+        pollfd fds[2] = {{client_, POLLIN, 0}, {udp_, POLLIN, 0}};
+        if (::poll(fds, 2, 5) <= 0) continue;
+        if (fds[0].revents & POLLIN) {
+            if (!readSome(0)) return;
+            while (auto message = receiveFrame(0)) {
+                if (std::holds_alternative<protocol::RawMessage>(*message) && !sendBytes(protocol::encode(*message)))
+                    return;
+            }
+        }
+        if (fds[1].revents & POLLIN) {
+            if (auto datagram = receiveDatagram(0)) {
+                datagram->echoStamp = datagram->stamp;
+                datagram->stamp = uint32_t(nowMs() - start + 1);
+                (void)sendDatagram(*datagram);
+            }
+        }
+    }
 }
 
 }  // namespace tessary::gamelib::testing

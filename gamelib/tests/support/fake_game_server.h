@@ -3,6 +3,7 @@
 // calls that are always bounded in time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -45,8 +46,13 @@ public:
     bool knowsClientDatagramPort() const { return clientUdpPort_ != 0; }
     void setClientDatagramPort(uint16_t port) { clientUdpPort_ = port; }
 
+    // Sends every raw frame and every datagram back to the client as it
+    // arrives (a datagram with the client's stamp as its echo stamp), until
+    // `stop` is set. For load tests; runs on its own thread after accept().
+    void echoUntil(const std::atomic<bool>& stop);
+
     // Bytes of the stream that did not form a whole frame yet.
-    size_t pendingStreamBytes() const { return stream_.size(); }
+    size_t pendingStreamBytes() const { return stream_.size() - consumed_; }
 
 private:
     bool readSome(int timeoutMs);
@@ -57,6 +63,7 @@ private:
     uint16_t port_ = 0;
     uint16_t clientUdpPort_ = 0;
     std::vector<uint8_t> stream_;
+    size_t consumed_ = 0;  // bytes of stream_ already cut into frames
 };
 
 }  // namespace tessary::gamelib::testing
