@@ -6,60 +6,52 @@
 #include <cstdint>
 #include <string>
 
+#include "TSGame.h"
+
 namespace tessary::poker {
 
-// The library's C interface, as its exports are declared.
-extern "C" {
-using TsMyIdCallback = void (*)(uint16_t id, uint16_t firstValue, uint16_t secondValue);
-using TsNewPlayerCallback = void (*)(uint16_t id, const char* name);
-using TsPlayerCallback = void (*)(uint16_t id);
-using TsDisconnectionCallback = void (*)();
-using TsPlayerInfosCallback = void (*)(uint16_t id, const uint8_t* info, int32_t count);
-using TsPersonalCallback = void (*)(uint16_t sender, const uint8_t* payload, int32_t count);
-using TsEnumCallback = void (*)(uint16_t id, const char* name);
-}
-
+// The forty exports a game binds, with the types TSGame.h declares.
 struct GameLibraryExports {
-    int32_t (*TS_Initialisation)(const char* gameName, int32_t window);
-    int32_t (*TS_ConnectGame)();
-    int32_t (*TS_DisconnectFromGame)();
-    int32_t (*TS_Engine)();
-    int32_t (*TS_Free)();
-    int32_t (*TS_DebugInit)(const char* address, int32_t port);
-    int32_t (*TS_Registration)(const char* name);
-    int32_t (*TS_EnumPlayers)(TsEnumCallback callback);
-    int32_t (*TS_GetPlayerName)(int32_t id, char* buffer, int32_t size);
-    int32_t (*TS_GetPlayerID)(const char* name, uint16_t* id);
-    int32_t (*TS_GetPlayerData)(int32_t id, int32_t key, void* buffer, int32_t* size);
-    int32_t (*TS_UpdatePlayerData)(int32_t id, int32_t key, const void* data, int32_t size);
-    int32_t (*TS_DeletePlayerData)(int32_t id, int32_t key);
-    int32_t (*TS_StorePlayerInfosInDatabase)(int32_t id, const void* data, int32_t length);
-    int32_t (*TS_CancelPlayerInfosStorageInDatabase)();
-    int32_t (*TS_CreateGroup)(int32_t group);
-    int32_t (*TS_DeleteGroup)(int32_t group);
-    int32_t (*TS_AddPlayerInGroup)(int32_t group, int32_t id);
-    int32_t (*TS_RemovePlayerFromGroup)(int32_t group, int32_t id);
-    int32_t (*TS_EmptyGroup)(int32_t group);
-    int32_t (*TS_SendMessageToServer)(int32_t type, int32_t mode, const void* data, int32_t length);
-    int32_t (*TS_SendMessageToOnePlayer)(int32_t type, int32_t id, int32_t mode, const void* data, int32_t length);
-    int32_t (*TS_SendMessageToAllPlayers)(int32_t type, int32_t mode, const void* data, int32_t length);
-    int32_t (*TS_SendMessageToAllPlayersWithEcho)(int32_t type, int32_t mode, const void* data, int32_t length);
-    int32_t (*TS_SendMessageToGroup)(int32_t type, int32_t group, int32_t mode, const void* data, int32_t length);
-    int32_t (*TS_FixMyIdCallback)(TsMyIdCallback callback);
-    int32_t (*TS_FixNewPlayerCallback)(TsNewPlayerCallback callback);
-    int32_t (*TS_FixPlayerLeftCallback)(TsPlayerCallback callback);
-    int32_t (*TS_FixNewMasterCallback)(TsPlayerCallback callback);
-    int32_t (*TS_FixDisconnectionCallback)(TsDisconnectionCallback callback);
-    int32_t (*TS_FixPlayerInfosCallback)(TsPlayerInfosCallback callback);
-    int32_t (*TS_FixPersonalCallback)(TsPersonalCallback callback, int32_t type);
-    int32_t (*TS_DeletePersonalCallback)(int32_t type);
-    int32_t (*TS_StartServerSynchronization)();
-    int32_t (*TS_StopServerSynchronization)();
-    int32_t (*TS_GetServerTime)(uint32_t* seconds, int32_t* milliseconds);
-    int32_t (*TS_StartTessaryInterface)();
-    int32_t (*TS_CloseTessaryInterface)();
-    int32_t (*TS_IsGameAllowed)(char* nameOut, char* extraOut);
-    int32_t (*TS_InformInterfaceGameFinished)(const char* resultText);
+    decltype(&::TS_Initialisation) TS_Initialisation;
+    decltype(&::TS_ConnectGame) TS_ConnectGame;
+    decltype(&::TS_DisconnectFromGame) TS_DisconnectFromGame;
+    decltype(&::TS_Engine) TS_Engine;
+    decltype(&::TS_Free) TS_Free;
+    decltype(&::TS_DebugInit) TS_DebugInit;
+    decltype(&::TS_Registration) TS_Registration;
+    decltype(&::TS_EnumPlayers) TS_EnumPlayers;
+    decltype(&::TS_GetPlayerName) TS_GetPlayerName;
+    decltype(&::TS_GetPlayerID) TS_GetPlayerID;
+    decltype(&::TS_GetPlayerData) TS_GetPlayerData;
+    decltype(&::TS_UpdatePlayerData) TS_UpdatePlayerData;
+    decltype(&::TS_DeletePlayerData) TS_DeletePlayerData;
+    decltype(&::TS_StorePlayerInfosInDatabase) TS_StorePlayerInfosInDatabase;
+    decltype(&::TS_CancelPlayerInfosStorageInDatabase) TS_CancelPlayerInfosStorageInDatabase;
+    decltype(&::TS_CreateGroup) TS_CreateGroup;
+    decltype(&::TS_DeleteGroup) TS_DeleteGroup;
+    decltype(&::TS_AddPlayerInGroup) TS_AddPlayerInGroup;
+    decltype(&::TS_RemovePlayerFromGroup) TS_RemovePlayerFromGroup;
+    decltype(&::TS_EmptyGroup) TS_EmptyGroup;
+    decltype(&::TS_SendMessageToServer) TS_SendMessageToServer;
+    decltype(&::TS_SendMessageToOnePlayer) TS_SendMessageToOnePlayer;
+    decltype(&::TS_SendMessageToAllPlayers) TS_SendMessageToAllPlayers;
+    decltype(&::TS_SendMessageToAllPlayersWithEcho) TS_SendMessageToAllPlayersWithEcho;
+    decltype(&::TS_SendMessageToGroup) TS_SendMessageToGroup;
+    decltype(&::TS_FixMyIdCallback) TS_FixMyIdCallback;
+    decltype(&::TS_FixNewPlayerCallback) TS_FixNewPlayerCallback;
+    decltype(&::TS_FixPlayerLeftCallback) TS_FixPlayerLeftCallback;
+    decltype(&::TS_FixNewMasterCallback) TS_FixNewMasterCallback;
+    decltype(&::TS_FixDisconnectionCallback) TS_FixDisconnectionCallback;
+    decltype(&::TS_FixPlayerInfosCallback) TS_FixPlayerInfosCallback;
+    decltype(&::TS_FixPersonalCallback) TS_FixPersonalCallback;
+    decltype(&::TS_DeletePersonalCallback) TS_DeletePersonalCallback;
+    decltype(&::TS_StartServerSynchronization) TS_StartServerSynchronization;
+    decltype(&::TS_StopServerSynchronization) TS_StopServerSynchronization;
+    decltype(&::TS_GetServerTime) TS_GetServerTime;
+    decltype(&::TS_StartTessaryInterface) TS_StartTessaryInterface;
+    decltype(&::TS_CloseTessaryInterface) TS_CloseTessaryInterface;
+    decltype(&::TS_IsGameAllowed) TS_IsGameAllowed;
+    decltype(&::TS_InformInterfaceGameFinished) TS_InformInterfaceGameFinished;
 };
 
 class GameLibrary {

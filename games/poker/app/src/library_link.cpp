@@ -5,13 +5,13 @@ namespace {
 
 PokerGame* g_game = nullptr;  // the library calls back plain functions
 
-std::span<const uint8_t> bytes(const uint8_t* data, int32_t count) {
+std::span<const uint8_t> bytes(const void* data, int32_t count) {
     if (data == nullptr || count <= 0) return {};
-    return {data, static_cast<size_t>(count)};
+    return {static_cast<const uint8_t*>(data), static_cast<size_t>(count)};
 }
 
 template <uint8_t Type>
-void onPersonal(uint16_t sender, const uint8_t* payload, int32_t count) {
+void onPersonal(uint16_t sender, const void* payload, int32_t count) {
     if (g_game != nullptr) g_game->onMessage(Type, sender, bytes(payload, count));
 }
 
@@ -27,7 +27,7 @@ void onPlayerLeft(uint16_t id) {
     if (g_game != nullptr) g_game->onPlayerLeft(id);
 }
 
-void onPlayerInfos(uint16_t id, const uint8_t* info, int32_t count) {
+void onPlayerInfos(uint16_t id, const void* info, int32_t count) {
     if (g_game != nullptr) g_game->onPlayerInfos(id, bytes(info, count));
 }
 
