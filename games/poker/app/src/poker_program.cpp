@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "artwork.h"
 #include "library_link.h"
@@ -35,9 +36,13 @@ int PokerProgram::start() {
     std::string lobbyDirectory = platform::Registry::shared().get(kClientKey, "Directory").value_or("");
     if (lobbyDirectory.size() > kDirectoryLimit) lobbyDirectory.resize(kDirectoryLimit);
     if (library_.bind(lobbyDirectory) != 1) {
-        QMessageBox::critical(nullptr, TableWindow::kTitle,
-                              QString("The game library %1 could not be loaded, so the table cannot open.\n\n%2")
-                                  .arg(GameLibrary::kFileName, QString::fromStdString(library_.error())));
+        const QString why = QString("The game library %1 could not be loaded, so the table cannot open.\n\n%2")
+                                .arg(GameLibrary::kFileName, QString::fromStdString(library_.error()));
+        std::fprintf(stderr, "poker: %s\n", qPrintable(why));
+        // Without a screen nobody could close the box.
+        if (QGuiApplication::platformName() != "offscreen") {
+            QMessageBox::critical(nullptr, TableWindow::kTitle, why);
+        }
         return 1;
     }
 
