@@ -32,7 +32,7 @@ struct ClientApi {
                                        const char* description, int32_t gender, int32_t one,
                                        int32_t photo) = nullptr;
     void (*TSRouterSend_JoinArena)(const char* arena) = nullptr;
-    void (*TSRouterSend_Photo)(int32_t size, const char* data, const char* type) = nullptr;
+    void (*TSRouterSend_Photo)(int32_t size, const void* data, const char* type) = nullptr;
     void (*TSArenaSend_Login)(const char* name) = nullptr;
     int32_t (*TSRcv_UrgentMessage)(char* text) = nullptr;
     int32_t (*TSRouterRcv_LoginResult)(char* result, char* text) = nullptr;
@@ -43,7 +43,7 @@ struct ClientApi {
     int32_t (*TSRouterRcv_GetVersion)(char* first, char* second, int32_t* number,
                                       int32_t* mandatory) = nullptr;
     int32_t (*TSRouterRcv_AccountInfo)(char* name, char* f1004, char* f1003, char* country,
-                                       char* f1005, char* description, char* gender,
+                                       char* f1005, char* description, uint8_t* gender,
                                        int32_t* photo) = nullptr;
     int32_t (*TSArenaRcv_LoginResult)(char* result, char* text) = nullptr;
     int32_t (*TSRouter_StopAllPingProcessings)() = nullptr;

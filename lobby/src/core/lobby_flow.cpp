@@ -336,7 +336,7 @@ void LobbyFlow::modifyAccount() {
 
 void LobbyFlow::onAccountInfo() {
     TextOut name, f1004, f1003, country, f1005, description;
-    char gender = 0;
+    uint8_t gender = 0;
     int32_t photo = 0;
     if (api_.TSRouterRcv_AccountInfo(name.data(), f1004.data(), f1003.data(), country.data(),
                                      f1005.data(), description.data(), &gender, &photo) == 0) {
@@ -345,7 +345,7 @@ void LobbyFlow::onAccountInfo() {
     record_ = {name.field(kNameLimit),        f1004.field(kField1004Limit),
                f1003.field(kField1003Limit),  country.field(kCountryLimit),
                f1005.field(kField1005Limit),  description.field(kDescriptionLimit),
-               static_cast<uint8_t>(gender),  photo};
+               gender,                       photo};
     if (state_ == LobbyState::ModifyingAccount) {
         auto form = formFromRecord();
         const auto password = view_.loginFields().password;

@@ -58,7 +58,7 @@ ClientApi fakeApi() {
         state.modifications.push_back(account(a1, a2, a3, a4, a5, a6, a7, g, one, photo));
     };
     api.TSRouterSend_JoinArena = [](const char* arena) { state.joins.push_back(arena); };
-    api.TSRouterSend_Photo = [](int32_t size, const char*, const char* type) {
+    api.TSRouterSend_Photo = [](int32_t size, const void*, const char* type) {
         state.photos.push_back({size, type});
     };
     api.TSArenaSend_Login = [](const char* name) { state.arenaLogins.push_back(name); };
@@ -85,7 +85,7 @@ ClientApi fakeApi() {
         return 1;
     };
     api.TSRouterRcv_AccountInfo = [](char* n, char* f4, char* f3, char* c, char* f5, char* d,
-                                     char* gender, int32_t* photo) {
+                                     uint8_t* gender, int32_t* photo) {
         char* outs[] = {n, f4, f3, c, f5, d};
         for (int i = 0; i < 6; ++i) copyOut(outs[i], state.accountInfo[i]);
         *gender = state.accountGender;

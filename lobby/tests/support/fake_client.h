@@ -32,7 +32,7 @@ struct FakeClient {
     std::string joinHost{"127.0.0.1"};
     int32_t joinPort{7001};
     std::vector<std::string> accountInfo{"Ann", "f1004", "f1003", "France", "f1005", "about me"};
-    char accountGender{1};
+    uint8_t accountGender{1};
     int32_t accountPhoto{3};
     std::string urgent;
     std::string versionFirst{"ftp.example"}, versionSecond{"/update.exe"};
