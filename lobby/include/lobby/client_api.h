@@ -54,7 +54,7 @@ struct ClientApi {
 
     // Every export by its place in kClientExportNames, for the windows that
     // type theirs when they are built.
-    std::array<void*, kClientExportNames.size()> slots{};
+    std::array<void*, kClientExportNames.size()> addresses{};
 
     // The API over addresses found by binding, in kClientExportNames order.
     static ClientApi fromSlots(std::span<void* const> addresses);

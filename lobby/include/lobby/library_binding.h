@@ -17,9 +17,9 @@ struct BindingResult {
 
 // Looks up `names` in order in the library `handle` (from dlopen) and stores
 // each address in the slot of the same index. Stops at the first missing name.
-// REQUIRES: slots.size() == names.size().
+// REQUIRES: addresses.size() == names.size().
 [[nodiscard]] BindingResult bindExports(void* handle, std::span<const std::string_view> names,
-                                        std::span<void*> slots);
+                                        std::span<void*> addresses);
 
 // A shared library loaded once per process. The first bind() loads the file
 // and looks up the names; any later bind() reports failure, as a second
@@ -32,7 +32,7 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
     [[nodiscard]] BindingResult bind(const std::filesystem::path& file,
-                                     std::span<const std::string_view> names, std::span<void*> slots);
+                                     std::span<const std::string_view> names, std::span<void*> addresses);
 
     bool loaded() const { return handle_ != nullptr; }
 

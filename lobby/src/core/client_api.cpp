@@ -16,8 +16,8 @@ void take(Function& target, std::string_view name, std::span<void* const> addres
 
 ClientApi ClientApi::fromSlots(std::span<void* const> addresses) {
     ClientApi api;
-    if (addresses.size() != api.slots.size()) return api;
-    std::copy(addresses.begin(), addresses.end(), api.slots.begin());
+    if (addresses.size() != api.addresses.size()) return api;
+    std::copy(addresses.begin(), addresses.end(), api.addresses.begin());
 #define TS_TAKE(name) take(api.name, #name, addresses);
     TS_TAKE(TS_ConnectToHost)
     TS_TAKE(TS_DisconnectFromHost)

@@ -5,14 +5,14 @@
 namespace tessary::lobby {
 
 BindingResult bindExports(void* handle, std::span<const std::string_view> names,
-                          std::span<void*> slots) {
+                          std::span<void*> addresses) {
     if (handle == nullptr) return {false, {}, "library not loaded"};
-    if (names.size() != slots.size()) return {false, {}, "name and slot counts differ"};
+    if (names.size() != addresses.size()) return {false, {}, "name and slot counts differ"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string name(names[i]);
         void* address = dlsym(handle, name.c_str());
         if (address == nullptr) return {false, name, "export not found: " + name};
-        slots[i] = address;
+        addresses[i] = address;
     }
     return {true, {}, {}};
 }
@@ -20,7 +20,7 @@ BindingResult bindExports(void* handle, std::span<const std::string_view> names,
 SharedLibrary::~SharedLibrary() { unload(); }
 
 BindingResult SharedLibrary::bind(const std::filesystem::path& file,
-                                  std::span<const std::string_view> names, std::span<void*> slots) {
+                                  std::span<const std::string_view> names, std::span<void*> addresses) {
     if (attempted_) return {false, {}, "already attempted"};
     attempted_ = true;
     handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -28,7 +28,7 @@ BindingResult SharedLibrary::bind(const std::filesystem::path& file,
         const char* why = dlerror();
         return {false, {}, why != nullptr ? why : "cannot load " + file.string()};
     }
-    auto result = bindExports(handle_, names, slots);
+    auto result = bindExports(handle_, names, addresses);
     if (!result.bound) unload();
     return result;
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "lobby/app_directory.h"
 #include "lobby/busy_count.h"
 #include "lobby/game_catalog.h"
 #include "lobby/own_photo.h"
@@ -8,27 +7,6 @@
 
 namespace tessary::lobby {
 namespace {
-
-TEST(ApplicationDirectory, DevelopmentBuildsUseTheDirectoryAbove) {
-    struct Row {
-        const char* program;
-        const char* expected;
-    };
-    const Row rows[] = {
-        {"/opt/tessary/TSClient", "/opt/tessary"},
-        {"/opt/tessary/release/TSClient", "/opt/tessary"},
-        {"/opt/tessary/Release/TSClient", "/opt/tessary"},
-        {"/opt/tessary/DEBUG/bin/TSClient", "/opt/tessary"},
-        // "debug" is looked for first, wherever it stands.
-        {"/a/release/b/debug/TSClient", "/a/release/b"},
-        {"/a/debug/b/release/TSClient", "/a"},
-        // Only whole components count.
-        {"/a/releases/debugger/TSClient", "/a/releases/debugger"},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(applicationDirectoryFor(row.program), std::filesystem::path(row.expected)) << row.program;
-    }
-}
 
 TEST(GameCatalog, ReadsGroupsOfFourLinesWithTheirQuirks) {
     struct Row {
