@@ -7,7 +7,7 @@
 
 namespace tessary::lobby {
 
-inline constexpr std::string_view kUserInfoSection = "[USERINFO]";
+inline constexpr std::string_view kUserInfoSection = "USERINFO";
 
 // The name the default settings file holds: nobody has logged in yet.
 inline constexpr std::string_view kPlaceholderName = "DUMMY";

@@ -15,13 +15,13 @@ skin::SkinFile openSettings(const std::string& path) {
 
 bool LobbySettings::soundOn() const {
     auto file = openSettings(path_);
-    file.findSection("[SOUND]");
+    file.findSection("SOUND");
     return file.readInt() != 0;
 }
 
 RouterAddress LobbySettings::router() const {
     auto file = openSettings(path_);
-    file.findSection("[ROUTER]");
+    file.findSection("ROUTER");
     RouterAddress address;
     address.host = file.readToken();
     address.port = file.readInt();
@@ -30,7 +30,7 @@ RouterAddress LobbySettings::router() const {
 
 int LobbySettings::pictureCount() const {
     auto file = openSettings(path_);
-    file.findSection("[NBPICTURE]");
+    file.findSection("NBPICTURE");
     return file.readInt();
 }
 
@@ -45,7 +45,7 @@ LoginPair LobbySettings::userInfo() const {
 
 bool LobbySettings::writeSound(bool on) const {
     auto file = openSettings(path_);
-    if (!file.findSection("[SOUND]")) return false;
+    if (!file.findSection("SOUND")) return false;
     file.writeInt(on ? 1 : 0);
     return file.close();
 }
