@@ -336,6 +336,18 @@ TEST_F(Session, MessagesThatAreNotGameTrafficAreDropped) {
     EXPECT_TRUE(session.connected());
 }
 
+TEST_F(Session, ADatagramFloodIsSpreadOverSeveralEngineCalls) {
+    ASSERT_EQ(session.state().personal.fix(onPersonal, 3), TS_SUCCESS);
+    connect();
+    Datagram d;
+    d.message = fromServer({3});
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(server.sendDatagram(d));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(session.engine(), TS_SUCCESS);
+    EXPECT_EQ(calls.size(), 256u);
+    ASSERT_TRUE(engineUntil([] { return calls.size() == 300; }));
+}
+
 TEST_F(Session, ALostLinkCallsTheDisconnectionCallbackOnce) {
     session.state().events.disconnection = onDisconnection;
     connect();
