@@ -22,6 +22,12 @@
 
 namespace tessary::platform {
 
+// The keys the programs share: the lobby's directory ("Directory") under the
+// client key; one key per game under the games key + the game's name
+// ("directory", "exec", "version", "arg", "window").
+inline constexpr std::string_view kClientKeyPath = "SOFTWARE\\Quillon\\Tessary Client";
+inline constexpr std::string_view kGamesKeyPath = "SOFTWARE\\Quillon\\Tessary Games\\";
+
 class Registry {
 public:
     // A registry kept in the file at `path` (created on the first write).

@@ -22,8 +22,9 @@
 // REPORT_FILE, opens the mailbox as GAME, publishes TITLE (unless "-") and
 // then logs "order <text>" for every start order it takes, "wake" for SIGUSR1
 // and "close" for SIGTERM, on which it closes the view and exits. It gives up
-// after 60 s.
+// after 60 s, and dies with the process that started it.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -124,6 +125,7 @@ int commandMode() {
 
 int gameMode(int argc, char** argv) {
     if (argc < 3) return 2;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test that started it
     const std::string game = argv[1];
     std::ofstream log(argv[2], std::ios::app);
     for (int i = 0; i < argc; ++i) log << "arg " << argv[i] << "\n";
