@@ -60,7 +60,7 @@ void paintPlate(QPainter& painter, QSize size, const FaceStyle& style, qreal rad
 }
 
 void paintLabel(QPainter& painter, QSize size, const QString& label, const FaceStyle& style) {
-    int pixelSize = std::min(14, size.height() - 12);
+    int pixelSize = std::min(14, size.height() - 10);
     QFont font = theme::font(pixelSize, true);
     while (pixelSize > 9 && QFontMetrics(font).horizontalAdvance(label) > size.width() - 12) {
         font = theme::font(--pixelSize, true);

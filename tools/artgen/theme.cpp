@@ -50,16 +50,19 @@ void paintBackdrop(QPainter& painter, const QRect& area) {
     painter.restore();
 }
 
-void paintBand(QPainter& painter, int width, int height, const QString& title, int titleX) {
+void paintBand(QPainter& painter, int width, int height, const QString& title, int titleX,
+               bool accent) {
     QLinearGradient gradient(0, 0, 0, height);
     gradient.setColorAt(0, kBand.lighter(115));
     gradient.setColorAt(1, kBand.darker(160));
     painter.fillRect(QRect(0, 0, width, height), gradient);
-    QLinearGradient accent(0, 0, width, 0);
-    accent.setColorAt(0, kOrange);
-    accent.setColorAt(0.7, QColor(255, 168, 0, 90));
-    accent.setColorAt(1, QColor(255, 168, 0, 0));
-    painter.fillRect(QRect(0, height - 2, width, 2), accent);
+    if (accent) {
+        QLinearGradient line(0, 0, width, 0);
+        line.setColorAt(0, kOrange);
+        line.setColorAt(0.7, QColor(255, 168, 0, 90));
+        line.setColorAt(1, QColor(255, 168, 0, 0));
+        painter.fillRect(QRect(0, height - 2, width, 2), line);
+    }
     painter.fillRect(QRect(0, height, width, 1), kShadow);
     if (!title.isEmpty()) {
         painter.setFont(font(16, true));

@@ -32,7 +32,8 @@ QImage canvas(int width, int height);
 void paintBackdrop(QPainter& painter, const QRect& area);
 // A header band across the top, `height` high, ending in an orange line that
 // fades out; `title` in orange at its left when not empty.
-void paintBand(QPainter& painter, int width, int height, const QString& title, int titleX = 16);
+void paintBand(QPainter& painter, int width, int height, const QString& title, int titleX = 16,
+               bool accent = true);
 // A sunken frame around a control area (the control paints its inside).
 void paintFieldFrame(QPainter& painter, const QRect& area);
 // A larger sunken panel around a list or text area.

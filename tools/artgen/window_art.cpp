@@ -18,7 +18,7 @@ QRect rectOf(const AreaPlacement& area) { return QRect(area.x, area.y, area.widt
 // The header band's height: the main window's band holds the advertisement,
 // the login and account windows' bands hold the logo.
 int bandHeight(const WindowLayout& window) {
-    if (window.width == 800) return 86;
+    if (window.width == 800) return 84;
     if (window.name == "login") return 56;
     if (window.name.starts_with("account")) return 80;
     return 44;
@@ -75,7 +75,7 @@ void paintExtras(QPainter& painter, const WindowLayout& window) {
         painter.fillRect(QRect(212, 56, 136, 136), theme::kOrange);
         painter.fillRect(QRect(216, 60, 128, 128), QColor(20, 30, 64));
     } else if (window.name == "router view") {
-        paintCard(painter, QRect(494, 56, 292, 484));
+        paintCard(painter, QRect(492, 56, 296, 526));
     } else if (window.name == "arena view") {
         paintCard(painter, QRect(491, 480, 300, 112));
     }
@@ -86,9 +86,11 @@ QImage paintWindow(const WindowLayout& window) {
     QPainter painter(&image);
     const QRect whole(0, 0, window.width, window.height);
     theme::paintBackdrop(painter, whole);
+    // The main window's band holds the advertisement right above the panels:
+    // no accent line there, it would run into their captions.
     theme::paintBand(painter, window.width, bandHeight(window),
                      QString::fromUtf8(window.title.data(), static_cast<qsizetype>(window.title.size())),
-                     window.name.starts_with("account") ? 200 : 16);
+                     window.name.starts_with("account") ? 200 : 16, window.width != 800);
     paintExtras(painter, window);
     for (const AreaPlacement& area : window.areas) paintArea(painter, area);
     for (const skin::SwitchPlacement& toggle : window.switches) {

@@ -49,7 +49,7 @@ WindowLayout routerView() {
                        });
     w.areas = {
         {"advertisement", AreaKind::Panel, 17, 17, 468, 60, ""},
-        {"player information", AreaKind::Panel, 17, 92, 468, 440, "My profile"},
+        {"player information", AreaKind::Panel, 17, 100, 468, 430, "My profile"},
         {"arena panel", AreaKind::Panel, 500, 78, 280, 183, "Arenas"},
         {"router list", AreaKind::Region, 500, 78, 97, 183, ""},
         {"arena list", AreaKind::Region, 605, 78, 175, 183, ""},
@@ -75,7 +75,7 @@ WindowLayout arenaView() {
                        });
     w.areas = {
         {"advertisement", AreaKind::Panel, 17, 17, 468, 60, ""},
-        {"session panel", AreaKind::Panel, 18, 92, 467, 140, "Sessions"},
+        {"session panel", AreaKind::Panel, 18, 92, 467, 140, ""},
         {"chat box", AreaKind::Panel, 18, 250, 467, 332, ""},
         {"chat input", AreaKind::Field, 23, 556, 431, 19, ""},
         {"player panel", AreaKind::Panel, 503, 46, 278, 430, ""},
