@@ -61,10 +61,8 @@ void BoardAnimator::startShieldFlash(CellRef cell) {
 bool BoardAnimator::tick(int64_t nowMs, const std::function<std::pair<CellRef, Idle>(std::mt19937&)>& pickIdle) {
     if (!effects_.empty()) {
         Effect& effect = effects_.front();
-        if (effect.nextMs < 0) {
-            effect.nextMs = nowMs + effect.frameMs;
-            return true;
-        }
+        // Frame 0 has shown since the effect arrived, about one period ago.
+        if (effect.nextMs < 0) effect.nextMs = nowMs + effect.frameMs - kEffectPeriodMs;
         if (nowMs < effect.nextMs) return false;
         effect.nextMs = nowMs + effect.frameMs;
         if (++effect.step >= effect.steps()) effects_.pop_front();

@@ -38,7 +38,9 @@ public:
     void setQuitHandler(std::function<void(const std::string&, int)> handler) { quitHandler_ = std::move(handler); }
 
     void showStartWindow();
-    int64_t nowMs() const { return clock_.elapsed(); }
+    int64_t nowMs() const { return timeSource_ ? timeSource_() : clock_.elapsed(); }
+    // Replaces the monotonic clock (tests and previews that simulate time).
+    void setTimeSource(std::function<int64_t()> source) { timeSource_ = std::move(source); }
 
     BoardView* boardView() const { return board_.get(); }
     PanelWindow* panel() const { return panel_.get(); }
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<MinimapWindow> minimap_;
     std::unique_ptr<ChatWindow> chat_;
     std::function<void()> afterInput_;
+    std::function<int64_t()> timeSource_;
     std::function<void(const std::string&, int)> quitHandler_;
     QString playersLine_;
     int currentSlot_ = -1;

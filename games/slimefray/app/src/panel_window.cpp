@@ -67,8 +67,9 @@ void PanelWindow::paintEvent(QPaintEvent*) {
     p.setPen(QColor(230, 230, 240));
     p.drawText(QRect(12, 38, width() - 24, 20), Qt::AlignCenter, status_);
     p.setFont(QFont("DejaVu Sans Mono", 20, QFont::Bold));
-    p.setPen(currentSlot_ >= 0 ? slotColour(currentSlot_) : QColor(230, 230, 240));
+    p.setPen(QColor(240, 240, 245));
     p.drawText(QRect(12, 62, width() - 24, 40), Qt::AlignCenter, clock_);
+    if (!clock_.isEmpty() && currentSlot_ >= 0) p.fillRect(QRect(70, 100, 100, 4), slotColour(currentSlot_));
 
     p.setFont(QFont("DejaVu Sans", 9, QFont::Bold));
     for (int slot = 0; slot < kMaxSlots; ++slot) {
@@ -77,8 +78,10 @@ void PanelWindow::paintEvent(QPaintEvent*) {
         int count = game_.board().count(slot);
         bool inGame = count > 0 || slot == game_.mySlot();
         if (!inGame) continue;
-        p.fillRect(entry, darkSlotColour(slot).darker(250));
-        p.setPen(slotColour(slot));
+        const QColor colour = slotColour(slot);
+        p.fillRect(entry, colour);
+        const int luminance = (299 * colour.red() + 587 * colour.green() + 114 * colour.blue()) / 1000;
+        p.setPen(luminance > 128 ? QColor(20, 20, 20) : QColor(250, 250, 250));
         p.drawText(entry, Qt::AlignCenter, QString::number(count));
         if (slot == game_.mySlot()) {
             p.setPen(QPen(slotColour(slot), 1, Qt::DotLine));
