@@ -11,8 +11,8 @@ std::string cut(std::string_view text) { return std::string(text.substr(0, std::
 
 }  // namespace
 
-PingRegistry::PingRegistry(EchoProbe& probe, WallSeconds now, PingSettings settings)
-    : probe_(probe), now_(std::move(now)), settings_(settings) {}
+PingRegistry::PingRegistry(EchoProbe& probe, const platform::Clock& clock, PingSettings settings)
+    : probe_(probe), clock_(clock), settings_(settings) {}
 
 const PingRegistry::Processing* PingRegistry::find(std::string_view name) const {
     const auto key = cut(name);
@@ -44,7 +44,7 @@ std::optional<int32_t> PingRegistry::value(std::string_view name) const {
 
 void PingRegistry::poll() {
     if (processings_.empty()) return;
-    const int64_t now = now_();
+    const int64_t now = clock_.wallSeconds();
     // A wall clock set back does not hold the rounds up until it catches up.
     if (lastRoundStart_ && now >= *lastRoundStart_ && now - *lastRoundStart_ < settings_.roundIntervalSeconds) return;
     for (auto& processing : processings_) {

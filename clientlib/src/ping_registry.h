@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,16 +11,15 @@
 #include <vector>
 
 #include "echo_probe.h"
+#include "platform/clock.h"
 #include "ping_round.h"
 
 namespace tessary::clientlib {
 
 class PingRegistry {
 public:
-    using WallSeconds = std::function<int64_t()>;
-
-    // `probe` must outlive the registry; `now` gives wall-clock seconds.
-    PingRegistry(EchoProbe& probe, WallSeconds now, PingSettings settings = {});
+    // `probe` and `clock` must outlive the registry.
+    PingRegistry(EchoProbe& probe, const platform::Clock& clock, PingSettings settings = {});
     ~PingRegistry() { stopAll(); }
     PingRegistry(const PingRegistry&) = delete;
     PingRegistry& operator=(const PingRegistry&) = delete;
@@ -52,7 +50,7 @@ private:
     const Processing* find(std::string_view name) const;
 
     EchoProbe& probe_;
-    WallSeconds now_;
+    const platform::Clock& clock_;
     PingSettings settings_;
     std::vector<Processing> processings_;
     std::optional<int64_t> lastRoundStart_;
