@@ -1,0 +1,59 @@
+// Slimefray's network play over the game library: the start-up handshake, the
+// 200 ms poll, the library's notifications and messages into the model, and
+// the model's requests out.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "slimefray/client_game.h"
+#include "slimefray/game_link.h"
+
+namespace tessary::slimefray {
+
+class NetPlay : public LinkListener {
+public:
+    static constexpr const char* kGameName = "SLIMEFRAY";
+    static constexpr int kPollMs = 200;
+
+    // `clock` gives the local time in milliseconds.
+    NetPlay(GameLink& link, ClientGame& game, GameEvents& events, std::function<int64_t()> clock);
+
+    // The game messages the program takes: 1 and 11 to 30.
+    static std::vector<uint8_t> receivedTypes();
+
+    // Registers with the library and makes sure the lobby runs. False when
+    // the program must end (the events were told).
+    [[nodiscard]] bool start(int32_t window);
+    // Every 200 ms: waits for the lobby's start order, then connects, then
+    // drives the library.
+    void poll();
+    // Sends what the model asked for.
+    void flush();
+    // The game window is going away.
+    void shutdown();
+
+    bool connected() const { return connected_; }
+    const std::string& registeredName() const { return name_; }
+
+    void ownId(uint16_t id, uint16_t first, uint16_t second) override;
+    void newPlayer(uint16_t id, const std::string& name) override;
+    void playerLeft(uint16_t id) override;
+    void newMaster(uint16_t id) override;
+    void disconnected() override;
+    void message(uint16_t sender, uint8_t type, std::span<const uint8_t> body) override;
+
+private:
+    GameLink& link_;
+    ClientGame& game_;
+    GameEvents& events_;
+    std::function<int64_t()> clock_;
+    bool connected_ = false;
+    bool ended_ = false;
+    bool shutDown_ = false;
+    std::string name_;
+};
+
+}  // namespace tessary::slimefray

@@ -1,0 +1,90 @@
+#include "slimefray/theme.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace tessary::slimefray {
+namespace {
+
+bool readSmallFile(const std::filesystem::path& path, size_t limit, Bytes& out) {
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (error || size > limit) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return out.size() == size;
+}
+
+void putLe(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<Theme> loadThemes(const std::filesystem::path& directory) {
+    std::vector<Theme> themes;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+        if (!entry.is_directory()) continue;
+        Theme theme;
+        theme.name = entry.path().filename().string();
+        if (!isSafeFileName(theme.name)) continue;
+        bool complete = true;
+        for (int i = 0; i < 3 && complete; ++i) {
+            Bytes& picture = theme.pictures[size_t(i)];
+            complete = readSmallFile(entry.path() / (std::to_string(i + 1) + ".bmp"), kMaxThemePicture,
+                                     picture) &&
+                       picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M';
+        }
+        if (!complete) continue;
+        std::ifstream anim(entry.path() / "anim");
+        if (!(anim >> theme.animation) || theme.animation < 0) theme.animation = 0;
+        themes.push_back(std::move(theme));
+    }
+    std::sort(themes.begin(), themes.end(), [](const Theme& a, const Theme& b) { return a.name < b.name; });
+    return themes;
+}
+
+Bytes solidBmp(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
+    const uint32_t rowSize = (uint32_t(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowSize * uint32_t(height);
+    Bytes out;
+    out.push_back('B');
+    out.push_back('M');
+    putLe(out, 54 + pixelBytes, 4);
+    putLe(out, 0, 4);
+    putLe(out, 54, 4);
+    putLe(out, 40, 4);
+    putLe(out, uint32_t(width), 4);
+    putLe(out, uint32_t(height), 4);
+    putLe(out, 1, 2);
+    putLe(out, 24, 2);
+    putLe(out, 0, 4);
+    putLe(out, pixelBytes, 4);
+    putLe(out, 2835, 4);
+    putLe(out, 2835, 4);
+    putLe(out, 0, 4);
+    putLe(out, 0, 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            out.push_back(blue);
+            out.push_back(green);
+            out.push_back(red);
+        }
+        for (uint32_t pad = uint32_t(width) * 3; pad < rowSize; ++pad) out.push_back(0);
+    }
+    return out;
+}
+
+Theme fallbackTheme() {
+    Theme theme;
+    theme.name = "Plain";
+    theme.pictures[0] = solidBmp(50, 50, 96, 128, 72);
+    theme.pictures[1] = solidBmp(50, 50, 90, 90, 90);
+    theme.pictures[2] = solidBmp(50, 50, 120, 96, 64);
+    return theme;
+}
+
+}  // namespace tessary::slimefray
