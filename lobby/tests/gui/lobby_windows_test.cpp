@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "../support/fake_client.h"
+#include "../support/gui_driving.h"
 #include "../support/test_app_directory.h"
 #include "lobby/account_window.h"
 #include "lobby/lobby_app.h"
@@ -22,47 +23,11 @@
 namespace tessary::lobby {
 namespace {
 
+using testing::click;
 using testing::fake;
+using testing::MessageAnswerer;
+using testing::typeText;
 using testing::TestAppDirectory;
-
-// Answers the next message box that opens within two seconds; records its text.
-class MessageAnswerer {
-public:
-    explicit MessageAnswerer(int result = skin::MessageBox::Ok) : result_(result) { arm(); }
-    const std::vector<QString>& texts() const { return texts_; }
-
-private:
-    void arm() {
-        QTimer::singleShot(20, [this] {
-            if (auto* box = qobject_cast<skin::MessageBox*>(QApplication::activeModalWidget())) {
-                texts_.push_back(box->text());
-                box->done(result_);
-            } else if (++tries_ < 100) {
-                arm();
-            }
-        });
-    }
-    int result_;
-    int tries_{0};
-    std::vector<QString> texts_;
-};
-
-// Types `text` key by key, accented letters included.
-void typeText(QWidget* field, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &release);
-    }
-}
-
-void savePreview(QWidget& widget, const char* name) {
-    const char* dir = std::getenv("TESSARY_PREVIEW_DIR");
-    if (dir == nullptr) return;
-    std::filesystem::create_directories(dir);
-    widget.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
-}
 
 class LobbyWindowsTest : public ::testing::Test {
 protected:
@@ -84,16 +49,6 @@ protected:
 
     // Lets the 50 ms poll run a few times.
     static void ticks() { QTest::qWait(3 * LobbyWindow::kPollPeriodMs); }
-
-    void click(skin::SkinnedDialog& dialog, int command) {
-        for (auto* button : dialog.findChildren<skin::BitmapButton*>()) {
-            if (button->commandId() == command && button->isVisibleTo(&dialog)) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        }
-        FAIL() << "no visible button " << command;
-    }
 
     void loggedIn() {
         window().loginWindow()->setFields({"Ann", "pw"});
@@ -165,7 +120,6 @@ TEST_F(LobbyWindowsTest, FieldLimits) {
 TEST_F(LobbyWindowsTest, PlaceholderUserStartsWithEmptyFieldsAndALoginIsRemembered) {
     EXPECT_EQ(window().loginWindow()->fields(), LoginPair{});
     EXPECT_TRUE(window().loginWindow()->isVisible());
-    savePreview(*window().loginWindow(), "login");
 
     loggedIn();
     EXPECT_EQ(LobbySettings().userInfo(), (LoginPair{"Ann", "pw"}));
@@ -175,7 +129,6 @@ TEST_F(LobbyWindowsTest, PlaceholderUserStartsWithEmptyFieldsAndALoginIsRemember
     EXPECT_EQ(window().currentView(), View::Router);
     ASSERT_EQ(fake().logins.size(), 1u);
     EXPECT_EQ(fake().logins[0].client, "TSClient 1.0");
-    savePreview(window(), "router_view");
 }
 
 TEST_F(LobbyWindowsTest, StoredUserFillsTheLoginFields) {
@@ -195,7 +148,6 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     EXPECT_EQ(account->form(), AccountForm{});
     typeText(account->nameField(), "Newcomer");
     account->countryField()->setCurrentIndex(0);
-    savePreview(*account, "account_create");
 
     account->hide();
     loggedIn();
@@ -207,7 +159,6 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     EXPECT_EQ(account->form().name, "Ann");
     EXPECT_EQ(account->form().country, "France");
     EXPECT_EQ(account->form().password, "pw");
-    savePreview(*account, "account_modify");
 }
 
 TEST_F(LobbyWindowsTest, RefusedLoginShowsTheServerText) {
