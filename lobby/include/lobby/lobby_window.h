@@ -77,6 +77,9 @@ public:
     skin::BitmapButton* button(int command, View view) const;
     // Runs the command as a click on its button would.
     void runCommand(int command);
+    // A close request from outside (the system's, or SIGTERM): ignored while a
+    // game runs, otherwise the program ends.
+    void requestClose();
 
     // LobbyView.
     MessageResult showMessage(int textNumber, int titleNumber, MessageStyle style) override;

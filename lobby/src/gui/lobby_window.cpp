@@ -259,6 +259,10 @@ void LobbyWindow::exitProgram() {
     emit programEnded();
 }
 
+void LobbyWindow::requestClose() {
+    if (!flow_.gameRunning()) exitProgram();
+}
+
 void LobbyWindow::closeEvent(QCloseEvent* event) {
     if (flow_.gameRunning()) {
         event->ignore();
