@@ -23,6 +23,7 @@ namespace tessary::lobby {
 
 class AccountWindow;
 class LoginWindow;
+class MainCanvas;
 class ToggleSwitch;
 
 struct LobbyWindowSetup {
@@ -133,13 +134,13 @@ private:
 
     LobbyFlow flow_;
     QScrollArea* scroll_;
-    skin::SkinnedDialog* canvas_;
+    MainCanvas* canvas_;
     LoginWindow* login_;
     AccountWindow* account_;
     ToggleSwitch* pageToggle_;
     ToggleSwitch* soundToggle_;
     std::vector<std::pair<View, skin::BitmapButton*>> viewButtons_;
-    skin::BitmapButton* maxButton_{nullptr};
+    std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;
     View view_{View::Router};
     int helpContext_{130};

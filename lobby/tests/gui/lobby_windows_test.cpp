@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -179,6 +181,56 @@ TEST_F(LobbyWindowsTest, AdiosEndsTheProgram) {
     ASSERT_TRUE(ended.wait(1000));
     EXPECT_TRUE(window().hasEnded());
     EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(LobbyWindowsTest, ExitButtonEndsTheProgram) {
+    loggedIn();
+    QSignalSpy ended(&window(), &LobbyWindow::programEnded);
+    auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
+    ASSERT_NE(exit, nullptr);
+    QTest::mouseClick(exit, Qt::LeftButton);
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_TRUE(window().hasEnded());
+    EXPECT_EQ(fake().disconnects, 1);
+}
+
+TEST_F(LobbyWindowsTest, EscapeIsTheCancelCommandOfEachWindow) {
+    loggedIn();
+    QSignalSpy ended(&window(), &LobbyWindow::programEnded);
+    // The main window is no dialog: Escape leaves it as it is.
+    auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
+    QTest::keyClick(exit->parentWidget(), Qt::Key_Escape);
+    QTest::qWait(50);
+    EXPECT_TRUE(exit->parentWidget()->isVisible());
+    EXPECT_TRUE(ended.isEmpty());
+
+    window().runCommand(LobbyWindow::kCommandModify);
+    auto* account = window().accountWindow();
+    ASSERT_TRUE(account->isVisible());
+    QTest::keyClick(account, Qt::Key_Escape);
+    EXPECT_FALSE(account->isVisible());
+    EXPECT_TRUE(window().isVisible());
+    ASSERT_FALSE(fake().logins.empty());
+    EXPECT_EQ(fake().logins.back().reason, 2);
+
+    window().runCommand(LobbyWindow::kCommandLogOut);
+    ASSERT_TRUE(window().loginWindow()->isVisible());
+    QTest::keyClick(window().loginWindow(), Qt::Key_Escape);
+    EXPECT_TRUE(ended.wait(1000));
+}
+
+TEST_F(LobbyWindowsTest, MaximiseIsDisabledWhenTheScreenHoldsTheWholeWindow) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const bool small = screen.width() < LobbyWindow::kWidth || screen.height() < LobbyWindow::kHeight;
+    for (View view : {View::Router, View::Arena}) {
+        auto* button = window().button(LobbyWindow::kCommandMaximise, view);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->isEnabled(), small);
+        EXPECT_TRUE(button->hasPicture(skin::BitmapButton::Face::Dis));
+        if (!small) {
+            EXPECT_EQ(button->currentFace(), skin::BitmapButton::Face::Dis);
+        }
+    }
 }
 
 TEST_F(LobbyWindowsTest, StartUpWithALibraryLackingAnExportEndsAfterMessage40) {

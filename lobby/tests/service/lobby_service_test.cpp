@@ -41,9 +41,9 @@ fs::path fromEnvironment(const char* name) {
 struct NewAccount {
     QString name{"Newcomer"};
     QString password{"secret1"};
-    QString field1003{"Lyon"};
-    QString field1004{"Ann"};
-    QString field1005{"Chess, go and slimes"};
+    QString field1003{"Ann Newcomer"};
+    QString field1004{"ann@example.org"};
+    QString field1005{"http://ann.example.org/"};
     QString description{"Plays in the evening."};
 };
 
@@ -143,7 +143,6 @@ protected:
 TEST_F(LobbyServiceTest, NewPlayerCreatesAnAccountLogsOutAndBackIn) {
     EXPECT_TRUE(login().isVisible());
     EXPECT_EQ(login().fields(), LoginPair{});
-    savePreview(login(), "login");
     EXPECT_EQ(platform::Registry::shared().get("SOFTWARE\\Quillon\\Tessary Client", "Directory"),
               appDir_->path());
 
@@ -157,6 +156,7 @@ TEST_F(LobbyServiceTest, NewPlayerCreatesAnAccountLogsOutAndBackIn) {
 
     logOut();
     EXPECT_EQ(login().fields(), (LoginPair{"Newcomer", "secret1"}));
+    savePreview(login(), "login");
     click(login(), skin::SkinnedDialog::kCommandOk);
     EXPECT_TRUE(inRouterView("Newcomer"));
     EXPECT_TRUE(unexpected.texts().empty());
@@ -187,24 +187,24 @@ TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     EXPECT_EQ(account().mode(), AccountMode::Modify);
     EXPECT_FALSE(account().nameField()->isEnabled());
     EXPECT_EQ(account().nameField()->text(), "Newcomer");
-    EXPECT_EQ(account().field(1005)->text(), "Chess, go and slimes");
+    EXPECT_EQ(account().field(1005)->text(), "http://ann.example.org/");
     EXPECT_EQ(account().field(1001)->text(), "secret1");
     savePreview(account(), "account_modify");
 
     MessageAnswerer unexpected;
-    account().field(1005)->setText("Poker only");
+    account().field(1005)->setText("http://poker.example.org/");
     account().descriptionField()->setPlainText("Plays at night.");
     click(account(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
     EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().field1005 == "Poker only"; }));
+    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().field1005 == "http://poker.example.org/"; }));
 
     // A later login gets the changed card from the database.
     logOut();
     click(login(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer"));
     ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
-    EXPECT_EQ(window().flow().accountRecord().field1005, "Poker only");
+    EXPECT_EQ(window().flow().accountRecord().field1005, "http://poker.example.org/");
     EXPECT_EQ(window().flow().accountRecord().description, "Plays at night.");
 }
 
