@@ -1,0 +1,135 @@
+// The configuration of one tessaryd process: which roles it hosts, where
+// they listen, what the Router tells the lobbies, and the safety limits.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace tessary::server {
+
+struct Endpoint {
+    std::string host;
+    uint16_t port = 0;  // 0: any free port (tests)
+};
+
+struct RouterEntry {  // one line of ROUTEURLIST
+    std::string name;
+    std::string host;
+    uint16_t port = 0;
+};
+
+struct Advertisement {
+    int32_t displayMilliseconds = 10000;
+    std::string directory;
+    std::string file;
+    std::string link;
+};
+
+struct AdvertisementConfig {
+    std::string ftpHost;
+    std::string ftpUser;
+    std::string ftpPassword;
+    std::vector<Advertisement> items;
+};
+
+struct ClientVersionConfig {
+    std::string version;  // newest lobby version text
+    bool mandatory = false;
+    std::string ftpHost;
+    std::string path;
+    int32_t size = 0;
+};
+
+struct RouterConfig {
+    std::string name;
+    Endpoint listen;
+    std::string publicHost;  // what ROUTEURLIST shows for this Router
+    std::vector<RouterEntry> otherRouters;
+    std::vector<std::string> news;
+    std::optional<AdvertisementConfig> advertisement;
+    ClientVersionConfig clientVersion;
+};
+
+struct ArenaConfig {
+    std::string name;
+    Endpoint listen;
+    std::string publicHost;  // the address the Router hands out
+    int32_t maxPing = -1;
+    int playerLimit = 0;
+};
+
+struct GameServerConfig {
+    Endpoint listen;  // TCP here, UDP on port + 1
+    std::string publicHost;
+};
+
+struct Limits {
+    int connectionsPerAddress;
+    int requestsPerSecond;
+    int requestBurst;
+    int gameRequestsPerSecond;
+    int gameRequestBurst;
+    int maxFrameBytes;
+    int maxGameFrameBytes;
+    int maxPendingSendBytes;
+    int maxChatText;
+    int maxText;
+    int maxPageAddressees;
+    int sessionsPerArena;
+    int idleTimeoutSeconds;
+    int admissionSeconds;
+    int gameReturnSeconds;
+    int returnAfterGameSeconds;
+    int maxPlayerInfoBytes;
+    int arenaPingSeconds;
+
+    static Limits defaults();
+};
+
+// libsodium crypto_pwhash limits. Interactive by default; tests lower them.
+struct PasswordCost {
+    unsigned long long opsLimit;
+    size_t memLimit;
+
+    static PasswordCost interactive();
+    static PasswordCost minimal();
+};
+
+struct Config {
+    std::string databasePath;
+    std::optional<RouterConfig> router;
+    std::vector<ArenaConfig> arenas;
+    std::optional<GameServerConfig> gameServer;
+    Limits limits = Limits::defaults();
+    PasswordCost passwordCost = PasswordCost::interactive();
+    std::string urgentFile;  // read on SIGUSR1, each line broadcast
+
+    // Everything in one process on 127.0.0.1 with the fixed ports of
+    // defaults.h and the database under the user's data directory.
+    static Config embeddedDefault();
+};
+
+struct ConfigError {
+    int line = 0;  // 0: not tied to a line
+    std::string message;
+};
+
+// Parses the text of a configuration file (format: see `configFileHelp`).
+// Sections that are absent leave their role out; a file with no role at
+// all is an error.
+[[nodiscard]] std::variant<Config, ConfigError> parseConfig(std::string_view text);
+
+// The file format, for --help.
+std::string configFileHelp();
+
+// The embedded default written out as a configuration file.
+std::string formatConfig(const Config& config);
+
+// $XDG_DATA_HOME/tessary/tessaryd.sqlite, or ~/.local/share/... without it.
+std::string defaultDatabasePath();
+
+}  // namespace tessary::server

@@ -1,0 +1,75 @@
+// Events one role sends to the others: pages, urgent messages, players
+// entering and leaving games. Together with Storage this is the only path
+// between roles; a later backend carries them between hosts.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <variant>
+
+namespace tessary::server {
+
+struct PageEvent {
+    std::string to;  // addressee, any case
+    std::string from;
+    std::string text;
+};
+
+struct UrgentEvent {
+    std::string text;
+};
+
+// The game server saw a player register or leave a session of that arena.
+struct GamePresenceEvent {
+    std::string arena;
+    std::string name;
+    bool joined = false;
+};
+
+using Event = std::variant<PageEvent, UrgentEvent, GamePresenceEvent>;
+
+class EventBus {
+public:
+    using Handler = std::function<void(const Event&)>;
+    virtual ~EventBus() = default;
+
+    // Delivers to every subscriber, the publisher included.
+    virtual void publish(const Event& event) = 0;
+    // The handler is called on the publisher's thread; a role forwards the
+    // event to its own thread. Returns an id for unsubscribe.
+    virtual int subscribe(Handler handler) = 0;
+    virtual void unsubscribe(int id) = 0;
+};
+
+// Subscribers in this process.
+class LocalEventBus final : public EventBus {
+public:
+    void publish(const Event& event) override {
+        std::map<int, Handler> handlers;
+        {
+            std::lock_guard lock(mutex_);
+            handlers = handlers_;
+        }
+        for (const auto& [id, handler] : handlers) handler(event);
+    }
+
+    int subscribe(Handler handler) override {
+        std::lock_guard lock(mutex_);
+        handlers_.emplace(++lastId_, std::move(handler));
+        return lastId_;
+    }
+
+    void unsubscribe(int id) override {
+        std::lock_guard lock(mutex_);
+        handlers_.erase(id);
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<int, Handler> handlers_;
+    int lastId_ = 0;
+};
+
+}  // namespace tessary::server

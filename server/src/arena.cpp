@@ -1,0 +1,628 @@
+#include "arena.h"
+
+#include <algorithm>
+#include <ctime>
+#include <set>
+
+#include "log.h"
+#include "messages.h"
+#include "player_card.h"
+#include "sqlite_db.h"
+#include "text_util.h"
+
+namespace tessary::server {
+
+using namespace protocol;
+
+namespace {
+
+constexpr uint8_t kSource = kModuleArena;
+constexpr int32_t kPrivate = 1 << 0;
+constexpr int32_t kStarted = 1 << 3;
+constexpr int32_t kJoinableWhileStarted = 1 << 4;
+constexpr int32_t kMaxSessionPlaces = 255;
+constexpr size_t kMaxGameName = 63;
+constexpr size_t kMaxSessionPassword = 64;
+// The chat-room pseudo-game: its sessions have nothing to begin.
+constexpr const char* kChatGame = "CHAT";
+
+int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
+
+// The lobby's session-name filter: letters, digits, blank, apostrophe, hyphen.
+bool isSessionName(const std::string& name) {
+    if (trim(name).empty() || name.size() > kMaxNameLength) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+               c == '\'' || c == '-';
+    });
+}
+
+ValueList texts(const std::vector<std::string>& values) {
+    ValueList list;
+    for (const std::string& value : values) list.appendText(value);
+    return list;
+}
+
+bool eraseName(std::vector<std::string>& names, const std::string& name) {
+    auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, name); });
+    if (it == names.end()) return false;
+    names.erase(it);
+    return true;
+}
+
+}  // namespace
+
+int pingClass(std::chrono::milliseconds roundTrip) {
+    const auto ms = roundTrip.count();
+    if (ms <= 150) return 5;
+    if (ms <= 300) return 4;
+    if (ms <= 500) return 3;
+    if (ms <= 800) return 2;
+    return 1;
+}
+
+Arena::Arena(asio::io_context& io, ArenaSettings settings, std::unique_ptr<Storage> storage, EventBus& bus)
+    : io_(io), settings_(std::move(settings)), storage_(std::move(storage)), bus_(bus), timer_(io) {
+    role_ = "arena " + settings_.config.name;
+}
+
+Arena::~Arena() { *alive_ = false; }
+
+void Arena::start() {
+    startedAt_ = unixNow();
+    storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
+    subscription_ = bus_.subscribe([this, alive = alive_](const Event& event) {
+        asio::post(io_, [this, alive, event] {
+            if (*alive) onEvent(event);
+        });
+    });
+    scheduleTick();
+}
+
+void Arena::stop() {
+    stopped_ = true;
+    timer_.cancel();
+    if (subscription_) bus_.unsubscribe(subscription_);
+    subscription_ = 0;
+    try {
+        storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
+    } catch (const StorageError& error) {
+        logLine(role_, std::string("storage: ") + error.what());
+    }
+}
+
+void Arena::scheduleTick() {
+    timer_.expires_after(std::chrono::seconds(1));
+    timer_.async_wait([this, alive = alive_](asio::error_code error) {
+        if (error || !*alive || stopped_) return;
+        try {
+            tick(Clock::now());
+        } catch (const StorageError& e) {
+            logLine(role_, std::string("storage: ") + e.what());
+        }
+        scheduleTick();
+    });
+}
+
+void Arena::tick(Clock::time_point now) {
+    const SharedFrame ping = encodeShared(makeMessage(kSource, PING));
+    std::vector<std::string> expired;
+    for (auto& [key, player] : players_) {
+        if (!player.link) {
+            if (now >= player.awayUntil) expired.push_back(key);
+            continue;
+        }
+        if (now < player.nextPingAt) continue;
+        player.link->send(ping);
+        player.pingOutstanding = true;
+        player.pingSentAt = now;
+        player.nextPingAt = now + std::chrono::seconds(settings_.limits.arenaPingSeconds);
+    }
+    for (const std::string& key : expired) removePlayer(key, "did not come back from the game");
+}
+
+Arena::Player* Arena::playerOf(const LinkPtr& link) {
+    auto it = playerByLink_.find(link->id());
+    if (it == playerByLink_.end()) return nullptr;
+    auto player = players_.find(it->second);
+    return player == players_.end() ? nullptr : &player->second;
+}
+
+Arena::Session* Arena::sessionOf(const Player& player) {
+    if (player.session.empty()) return nullptr;
+    auto it = sessions_.find(player.session);
+    return it == sessions_.end() ? nullptr : &it->second;
+}
+
+void Arena::linkOpened(const LinkPtr& link) { links_[link->id()] = link; }
+
+void Arena::linkClosed(const LinkPtr& link) {
+    links_.erase(link->id());
+    auto it = playerByLink_.find(link->id());
+    if (it == playerByLink_.end()) return;
+    const std::string key = it->second;
+    playerByLink_.erase(it);
+    auto found = players_.find(key);
+    if (found == players_.end() || found->second.link != link) return;
+    Player& player = found->second;
+    try {
+        if (player.sentToGame && sessionOf(player)) {
+            // The lobby hands over to the game program: the player stays
+            // listed in the session until it comes back or gives up.
+            player.link.reset();
+            player.pingOutstanding = false;
+            player.awayUntil = Clock::now() + std::chrono::seconds(settings_.limits.gameReturnSeconds);
+            logLine(role_, player.name + " is away playing");
+            return;
+        }
+        removePlayer(key, "");
+    } catch (const StorageError& error) {
+        logLine(role_, std::string("storage: ") + error.what());
+    }
+}
+
+void Arena::removePlayer(const std::string& key, const char* why) {
+    auto it = players_.find(key);
+    if (it == players_.end()) return;
+    Player& player = it->second;
+    removeFromSession(player);
+    storage_->clearPresence(player.name, player.holder);
+    if (*why) logLine(role_, player.name + " left: " + why);
+    ValueList body;
+    body.appendText(player.name);
+    players_.erase(it);
+    broadcast(makeMessage(kSource, PLAYERREMOVED, std::move(body)));
+}
+
+void Arena::messageReceived(const LinkPtr& link, Message& message) {
+    const auto* request = std::get_if<ServiceMessage>(&message);
+    if (!request) {
+        logLine(role_, link->describe() + " refused: raw message on an Arena link");
+        return;
+    }
+    try {
+        handle(link, playerOf(link), *request);
+    } catch (const StorageError& error) {
+        logLine(role_, std::string("storage: ") + error.what());
+        refuse(link, "", request->type, "The arena cannot do this right now. Please try again later.");
+    }
+}
+
+void Arena::refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text) {
+    logLine(role_, link->describe() + (who.empty() ? "" : " (" + who + ")") + " refused " + messageTypeName(request) +
+                       ": " + text);
+    link->send(failure(kSource, request, text));
+}
+
+void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& request) {
+    if (request.type == LOGINARENA) return login(link, request);
+    if (request.type == STILLALIVE) return;
+    if (!player) {
+        // Only requests with an answer of their own get one; chat or pages
+        // before the login are dropped.
+        static const std::set<uint8_t> answered = {CREATESESSION, JOINSESSION, BEGINGAME, GETPLAYERINFO,
+                                                   LEAVESESSION};
+        if (request.type == GETSESSIONINFO) return refuse(link, "", 24, "Please enter the arena first.");
+        if (answered.count(request.type)) return refuse(link, "", request.type, "Please enter the arena first.");
+        logLine(role_, link->describe() + " refused " + messageTypeName(request.type) + ": not in the arena");
+        return;
+    }
+    switch (request.type) {
+        case CHATALL:
+        case CHATSESSION:
+        case CHATLIST: return chat(*player, request);
+        case GETPLAYERINFO: return playerInfo(*player, request);
+        case GETSESSIONINFO: return sessionInfo(*player, request);
+        case CREATESESSION: return createSession(*player, request);
+        case JOINSESSION: return joinSession(*player, request);
+        case LEAVESESSION: return leaveSession(*player);
+        case BEGINGAME: return beginGame(*player);
+        case PING: return pingAnswered(*player);
+        case PAGER: return page(*player, request);
+        default:
+            logLine(role_, link->describe() + " (" + player->name + ") refused: unexpected " +
+                               messageTypeName(request.type));
+    }
+}
+
+void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
+    if (playerByLink_.count(link->id())) return refuse(link, "", LOGINARENA, "You are already in the arena.");
+    const auto name = RequestReader(request.body).text(0, kMaxNameLength);
+    if (!name || name->empty()) return refuse(link, "", LOGINARENA, "Please give your user name.");
+    // The protocol carries no token: the Router's admission for this name
+    // and address, taken once, stands in for one.
+    if (!storage_->takeAdmission(settings_.config.name, *name, link->address(), unixNow()))
+        return refuse(link, *name, LOGINARENA,
+                      "Please join " + settings_.config.name + " from the Router's arena list.");
+    const std::string key = foldName(*name);
+    auto existing = players_.find(key);
+    if (existing == players_.end() && int(players_.size()) >= settings_.config.playerLimit)
+        return refuse(link, *name, LOGINARENA, settings_.config.name + " is full.");
+    auto account = storage_->findAccount(*name);
+    const std::string canonical = account ? account->profile.name : *name;
+    const auto now = Clock::now();
+
+    if (existing != players_.end()) {
+        // Back from a game, or a new connection of a player still listed:
+        // the newest link wins and the lobby starts outside any session.
+        Player& player = existing->second;
+        if (player.link) {
+            playerByLink_.erase(player.link->id());
+            player.link->close("replaced by a new login of " + player.name);
+        }
+        player.link = link;
+        player.sentToGame = false;
+        player.nextPingAt = now + std::chrono::seconds(1);
+        playerByLink_[link->id()] = key;
+        removeFromSession(player);
+        logLine(role_, link->describe() + " " + player.name + " is back");
+        link->send(success(kSource, LOGINARENA));
+        sendPlayerList(player);
+        sendSessionList(player);
+        return;
+    }
+
+    Player player;
+    player.name = canonical;
+    player.link = link;
+    player.holder = "arena:" + settings_.config.name + "#" + std::to_string(startedAt_) + "." +
+                    std::to_string(nextHolder_++);
+    player.nextPingAt = now + std::chrono::seconds(1);
+    storage_->setPresence(canonical, settings_.config.name, player.holder);
+    ValueList body;
+    body.appendText(canonical);
+    body.appendInteger<int32_t>(0);
+    broadcast(makeMessage(kSource, PLAYERNEW, std::move(body)));
+    Player& added = players_.emplace(key, std::move(player)).first->second;
+    playerByLink_[link->id()] = key;
+    logLine(role_, link->describe() + " " + canonical + " entered");
+    link->send(success(kSource, LOGINARENA));
+    sendPlayerList(added);
+    sendSessionList(added);
+}
+
+void Arena::sendPlayerList(Player& player) {
+    ValueList body;
+    for (const auto& [key, other] : players_) {
+        ValueList entry;
+        entry.appendText(other.name);
+        entry.appendInteger<int32_t>(other.pingClass);
+        body.appendList(std::move(entry));
+    }
+    player.link->send(makeMessage(kSource, PLAYERLIST, std::move(body)));
+}
+
+void Arena::sendSessionList(Player& player) {
+    ValueList body;
+    for (const auto& [key, s] : sessions_) {
+        ValueList entry;
+        entry.appendText(s.name);
+        entry.appendInteger<int32_t>(s.maxPlayers);
+        entry.appendInteger<int32_t>(s.maxSpectators);
+        entry.appendInteger<int32_t>(int32_t(s.players.size()));
+        entry.appendInteger<int32_t>(int32_t(s.spectators.size()));
+        entry.appendText(s.master);
+        entry.appendInteger<int32_t>(s.state);
+        entry.appendText(s.game);
+        entry.appendList(texts(s.players));
+        entry.appendList(texts(s.spectators));
+        body.appendList(std::move(entry));
+    }
+    player.link->send(makeMessage(kSource, SESSIONLIST, std::move(body)));
+}
+
+void Arena::broadcast(const SharedFrame& frame) {
+    for (auto& [key, player] : players_)
+        if (player.link) player.link->send(frame);
+}
+
+void Arena::broadcast(const ServiceMessage& message) { broadcast(encodeShared(message)); }
+
+void Arena::chat(Player& player, const ServiceMessage& request) {
+    // Chat has no answer: the lobby would read any answer as a chat line.
+    const RequestReader reader(request.body);
+    const size_t first = request.type == CHATLIST ? 1 : 0;
+    const auto text = reader.text(first, size_t(settings_.limits.maxChatText));
+    const auto colour = reader.int32(first + 1);
+    const auto font = reader.int32(first + 2);
+    if (!text || !colour || !font) {
+        logLine(role_, player.link->describe() + " (" + player.name + ") refused " + messageTypeName(request.type) +
+                           ": malformed or too long");
+        return;
+    }
+    ValueList body;
+    body.appendText(player.name);
+    body.appendText(*text);
+    body.appendInteger<int32_t>(*colour);
+    body.appendInteger<int32_t>(*font);
+    const SharedFrame frame = encodeShared(makeMessage(kSource, request.type, std::move(body)));
+    if (request.type == CHATALL) return broadcast(frame);
+    if (request.type == CHATSESSION) {
+        Session* session = sessionOf(player);
+        if (!session) return;
+        for (const auto* names : {&session->players, &session->spectators})
+            for (const std::string& name : *names)
+                if (auto it = players_.find(foldName(name)); it != players_.end() && it->second.link)
+                    it->second.link->send(frame);
+        return;
+    }
+    const ValueList* addressees = reader.list(0);
+    if (!addressees || addressees->size() > size_t(settings_.limits.maxPageAddressees)) return;
+    std::set<std::string> sent;
+    for (size_t i = 0; i < addressees->size(); ++i) {
+        const std::string* to = addressees->text(i);
+        if (!to || to->size() > kMaxNameLength) continue;
+        const std::string key = foldName(*to);
+        auto it = players_.find(key);
+        if (it == players_.end() || !it->second.link || !sent.insert(key).second) continue;
+        it->second.link->send(frame);
+    }
+}
+
+void Arena::playerInfo(Player& player, const ServiceMessage& request) {
+    const auto name = RequestReader(request.body).text(0, 256);
+    if (!name) return refuse(player.link, player.name, GETPLAYERINFO, "Please give a player name.");
+    auto account = storage_->findAccount(*name);
+    if (!account) return refuse(player.link, player.name, GETPLAYERINFO, "There is no player called " + *name + ".");
+    player.link->send(success(kSource, GETPLAYERINFO, playerCard(account->profile, storage_->gameStats(*name))));
+    if (auto photo = photoValue(*account, *storage_)) {
+        ValueList body;
+        body.appendText(account->profile.name);
+        body.appendBinary(*photo);
+        player.link->send(makeMessage(kSource, PHOTO, std::move(body)));
+    }
+}
+
+void Arena::sessionInfo(Player& player, const ServiceMessage& request) {
+    // Answered with request code 24, as the lobby expects.
+    constexpr uint8_t kSessionInfoAnswer = 24;
+    const auto name = RequestReader(request.body).text(0, 256);
+    auto it = name ? sessions_.find(foldName(*name)) : sessions_.end();
+    if (it == sessions_.end())
+        return refuse(player.link, player.name, kSessionInfoAnswer,
+                      "There is no session called " + name.value_or("") + ".");
+    ValueList data;
+    data.appendText(it->second.name);
+    data.appendText(it->second.options);
+    player.link->send(success(kSource, kSessionInfoAnswer, std::move(data)));
+}
+
+void Arena::createSession(Player& player, const ServiceMessage& request) {
+    const RequestReader reader(request.body);
+    const auto name = reader.text(0, 1024);
+    const auto game = reader.text(1, kMaxGameName);
+    const auto version = reader.text(2, kMaxGameName);
+    const auto flags = reader.int32(3);
+    const auto maxPlayers = reader.int32(4);
+    const auto maxSpectators = reader.int32(5);
+    const auto options = reader.text(6, size_t(settings_.limits.maxText));
+    const auto password = reader.text(7, kMaxSessionPassword);
+    const auto asSpectator = reader.int8(8);
+    auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, CREATESESSION, text); };
+    if (!name || !game || !version || !flags || !maxPlayers || !maxSpectators || !options || !password || !asSpectator)
+        return refuseWith("The session request is incomplete or too long.");
+    if (!isSessionName(*name))
+        return refuseWith("A session name has 1 to 15 letters, digits, blanks, apostrophes or hyphens.");
+    if (game->empty()) return refuseWith("Please choose a game.");
+    if (*maxPlayers < 1 || *maxPlayers > kMaxSessionPlaces || *maxSpectators < 0 ||
+        *maxSpectators > kMaxSessionPlaces)
+        return refuseWith("The numbers of players and spectators are out of range.");
+    if (sessions_.count(foldName(*name))) return refuseWith("A session called " + *name + " already exists.");
+    if (int(sessions_.size()) >= settings_.limits.sessionsPerArena)
+        return refuseWith("This arena has no room for another session.");
+
+    removeFromSession(player);
+    Session session;
+    session.name = *name;
+    session.game = *game;
+    session.version = *version;
+    session.master = player.name;
+    session.options = *options;
+    session.password = *password;
+    session.maxPlayers = *maxPlayers;
+    session.maxSpectators = *maxSpectators;
+    session.state = (password->empty() ? 0 : kPrivate) | (*flags & kJoinableWhileStarted);
+    Session& added = sessions_.emplace(foldName(*name), std::move(session)).first->second;
+
+    ValueList notice;
+    notice.appendText(added.name);
+    notice.appendInteger<int32_t>(added.maxPlayers);
+    notice.appendInteger<int32_t>(added.maxSpectators);
+    notice.appendText(added.master);
+    notice.appendInteger<int32_t>(added.state);
+    notice.appendText(added.game);
+    broadcast(makeMessage(kSource, SESSIONNEW, std::move(notice)));
+    addToSession(player, added, *asSpectator != 0 && added.maxSpectators > 0);
+    player.link->send(success(kSource, CREATESESSION));
+}
+
+void Arena::addToSession(Player& player, Session& session, bool spectator) {
+    (spectator ? session.spectators : session.players).push_back(player.name);
+    player.session = foldName(session.name);
+    ValueList notice;
+    notice.appendText(player.name);
+    notice.appendText(session.name);
+    notice.appendInteger<uint8_t>(spectator ? 1 : 0);
+    broadcast(makeMessage(kSource, JOINNEW, std::move(notice)));
+}
+
+void Arena::joinSession(Player& player, const ServiceMessage& request) {
+    const RequestReader reader(request.body);
+    const auto name = reader.text(0, 256);
+    const auto password = reader.text(1, kMaxSessionPassword);
+    const auto version = reader.text(2, kMaxGameName);
+    const auto asSpectator = reader.int8(3);
+    auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, JOINSESSION, text); };
+    if (!name || !password || !version || !asSpectator) return refuseWith("The join request is incomplete.");
+    auto it = sessions_.find(foldName(*name));
+    if (it == sessions_.end()) return refuseWith("There is no session called " + *name + ".");
+    Session& session = it->second;
+    if (player.session == it->first) return refuseWith("You are already in " + session.name + ".");
+    if ((session.state & kPrivate) && *password != session.password)
+        return refuseWith("Wrong password for " + session.name + ".");
+    if (*version != session.version)
+        return refuseWith(session.name + " plays version " + session.version + " of " + session.game +
+                          "; you have version " + *version + ".");
+    if ((session.state & kStarted) && !(session.state & kJoinableWhileStarted))
+        return refuseWith("The game of " + session.name + " has already begun.");
+    const bool spectator = *asSpectator != 0;
+    if (spectator && int(session.spectators.size()) >= session.maxSpectators)
+        return refuseWith(session.maxSpectators == 0 ? session.name + " takes no spectators."
+                                                     : session.name + " has no spectator place left.");
+    if (!spectator && int(session.players.size()) >= session.maxPlayers)
+        return refuseWith(session.name + " is full.");
+
+    removeFromSession(player);
+    addToSession(player, session, spectator);
+    player.link->send(success(kSource, JOINSESSION));
+    if (session.state & kStarted) {
+        announceToGameServer(session);
+        sendStartGame(player, session);
+    }
+}
+
+void Arena::leaveSession(Player& player) {
+    if (!sessionOf(player)) return refuse(player.link, player.name, LEAVESESSION, "You are in no session.");
+    removeFromSession(player);
+    player.link->send(success(kSource, LEAVESESSION));
+}
+
+void Arena::removeFromSession(Player& player) {
+    Session* session = sessionOf(player);
+    player.session.clear();
+    player.sentToGame = false;
+    if (!session) return;
+    if (!eraseName(session->players, player.name)) eraseName(session->spectators, player.name);
+    ValueList notice;
+    notice.appendText(player.name);
+    notice.appendText(session->name);
+    broadcast(makeMessage(kSource, JOINLEAVE, std::move(notice)));
+    if (session->players.empty() && session->spectators.empty()) {
+        ValueList removed;
+        removed.appendText(session->name);
+        sessions_.erase(foldName(session->name));
+        broadcast(makeMessage(kSource, SESSIONREMOVE, std::move(removed)));
+        return;
+    }
+    if (sameName(session->master, player.name)) {
+        session->master = session->players.empty() ? session->spectators.front() : session->players.front();
+        ValueList changed;
+        changed.appendText(session->name);
+        changed.appendText(session->master);
+        broadcast(makeMessage(kSource, MASTERCHANGED, std::move(changed)));
+    }
+}
+
+void Arena::beginGame(Player& player) {
+    Session* session = sessionOf(player);
+    auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, BEGINGAME, text); };
+    if (!session) return refuseWith("You are in no session.");
+    if (!sameName(session->master, player.name)) return refuseWith("Only the master of the session can begin it.");
+    if (session->state & kStarted) return refuseWith("The game has already begun.");
+    if (session->game == kChatGame) return refuseWith("A chat session has no game to begin.");
+    if (session->players.empty()) return refuseWith("The session has no player.");
+
+    session->state |= kStarted;
+    session->expectedPlayers = int(session->players.size());
+    session->gameKey = settings_.config.name + "#" + std::to_string(startedAt_) + "." + std::to_string(nextGame_++);
+    // The game server learns the members before any of them is told to go.
+    announceToGameServer(*session);
+    for (const std::string& name : session->players) storage_->addGamePlayed(session->game, name);
+
+    ValueList state;
+    state.appendText(session->name);
+    state.appendInteger<int32_t>(session->state);
+    broadcast(makeMessage(kSource, UPDATESESSIONSTATE, std::move(state)));
+    player.link->send(success(kSource, BEGINGAME));
+    for (const auto* names : {&session->players, &session->spectators})
+        for (const std::string& name : *names)
+            if (auto it = players_.find(foldName(name)); it != players_.end() && it->second.link)
+                sendStartGame(it->second, *session);
+    logLine(role_, "session " + session->name + " began " + session->game + " with " +
+                       std::to_string(session->players.size()) + " players");
+}
+
+void Arena::announceToGameServer(Session& session) {
+    GameSessionAnnouncement announcement;
+    announcement.key = session.gameKey;
+    announcement.game = session.game;
+    announcement.arena = settings_.config.name;
+    announcement.session = session.name;
+    announcement.expectedPlayers = session.expectedPlayers;
+    announcement.announcedAt = unixNow();
+    for (const auto* names : {&session.players, &session.spectators}) {
+        for (const std::string& name : *names) {
+            auto it = players_.find(foldName(name));
+            std::string address = it != players_.end() && it->second.link ? it->second.link->address() : "";
+            announcement.members.push_back({name, address, names == &session.spectators});
+        }
+    }
+    storage_->announceGameSession(announcement);
+}
+
+void Arena::sendStartGame(Player& player, Session& session) {
+    (void)session;
+    player.sentToGame = true;
+    // The lobby leaves the arena to play and logs in again afterwards, with
+    // no Router in between: let it back in from the same address.
+    storage_->grantAdmission(settings_.config.name, player.name, player.link->address(),
+                             unixNow() + settings_.limits.gameReturnSeconds);
+    ValueList body;
+    body.appendText(settings_.gameServerHost);
+    body.appendInteger<int32_t>(settings_.gameServerPort);
+    player.link->send(makeMessage(kSource, STARTGAME, std::move(body)));
+}
+
+void Arena::pingAnswered(Player& player) {
+    if (!player.pingOutstanding) return;
+    player.pingOutstanding = false;
+    const auto roundTrip =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - player.pingSentAt);
+    const int measured = pingClass(roundTrip);
+    if (measured == player.pingClass) return;
+    player.pingClass = measured;
+    ValueList body;
+    body.appendText(player.name);
+    body.appendInteger<int32_t>(measured);
+    broadcast(makeMessage(kSource, UPDATEPLAYERINFO, std::move(body)));
+}
+
+void Arena::page(Player& player, const ServiceMessage& request) {
+    const RequestReader reader(request.body);
+    const ValueList* addressees = reader.list(0);
+    const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
+    if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
+        logLine(role_, player.link->describe() + " (" + player.name + ") refused PAGER: malformed or too long");
+        return;
+    }
+    std::set<std::string> sent;
+    for (size_t i = 0; i < addressees->size(); ++i) {
+        const std::string* to = addressees->text(i);
+        if (!to || to->empty() || to->size() > kMaxNameLength || !sent.insert(foldName(*to)).second) continue;
+        bus_.publish(PageEvent{*to, player.name, *text});
+    }
+}
+
+void Arena::onEvent(const Event& event) {
+    if (const auto* page = std::get_if<PageEvent>(&event)) {
+        auto it = players_.find(foldName(page->to));
+        if (it == players_.end() || !it->second.link) return;
+        ValueList body;
+        body.appendText(page->from);
+        body.appendText(page->text);
+        it->second.link->send(makeMessage(kSource, PAGER, std::move(body)));
+    } else if (const auto* urgent = std::get_if<UrgentEvent>(&event)) {
+        ValueList body;
+        body.appendText(urgent->text);
+        const SharedFrame frame = encodeShared(makeMessage(kSource, URGENTMESSAGE, std::move(body)));
+        for (auto& [id, link] : links_) link->send(frame);
+    } else if (const auto* game = std::get_if<GamePresenceEvent>(&event)) {
+        if (game->arena != settings_.config.name) return;
+        auto it = players_.find(foldName(game->name));
+        if (it == players_.end() || it->second.link) return;
+        const int seconds = game->joined ? settings_.limits.gameReturnSeconds : settings_.limits.returnAfterGameSeconds;
+        it->second.awayUntil = Clock::now() + std::chrono::seconds(seconds);
+    }
+}
+
+}  // namespace tessary::server

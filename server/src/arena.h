@@ -1,0 +1,129 @@
+// The Arena role: the chat room, its players and their ping classes, and the
+// game sessions they create, join, leave and begin.
+#pragma once
+
+#include <asio.hpp>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "link.h"
+#include "server/config.h"
+#include "server/events.h"
+#include "server/storage.h"
+
+namespace tessary::server {
+
+struct ArenaSettings {
+    ArenaConfig config;
+    std::string gameServerHost;  // what STARTGAME tells the members
+    uint16_t gameServerPort = 0;
+    Limits limits = Limits::defaults();
+};
+
+// Ping class of the player list from a measured answer time: 5 is best,
+// 0 means not measured yet.
+int pingClass(std::chrono::milliseconds roundTrip);
+
+class Arena final : public LinkHandler {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Arena(asio::io_context& io, ArenaSettings settings, std::unique_ptr<Storage> storage, EventBus& bus);
+    ~Arena() override;
+
+    void start();
+    void stop();
+
+    void linkOpened(const LinkPtr& link) override;
+    void messageReceived(const LinkPtr& link, protocol::Message& message) override;
+    void linkClosed(const LinkPtr& link) override;
+
+    // One step of the timers (pings, players away in a game); `start` runs
+    // it every second, the fuzzer calls it directly.
+    void tick(Clock::time_point now);
+
+private:
+    struct Player {
+        std::string name;
+        LinkPtr link;  // none while the player is away playing
+        std::string holder;
+        int pingClass = 0;
+        bool pingOutstanding = false;
+        Clock::time_point pingSentAt;
+        Clock::time_point nextPingAt;
+        std::string session;  // folded session name, empty in none
+        bool sentToGame = false;
+        Clock::time_point awayUntil;
+    };
+
+    struct Session {
+        std::string name;
+        std::string game;
+        std::string version;
+        std::string master;
+        std::string options;
+        std::string password;
+        int32_t maxPlayers = 0;
+        int32_t maxSpectators = 0;
+        int32_t state = 0;
+        std::vector<std::string> players;     // names in join order
+        std::vector<std::string> spectators;
+        std::string gameKey;  // announcement key once begun
+        int expectedPlayers = 0;
+    };
+
+    void handle(const LinkPtr& link, Player* player, const protocol::ServiceMessage& request);
+    void login(const LinkPtr& link, const protocol::ServiceMessage& request);
+    void chat(Player& player, const protocol::ServiceMessage& request);
+    void playerInfo(Player& player, const protocol::ServiceMessage& request);
+    void sessionInfo(Player& player, const protocol::ServiceMessage& request);
+    void createSession(Player& player, const protocol::ServiceMessage& request);
+    void joinSession(Player& player, const protocol::ServiceMessage& request);
+    void leaveSession(Player& player);
+    void beginGame(Player& player);
+    void pingAnswered(Player& player);
+    void page(Player& player, const protocol::ServiceMessage& request);
+
+    void addToSession(Player& player, Session& session, bool spectator);
+    // Takes the player out of its session with the notices that follow;
+    // removes the session when it empties.
+    void removeFromSession(Player& player);
+    void removePlayer(const std::string& key, const char* why);
+    void announceToGameServer(Session& session);
+    void sendStartGame(Player& player, Session& session);
+
+    void sendPlayerList(Player& player);
+    void sendSessionList(Player& player);
+    void broadcast(const SharedFrame& frame);
+    void broadcast(const protocol::ServiceMessage& message);
+    void refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text);
+    void onEvent(const Event& event);
+    void scheduleTick();
+
+    Player* playerOf(const LinkPtr& link);
+    Session* sessionOf(const Player& player);
+
+    asio::io_context& io_;
+    ArenaSettings settings_;
+    std::unique_ptr<Storage> storage_;
+    EventBus& bus_;
+    std::string role_;
+    int subscription_ = 0;
+    asio::steady_timer timer_;
+    bool stopped_ = false;
+    uint64_t nextHolder_ = 1;
+    uint64_t nextGame_ = 1;
+    int64_t startedAt_ = 0;
+
+    std::unordered_map<uint64_t, LinkPtr> links_;            // every open link
+    std::unordered_map<uint64_t, std::string> playerByLink_;  // link id -> player key
+    std::map<std::string, Player> players_;                   // folded name -> player
+    std::map<std::string, Session> sessions_;                 // folded name -> session
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace tessary::server

@@ -1,0 +1,159 @@
+// tessaryd: hosts the roles its configuration names. With no argument it
+// serves the embedded default (everything on 127.0.0.1, see defaults.h).
+#include <pthread.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "platform/diag.h"
+#include "server/config.h"
+#include "server/service.h"
+#include "server/storage.h"
+#include "text_util.h"
+
+using namespace tessary::server;
+
+namespace {
+
+void printHelp() {
+    std::printf(
+        "Usage: tessaryd [--config FILE] [--database PATH] [--print-config]\n"
+        "Hosts the Tessary Router, Arenas and game server named by the configuration.\n"
+        "With no argument every role runs on 127.0.0.1 (Router 7000, arenas 7001 and 7002,\n"
+        "game server 7010 and UDP 7011) with the database in the user's data directory.\n\n"
+        "  --config FILE    read the configuration from FILE instead of the embedded default\n"
+        "  --database PATH  use this SQLite file (overrides the configuration)\n"
+        "  --print-config   print the configuration in effect as a file and exit\n"
+        "  --help           show this text\n\n"
+        "Operator commands, one per line on standard input:\n"
+        "  urgent TEXT      send TEXT as an urgent message to every lobby on the Router and the arenas\n"
+        "  adios            the same with ADIOS, which makes the lobbies quit (before maintenance)\n"
+        "  quit             stop the service\n"
+        "Signals: SIGTERM or SIGINT stop the service; SIGUSR1 sends every non-empty line of the\n"
+        "urgent file ([storage] urgent_file, default beside the database: urgent.txt) as an\n"
+        "urgent message.\n\n%s",
+        configFileHelp().c_str());
+}
+
+// Reads operator commands until standard input ends; a closed or redirected
+// input simply leaves the service running.
+void readOperatorCommands(Service& service) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const std::string_view command = trim(line);
+        if (command.empty()) continue;
+        if (command == "quit" || command == "stop") {
+            kill(getpid(), SIGTERM);
+            return;
+        }
+        if (command == "adios") {
+            service.broadcastUrgent("ADIOS");
+        } else if (command.substr(0, 7) == "urgent ") {
+            service.broadcastUrgent(std::string(trim(command.substr(7))));
+        } else {
+            std::fprintf(stderr, "tessaryd: commands are: urgent TEXT, adios, quit\n");
+            continue;
+        }
+        std::fprintf(stderr, "tessaryd: urgent message sent\n");
+    }
+}
+
+void broadcastUrgentFile(Service& service, const std::string& path) {
+    std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "tessaryd: SIGUSR1 but no urgent file %s\n", path.c_str());
+        return;
+    }
+    std::string line;
+    while (std::getline(file, line))
+        if (!trim(line).empty()) service.broadcastUrgent(std::string(trim(line)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Config config = Config::embeddedDefault();
+    std::string databaseOverride;
+    bool printOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            printHelp();
+            return 0;
+        }
+        if (arg == "--print-config") {
+            printOnly = true;
+        } else if ((arg == "--config" || arg == "--database") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--database") {
+                databaseOverride = value;
+                continue;
+            }
+            std::ifstream file(value);
+            if (!file) {
+                std::fprintf(stderr, "tessaryd: cannot read %s: %s\n", value.c_str(), std::strerror(errno));
+                return 2;
+            }
+            std::stringstream text;
+            text << file.rdbuf();
+            auto parsed = parseConfig(text.str());
+            if (const auto* error = std::get_if<ConfigError>(&parsed)) {
+                std::fprintf(stderr, "tessaryd: %s:%d: %s\n", value.c_str(), error->line, error->message.c_str());
+                return 2;
+            }
+            config = std::get<Config>(parsed);
+        } else {
+            std::fprintf(stderr, "tessaryd: unknown argument %s (see --help)\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (!databaseOverride.empty()) config.databasePath = databaseOverride;
+    if (printOnly) {
+        std::fputs(formatConfig(config).c_str(), stdout);
+        return 0;
+    }
+    if (config.urgentFile.empty())
+        config.urgentFile = (std::filesystem::path(config.databasePath).parent_path() / "urgent.txt").string();
+
+    // The codec's own diagnostics would go to standard output; the service
+    // logs its refusals itself.
+    tessary::platform::setDiagSink([](std::string_view) {});
+
+    // Signals are taken by this thread only (the role threads inherit the mask).
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGUSR1}) sigaddset(&signals, signal);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Service service(config);
+    try {
+        service.start();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tessaryd: cannot start: %s\n", error.what());
+        return 1;
+    }
+    std::fprintf(stderr, "tessaryd: serving, database %s (schema %d)\n", config.databasePath.c_str(),
+                 sqliteSchemaVersion());
+    std::thread(readOperatorCommands, std::ref(service)).detach();
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) continue;
+        if (signal == SIGUSR1) {
+            broadcastUrgentFile(service, config.urgentFile);
+            continue;
+        }
+        break;
+    }
+    std::fprintf(stderr, "tessaryd: stopping\n");
+    service.stop();
+    return 0;
+}

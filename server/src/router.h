@@ -1,0 +1,97 @@
+// The Router role: accounts, login, the lists of the router view, the way
+// into an arena, player search, pages and photos.
+#pragma once
+
+#include <asio.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "link.h"
+#include "server/config.h"
+#include "server/events.h"
+#include "server/storage.h"
+
+namespace tessary::server {
+
+// An arena as the Router lists it and hands it out.
+struct ArenaDirectoryEntry {
+    std::string name;
+    std::string host;
+    uint16_t port = 0;
+    int32_t maxPing = -1;
+    int playerLimit = 0;
+};
+
+struct RouterSettings {
+    RouterConfig config;
+    uint16_t publicPort = 0;  // the port it really listens on
+    std::vector<ArenaDirectoryEntry> arenas;
+    Limits limits = Limits::defaults();
+    PasswordCost passwordCost = PasswordCost::interactive();
+    // Password hashing runs on a worker thread so that one login does not
+    // stall the others; the fuzzer runs it inline.
+    bool hashInline = false;
+};
+
+class Router final : public LinkHandler {
+public:
+    Router(asio::io_context& io, RouterSettings settings, std::unique_ptr<Storage> storage, EventBus& bus);
+    ~Router() override;
+
+    // The port the listener really got (the configuration may say 0).
+    void setPublicPort(uint16_t port) { settings_.publicPort = port; }
+    void start();
+    void stop();
+
+    void linkOpened(const LinkPtr& link) override;
+    void messageReceived(const LinkPtr& link, protocol::Message& message) override;
+    void linkClosed(const LinkPtr& link) override;
+
+private:
+    struct Client {
+        LinkPtr link;
+        std::string name;  // account name once logged in
+        bool loggedIn = false;
+    };
+
+    void handle(Client& client, const protocol::ServiceMessage& request);
+    void login(Client& client, const protocol::ServiceMessage& request);
+    void createAccount(Client& client, const protocol::ServiceMessage& request);
+    void modifyAccount(Client& client, const protocol::ServiceMessage& request);
+    void connectionRequest(Client& client, const protocol::ServiceMessage& request);
+    void searchPlayer(Client& client, const protocol::ServiceMessage& request);
+    void page(Client& client, const protocol::ServiceMessage& request);
+    void uploadPhoto(Client& client, const protocol::ServiceMessage& request);
+
+    void logIn(Client& client, const std::string& name);
+    void sendLists(Client& client, const std::string& clientVersion);
+    void sendOwnCard(Client& client);
+    void refuse(Client& client, uint8_t request, const std::string& text);
+
+    // Runs `work` off the Router thread, then `done` back on it, with the
+    // link paused in between so its later requests wait their turn.
+    void slowWork(const LinkPtr& link, std::function<void()> work, std::function<void(Client&)> done);
+
+    void onEvent(const Event& event);
+    std::string holder(const Client& client) const;
+    Client* find(const LinkPtr& link);
+
+    asio::io_context& io_;
+    RouterSettings settings_;
+    std::unique_ptr<Storage> storage_;
+    EventBus& bus_;
+    int subscription_ = 0;
+    std::unique_ptr<asio::thread_pool> workers_;
+    std::unordered_map<uint64_t, Client> clients_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::string role_;
+};
+
+// Whether bytes are a picture the lobby can show: JPEG, BMP or GIF, 5 to
+// 20,480 bytes.
+bool isAcceptedPhoto(std::string_view bytes);
+
+}  // namespace tessary::server

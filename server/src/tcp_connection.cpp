@@ -1,0 +1,147 @@
+#include "tcp_connection.h"
+
+#include "log.h"
+
+namespace tessary::server {
+
+TcpConnection::TcpConnection(asio::ip::tcp::socket socket, uint64_t id, std::string address, uint16_t port,
+                             std::string role, LinkHandler& handler, const ConnectionLimits& limits,
+                             EndedCallback ended)
+    : ClientLink(id, std::move(address), port),
+      socket_(std::move(socket)),
+      role_(std::move(role)),
+      handler_(handler),
+      limits_(limits),
+      ended_(std::move(ended)),
+      reader_(limits.maxFrameBytes),
+      tokens_(limits.requestBurst),
+      tokensAt_(std::chrono::steady_clock::now()),
+      lastReceive_(tokensAt_),
+      throttleTimer_(socket_.get_executor()) {}
+
+void TcpConnection::start() {
+    asio::error_code ignored;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    logLine(role_, describe() + " connected");
+    handler_.linkOpened(shared_from_this());
+    startRead();
+}
+
+void TcpConnection::startRead() {
+    if (!open_ || reading_ || paused_ || throttled_) return;
+    reading_ = true;
+    socket_.async_read_some(asio::buffer(readBuffer_), [self = shared_from_this()](asio::error_code error, size_t n) {
+        self->reading_ = false;
+        if (!self->open_) return;
+        if (error) {
+            self->close(error == asio::error::eof || error == asio::error::connection_reset ? ""
+                                                                                             : error.message());
+            return;
+        }
+        self->lastReceive_ = std::chrono::steady_clock::now();
+        self->reader_.append(self->readBuffer_.data(), n);
+        self->handleMessages();
+    });
+}
+
+bool TcpConnection::takeToken() {
+    const auto now = std::chrono::steady_clock::now();
+    const double elapsed = std::chrono::duration<double>(now - tokensAt_).count();
+    tokensAt_ = now;
+    tokens_ = std::min(limits_.requestBurst, tokens_ + elapsed * limits_.requestsPerSecond);
+    if (tokens_ < 1.0) return false;
+    tokens_ -= 1.0;
+    return true;
+}
+
+void TcpConnection::handleMessages() {
+    if (handling_) return;  // resume() from inside a handler: the running loop goes on
+    handling_ = true;
+    auto self = shared_from_this();
+    while (open_ && !paused_ && !throttled_) {
+        protocol::Message message;
+        std::string reason;
+        const FrameReader::Result result = reader_.next(message, reason);
+        if (result == FrameReader::Result::NeedMore) break;
+        if (result == FrameReader::Result::Error) {
+            close(reason);
+            break;
+        }
+        handler_.messageReceived(self, message);
+        if (open_ && !takeToken()) {
+            // Too many requests: stop reading until the bucket refills, so
+            // the flood backs up in the client's own socket.
+            throttled_ = true;
+            if (!throttleLogged_) {
+                throttleLogged_ = true;
+                logLine(role_, describe() + " refused: more than " +
+                                   std::to_string(static_cast<int>(limits_.requestsPerSecond)) +
+                                   " requests per second, throttled");
+            }
+            const double wait = (1.0 - tokens_) / limits_.requestsPerSecond;
+            throttleTimer_.expires_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(wait)));
+            throttleTimer_.async_wait([self](asio::error_code error) {
+                if (error || !self->open_) return;
+                self->throttled_ = false;
+                self->handleMessages();
+            });
+        }
+    }
+    handling_ = false;
+    startRead();
+}
+
+void TcpConnection::resume() {
+    if (!paused_) return;
+    paused_ = false;
+    asio::post(socket_.get_executor(), [self = shared_from_this()] { self->handleMessages(); });
+}
+
+void TcpConnection::send(SharedFrame frame) {
+    if (!open_ || !frame) return;
+    pendingBytes_ += frame->size();
+    pending_.push_back(std::move(frame));
+    if (pendingBytes_ > limits_.maxPendingSendBytes) {
+        close("reads too slowly: " + std::to_string(pendingBytes_) + " bytes waiting to be sent");
+        return;
+    }
+    startWrite();
+}
+
+void TcpConnection::startWrite() {
+    if (writeActive_ || pending_.empty() || !open_) return;
+    writeActive_ = true;
+    writing_.swap(pending_);
+    buffers_.clear();
+    for (const SharedFrame& frame : writing_) buffers_.push_back(asio::buffer(*frame));
+    asio::async_write(socket_, buffers_, [self = shared_from_this()](asio::error_code error, size_t written) {
+        self->writeActive_ = false;
+        self->pendingBytes_ -= written;
+        self->writing_.clear();
+        if (error) {
+            self->close(error == asio::error::broken_pipe || error == asio::error::connection_reset
+                            ? ""
+                            : "write failed: " + error.message());
+            return;
+        }
+        self->startWrite();
+    });
+}
+
+void TcpConnection::close(std::string_view reason) {
+    if (!open_) return;
+    open_ = false;
+    logLine(role_, describe() + (reason.empty() ? " disconnected" : " closed: " + std::string(reason)));
+    asio::error_code ignored;
+    throttleTimer_.cancel();
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+    pending_.clear();
+    asio::post(socket_.get_executor(), [self = shared_from_this()] {
+        self->handler_.linkClosed(self);
+        if (self->ended_) self->ended_();
+    });
+}
+
+}  // namespace tessary::server

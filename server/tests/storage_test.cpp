@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "password.h"
+#include "server/storage.h"
+#include "sqlite_db.h"
+#include "test_support.h"
+
+namespace tessary::server {
+namespace {
+
+AccountProfile profile(std::string name) {
+    AccountProfile p;
+    p.name = std::move(name);
+    p.field1004 = "Ann";
+    p.field1003 = "Smith";
+    p.country = "France";
+    p.field1005 = "ann@example.org";
+    p.description = "I like blobs.";
+    p.gender = 1;
+    p.photoNumber = 3;
+    return p;
+}
+
+class StorageTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Storage> storage = openSqliteStorage(":memory:");
+};
+
+TEST_F(StorageTest, AccountNamesAreUniqueWithoutRegardToCase) {
+    ASSERT_TRUE(storage->createAccount(profile("Ann"), "hash1"));
+    EXPECT_FALSE(storage->createAccount(profile("ANN"), "hash2"));
+    EXPECT_FALSE(storage->createAccount(profile("ann"), "hash2"));
+    // Accented capitals fold too (Windows-1252 É = 0xC9, é = 0xE9).
+    ASSERT_TRUE(storage->createAccount(profile("\xC9mile"), "h"));
+    EXPECT_FALSE(storage->createAccount(profile("\xE9mile"), "h"));
+    auto found = storage->findAccount("aNN");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->profile, profile("Ann"));
+    EXPECT_EQ(found->passwordHash, "hash1");
+    EXPECT_FALSE(found->hasPhoto);
+    EXPECT_FALSE(storage->findAccount("Bob"));
+}
+
+TEST_F(StorageTest, UpdateKeepsTheNameSpelling) {
+    ASSERT_TRUE(storage->createAccount(profile("Ann"), "old"));
+    AccountProfile changed = profile("ann");
+    changed.description = "new text";
+    changed.gender = 0;
+    EXPECT_TRUE(storage->updateAccount("ann", changed, "new"));
+    auto found = storage->findAccount("Ann");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->profile.name, "Ann");
+    EXPECT_EQ(found->profile.description, "new text");
+    EXPECT_EQ(found->profile.gender, 0);
+    EXPECT_EQ(found->passwordHash, "new");
+    EXPECT_FALSE(storage->updateAccount("Nobody", changed, "x"));
+}
+
+TEST_F(StorageTest, PhotoMakesTheOwnPictureCurrent) {
+    ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
+    const Bytes picture = {0xFF, 0xD8, 0xFF, 0xE0, 0, 1, 2};
+    EXPECT_TRUE(storage->storePhoto("ann", picture));
+    EXPECT_EQ(storage->photo("ANN"), picture);
+    auto found = storage->findAccount("Ann");
+    EXPECT_TRUE(found->hasPhoto);
+    EXPECT_EQ(found->profile.photoNumber, 0);
+    EXPECT_FALSE(storage->storePhoto("Nobody", picture));
+    EXPECT_FALSE(storage->photo("Nobody"));
+}
+
+TEST_F(StorageTest, PlayerInfoIsKeptPerGameAndPlayer) {
+    const Bytes money = {100, 0, 0, 0};
+    storage->storePlayerInfo("POKER", "Ann", money);
+    storage->storePlayerInfo("SLIMEFRAY", "Ann", Bytes{1});
+    EXPECT_EQ(storage->playerInfo("POKER", "ann"), money);
+    EXPECT_EQ(storage->playerInfo("SLIMEFRAY", "Ann"), Bytes{1});
+    EXPECT_FALSE(storage->playerInfo("POKER", "Bob"));
+    storage->storePlayerInfo("POKER", "ANN", Bytes{});
+    EXPECT_EQ(storage->playerInfo("POKER", "Ann"), Bytes{});  // stored empty, not absent
+    storage->deletePlayerInfo("POKER", "ann");
+    EXPECT_FALSE(storage->playerInfo("POKER", "Ann"));
+    EXPECT_TRUE(storage->playerInfo("SLIMEFRAY", "Ann"));
+}
+
+TEST_F(StorageTest, GameStatisticsCount) {
+    storage->addGamePlayed("POKER", "Ann");
+    storage->addGamePlayed("POKER", "ann");
+    storage->addGameWon("POKER", "Ann");
+    storage->addGamePlayed("SLIMEFRAY", "Ann");
+    EXPECT_EQ(storage->gameStats("ANN"), (std::vector<GameStat>{{"POKER", 2, 1}, {"SLIMEFRAY", 1, 0}}));
+    EXPECT_TRUE(storage->gameStats("Bob").empty());
+}
+
+TEST_F(StorageTest, PresenceIsClearedOnlyByItsHolder) {
+    storage->setPresence("Ann", "", "router:R#1");
+    EXPECT_EQ(storage->findPresence("ann")->arena, "");
+    storage->setPresence("Ann", "Arena 1", "arena:Arena 1#5");
+    storage->clearPresence("Ann", "router:R#1");  // the Router connection closing late
+    auto where = storage->findPresence("ANN");
+    ASSERT_TRUE(where);
+    EXPECT_EQ(where->arena, "Arena 1");
+    EXPECT_EQ(where->name, "Ann");
+    storage->setPresence("Bob", "Arena 1", "arena:Arena 1#6");
+    storage->setPresence("Cid", "Arena 2", "arena:Arena 2#1");
+    EXPECT_EQ(storage->countPresence("Arena 1"), 2);
+    storage->clearPresenceHeldBy("arena:Arena 1#");
+    EXPECT_EQ(storage->countPresence("Arena 1"), 0);
+    EXPECT_EQ(storage->countPresence("Arena 2"), 1);
+    storage->clearPresence("Cid", "arena:Arena 2#1");
+    EXPECT_FALSE(storage->findPresence("Cid"));
+}
+
+TEST_F(StorageTest, AdmissionIsTakenOnceFromItsAddressBeforeItExpires) {
+    struct Case {
+        const char* arena;
+        const char* name;
+        const char* address;
+        int64_t now;
+        bool taken;
+    } cases[] = {
+        {"Arena 1", "Ann", "127.0.0.2", 100, false},  // another address
+        {"Arena 2", "Ann", "127.0.0.1", 100, false},  // another arena
+        {"Arena 1", "ANN", "127.0.0.1", 100, true},
+        {"Arena 1", "Ann", "127.0.0.1", 100, false},  // already taken
+    };
+    storage->grantAdmission("Arena 1", "Ann", "127.0.0.1", 130);
+    for (const Case& c : cases)
+        EXPECT_EQ(storage->takeAdmission(c.arena, c.name, c.address, c.now), c.taken) << c.arena << c.address;
+    storage->grantAdmission("Arena 1", "Ann", "127.0.0.1", 130);
+    EXPECT_TRUE(storage->takeAdmission("Arena 1", "Ann", "127.0.0.1", 130));
+    storage->grantAdmission("Arena 1", "Ann", "127.0.0.1", 130);
+    EXPECT_FALSE(storage->takeAdmission("Arena 1", "Ann", "127.0.0.1", 131));
+}
+
+TEST_F(StorageTest, TheLatestAnnouncedSessionOfAPlayerIsFound) {
+    GameSessionAnnouncement first{"A#1", "POKER", "Arena 1", "Table", 2, 1000,
+                                  {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}}};
+    GameSessionAnnouncement second{"A#2", "SLIMEFRAY", "Arena 1", "Blobs", 2, 2000,
+                                   {{"Bob", "127.0.0.1", false}, {"Cid", "127.0.0.3", true}}};
+    storage->announceGameSession(first);
+    storage->announceGameSession(second);
+    EXPECT_EQ(storage->findGameSessionOf("ann", 0), first);
+    EXPECT_EQ(storage->findGameSessionOf("BOB", 0), second);
+    EXPECT_FALSE(storage->findGameSessionOf("Ann", 1001));
+    EXPECT_FALSE(storage->findGameSessionOf("Dan", 0));
+    // A later join re-announces the same key with one more member.
+    first.members.push_back({"Dan", "127.0.0.4", true});
+    storage->announceGameSession(first);
+    EXPECT_EQ(storage->findGameSessionOf("Dan", 0), first);
+}
+
+TEST(StorageFile, MigratesAFreshFileAndRefusesANewerSchema) {
+    TempDir dir;
+    const std::string path = dir.path() + "/sub/tessaryd.sqlite";
+    {
+        auto storage = openSqliteStorage(path);
+        ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
+    }
+    {
+        auto reopened = openSqliteStorage(path);  // no migration runs twice
+        EXPECT_TRUE(reopened->findAccount("Ann"));
+    }
+    {
+        SqliteDatabase raw(path);
+        EXPECT_EQ(raw.userVersion(), sqliteSchemaVersion());
+        raw.setUserVersion(sqliteSchemaVersion() + 1);
+    }
+    EXPECT_THROW(openSqliteStorage(path), StorageError);
+}
+
+TEST(Password, HashVerifiesOnlyTheRightPassword) {
+    auto hash = hashPassword("secret", PasswordCost::minimal());
+    ASSERT_TRUE(hash);
+    EXPECT_EQ(hash->find("secret"), std::string::npos);
+    EXPECT_TRUE(verifyPassword(*hash, "secret"));
+    EXPECT_FALSE(verifyPassword(*hash, "Secret"));
+    EXPECT_FALSE(verifyPassword(*hash, ""));
+    EXPECT_FALSE(verifyPassword("", "secret"));
+    EXPECT_FALSE(verifyPassword("not a hash", "secret"));
+    EXPECT_NE(*hashPassword("secret", PasswordCost::minimal()), *hash);  // salted
+}
+
+}  // namespace
+}  // namespace tessary::server
