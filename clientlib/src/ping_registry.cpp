@@ -12,7 +12,7 @@ std::string cut(std::string_view text) { return std::string(text.substr(0, std::
 }  // namespace
 
 PingRegistry::PingRegistry(EchoProbe& probe, const platform::Clock& clock, PingSettings settings)
-    : probe_(probe), clock_(clock), settings_(settings) {}
+    : ownProbe_(probe), probe_(&probe), clock_(clock), settings_(settings) {}
 
 const PingRegistry::Processing* PingRegistry::find(std::string_view name) const {
     const auto key = cut(name);
@@ -49,7 +49,7 @@ void PingRegistry::poll() {
     if (lastRoundStart_ && now >= *lastRoundStart_ && now - *lastRoundStart_ < settings_.roundIntervalSeconds) return;
     for (auto& processing : processings_) {
         while (processing.rounds.size() > settings_.roundsKeptBeforeNew) processing.rounds.erase(processing.rounds.begin());
-        processing.rounds.push_back(std::make_unique<PingRound>(processing.host, probe_, settings_));
+        processing.rounds.push_back(std::make_unique<PingRound>(processing.host, *probe_, settings_));
     }
     lastRoundStart_ = now;
 }
@@ -58,6 +58,12 @@ void PingRegistry::stopAll() {
     for (auto& processing : processings_)
         for (auto& round : processing.rounds) round->requestStop();
     processings_.clear();  // each round waits for its (already stopping) worker
+}
+
+bool PingRegistry::useProbe(EchoProbe* probe) {
+    if (!processings_.empty()) return false;
+    probe_ = probe ? probe : &ownProbe_;
+    return true;
 }
 
 size_t PingRegistry::roundCount(std::string_view name) const {

@@ -40,6 +40,11 @@ public:
 
     size_t roundCount(std::string_view name) const;
 
+    // Measures with `probe` from now on (it must outlive its use), or again
+    // with the probe given at construction when null; only while no arena is
+    // registered, false otherwise.
+    bool useProbe(EchoProbe* probe);
+
 private:
     struct Processing {
         std::string name;
@@ -49,7 +54,8 @@ private:
 
     const Processing* find(std::string_view name) const;
 
-    EchoProbe& probe_;
+    EchoProbe& ownProbe_;
+    EchoProbe* probe_;
     const platform::Clock& clock_;
     PingSettings settings_;
     std::vector<Processing> processings_;

@@ -10,6 +10,7 @@
 
 #include "TSClient.h"
 #include "echo_probe.h"
+#include "library.h"
 #include "ping_registry.h"
 #include "ping_round.h"
 #include "platform/fake_clock.h"
@@ -240,6 +241,22 @@ TEST(PingExports, AddReadAndStopAll) {
     EXPECT_EQ(TSRouter_GetArenaPing("Export arena", &value), 0);
     EXPECT_EQ(TSRouter_AddArenaPingProcessing(nullptr, nullptr), 1) << "null texts read as empty";
     EXPECT_EQ(TSRouter_StopAllPingProcessings(), 1);
+}
+
+TEST(PingExports, DisconnectingNeverWaitsForAnEcho) {
+    HangingEcho echo;
+    auto& pings = Library::instance().pings();
+    ASSERT_TRUE(pings.useProbe(&echo));
+    ASSERT_EQ(TSRouter_AddArenaPingProcessing("Slow arena", "127.0.0.1"), 1);
+    for (int i = 0; i < 500 && echo.waiting == 0; ++i) {
+        TS_GetMessageType();
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    ASSERT_GT(echo.waiting, 0);
+    EXPECT_EQ(TS_DisconnectFromHost(), 1);  // returns although the echo never comes
+    int32_t value = 0;
+    EXPECT_EQ(TSRouter_GetArenaPing("Slow arena", &value), 0);
+    ASSERT_TRUE(pings.useProbe(nullptr));
 }
 
 // Polls start the rounds, with or without a connection; a disconnect ends them.
