@@ -159,9 +159,9 @@ public:
     void appendList(const ValueList& list);
     void appendList(ValueList&& list);
 
-    size_t size() const { return values_.size(); }
-    bool empty() const { return values_.empty(); }
-    const Value& operator[](size_t index) const { return values_[index]; }
+    size_t size() const;
+    bool empty() const;
+    const Value& operator[](size_t index) const;
     const std::vector<Value>& values() const { return values_; }
 
     [[nodiscard]] const std::string* text(size_t index) const;
@@ -189,6 +189,11 @@ struct Value {
 
     bool operator==(const Value&) const = default;
 };
+
+// Defined here, where Value is complete (clang requires it).
+inline size_t ValueList::size() const { return values_.size(); }
+inline bool ValueList::empty() const { return values_.empty(); }
+inline const Value& ValueList::operator[](size_t index) const { return values_[index]; }
 
 struct ServiceMessage {
     uint8_t type = 0;
