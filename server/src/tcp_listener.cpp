@@ -27,7 +27,8 @@ TcpListener::TcpListener(asio::io_context& io, std::string role, LinkHandler& ha
       idleTimeoutSeconds_(idleTimeoutSeconds),
       acceptor_(io),
       sweepTimer_(io),
-      retryTimer_(io) {}
+      retryTimer_(io),
+      batcher_(std::make_unique<WriteBatcher>(io)) {}
 
 TcpListener::~TcpListener() { *alive_ = false; }
 
@@ -76,7 +77,7 @@ void TcpListener::accepted(asio::ip::tcp::socket socket) {
     ++count;
     const uint64_t id = nextId_++;
     auto connection = std::make_shared<TcpConnection>(
-        std::move(socket), id, address, peer.port(), role_, handler_, limits_,
+        std::move(socket), id, address, peer.port(), role_, handler_, limits_, *batcher_,
         [this, alive = alive_, id, address] {
             if (*alive) connectionEnded(id, address);
         });
