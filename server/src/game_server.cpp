@@ -452,6 +452,9 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (player.datagramTokens < 1.0) return;
     player.datagramTokens -= 1.0;
 
+    if (player.datagramAddress != from)
+        logLine(role_, player.name + " sends datagrams from " + from.address().to_string() + ":" +
+                           std::to_string(from.port()));
     player.datagramAddress = from;
     player.peerStamp = get32(message.payload, 0);
     player.peerStampArrival = now;
