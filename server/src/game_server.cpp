@@ -70,8 +70,13 @@ GameServer::~GameServer() { *alive_ = false; }
 
 void GameServer::openDatagrams(const asio::ip::address& address, uint16_t port) {
     const asio::ip::udp::endpoint local(address, port);
-    udp_.open(local.protocol());
-    udp_.bind(local);
+    try {
+        udp_.open(local.protocol());
+        udp_.bind(local);
+    } catch (const std::system_error& error) {
+        throw std::system_error(error.code(),
+                                role_ + " cannot receive datagrams on " + address.to_string() + ":" + std::to_string(port));
+    }
     logLine(role_, "datagrams on " + address.to_string() + ":" + std::to_string(port));
     startReceive();
 }

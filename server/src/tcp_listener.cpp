@@ -34,10 +34,15 @@ TcpListener::~TcpListener() { *alive_ = false; }
 
 void TcpListener::open(const Endpoint& endpoint) {
     const asio::ip::tcp::endpoint local(resolveHost(io_, endpoint.host), endpoint.port);
-    acceptor_.open(local.protocol());
-    acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
-    acceptor_.bind(local);
-    acceptor_.listen(4096);
+    try {
+        acceptor_.open(local.protocol());
+        acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
+        acceptor_.bind(local);
+        acceptor_.listen(4096);
+    } catch (const std::system_error& error) {
+        throw std::system_error(error.code(), role_ + " cannot listen on " + endpoint.host + ":" +
+                                                  std::to_string(endpoint.port));
+    }
     port_ = acceptor_.local_endpoint().port();
     logLine(role_, "listening on " + local.address().to_string() + ":" + std::to_string(port_));
     accept();
