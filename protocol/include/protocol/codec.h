@@ -159,8 +159,11 @@ public:
     void appendList(const ValueList& list);
     void appendList(ValueList&& list);
 
+    // Defined below Value: clang instantiates vector members where they are
+    // used, and Value is not complete inside this class.
     size_t size() const;
     bool empty() const;
+    void reserve(size_t count);
     const Value& operator[](size_t index) const;
     const std::vector<Value>& values() const { return values_; }
 
@@ -171,7 +174,7 @@ public:
     template <class Int>
     [[nodiscard]] bool readInteger(size_t index, Int& out) const;
 
-    bool operator==(const ValueList&) const = default;
+    bool operator==(const ValueList& other) const;
 
     // Internal: used by the decoder to grow lists in place.
     Value& appendValue(ValueKind kind);
@@ -189,11 +192,6 @@ struct Value {
 
     bool operator==(const Value&) const = default;
 };
-
-// Defined here, where Value is complete (clang requires it).
-inline size_t ValueList::size() const { return values_.size(); }
-inline bool ValueList::empty() const { return values_.empty(); }
-inline const Value& ValueList::operator[](size_t index) const { return values_[index]; }
 
 struct ServiceMessage {
     uint8_t type = 0;
@@ -229,6 +227,23 @@ void encodeTo(const RawMessage& message, Bytes& out);
 // writes "Erreur decodage message\n" to the diagnostics stream.
 [[nodiscard]] std::optional<Message> decode(std::span<const uint8_t> frame);
 
+// A frame whose header and body have been checked, with the body unscrambled
+// but not yet turned into values. Receive queues hold frames this way: a
+// burst then costs little memory, and each message is built while it is used.
+struct CheckedFrame {
+    Format format = Format::Structured;
+    uint8_t flags = 0;         // bits 0-5 of byte 3
+    uint8_t typeOrKind = 0;    // byte 4
+    uint8_t modules = 0;       // structured: byte 5 (source << 4 | destination)
+    uint16_t sender = 0;       // raw: bytes 5-6
+    Bytes body;                // structured: the unscrambled body; raw: the payload
+};
+
+// decode() in two steps: every check and its diagnostic happen in
+// checkFrame(); toMessage() cannot fail.
+[[nodiscard]] std::optional<CheckedFrame> checkFrame(std::span<const uint8_t> frame);
+Message toMessage(CheckedFrame&& frame);
+
 // The size a partial frame announces (needs at least 3 bytes).
 inline size_t announcedSize(const uint8_t* bytes) {
     return (size_t{bytes[0]} << 16) | (size_t{bytes[1]} << 8) | bytes[2];
@@ -252,6 +267,12 @@ std::string formatMessage(const Message& message);
 void dumpMessage(const Message& message);
 // The indented tree form of a body.
 std::string formatBodyTree(const ValueList& body, int indent = 0);
+
+inline size_t ValueList::size() const { return values_.size(); }
+inline bool ValueList::empty() const { return values_.empty(); }
+inline void ValueList::reserve(size_t count) { values_.reserve(count); }
+inline const Value& ValueList::operator[](size_t index) const { return values_[index]; }
+inline bool ValueList::operator==(const ValueList& other) const { return values_ == other.values_; }
 
 // --- template definitions ---
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hub.h"
+#include "poker/testing/hub.h"
 
 namespace tessary::poker {
 namespace {

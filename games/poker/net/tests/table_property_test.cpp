@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "hub.h"
+#include "poker/testing/hub.h"
 
 namespace tessary::poker {
 namespace {

@@ -219,7 +219,7 @@ TEST_P(TurnSearch, FindsWhoActsNext) {
     }
     const NextTurn next = findNextTurn(t, c.start);
     EXPECT_EQ(next.kind, c.kind);
-    if (c.kind != NextTurn::Kind::Nobody) {
+    if (c.kind == NextTurn::Kind::Give) {
         EXPECT_EQ(next.id, c.id);
     }
 }
@@ -233,13 +233,15 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"wraps to the first", {true, true, true}, {false, true, true}, {5, 5, 5}, 2,
                    K::Give, 10},
         SearchCase{"skips players out of the hand", {false, true, true}, {false, true, true},
-                   {5, 5, 5}, 2, K::CameBack, 20},
+                   {5, 5, 5}, 2, K::RoundOver, 0},
         SearchCase{"a bet below the highest must act", {true, true, true}, {true, true, true},
                    {5, 15, 15}, 2, K::Give, 10},
         SearchCase{"comes back when everybody matched", {true, true, true}, {true, true, true},
-                   {15, 15, 15}, 2, K::CameBack, 20},
+                   {15, 15, 15}, 2, K::RoundOver, 0},
         SearchCase{"the local player who must act gets the turn", {true, true, true},
-                   {true, false, true}, {5, 5, 5}, 1, K::Give, 20}),
+                   {true, false, true}, {5, 5, 5}, 1, K::Give, 20},
+        SearchCase{"a walk from the middle still looks at everybody", {true, true, true},
+                   {false, true, true}, {5, 5, 5}, 1, K::Give, 10}),
     [](const auto& info) { return "row" + std::to_string(info.index); });
 
 TEST(TurnSearch, NextOpenerNeedsMoney) {
@@ -251,12 +253,13 @@ TEST(TurnSearch, NextOpenerNeedsMoney) {
     EXPECT_EQ(n.kind, NextTurn::Kind::Give);
     EXPECT_EQ(n.id, 20);
     t.setMoney(20, 0);
-    EXPECT_EQ(findNextOpener(t, 2).kind, NextTurn::Kind::CameBack);
+    EXPECT_EQ(findNextOpener(t, 2).kind, NextTurn::Kind::RoundOver);
 }
 
-TEST(TurnSearch, EmptyTableFindsNobody) {
+TEST(TurnSearch, EmptyTableHasNobodyToAct) {
     Table t;
-    EXPECT_EQ(findNextTurn(t, 0).kind, NextTurn::Kind::Nobody);
+    EXPECT_EQ(findNextTurn(t, 0).kind, NextTurn::Kind::RoundOver);
+    EXPECT_EQ(findNextOpener(t, 0).kind, NextTurn::Kind::RoundOver);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "hub.h"
+#include "poker/testing/hub.h"
 
 #include "poker/messages.h"
 

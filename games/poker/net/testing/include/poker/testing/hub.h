@@ -1,4 +1,4 @@
-// An in-memory game server for poker tables: relays game messages with and
+// An in-memory game server (tests and previews) for poker tables: relays game messages with and
 // without echo in one global order, announces arrivals, departures and stored
 // bankrolls, and stores what the tables ask it to.
 #pragma once
