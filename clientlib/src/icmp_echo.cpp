@@ -209,6 +209,9 @@ int32_t IcmpEcho::echo(const std::string& host, std::chrono::milliseconds timeou
         pollfd waits[] = {{socket.fd(), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
         const int ready = ::poll(waits, stop.fd() >= 0 ? 2 : 1, int(left.count()));
         if (stop.raised()) return kEchoLost;
+        // An ICMP error (unreachable, too big to pass unfragmented) ends the
+        // echo as lost; left pending it would wake every poll until the time-out.
+        if (ready > 0 && (waits[0].revents & (POLLERR | POLLNVAL))) return kEchoLost;
         if (ready <= 0 || !(waits[0].revents & POLLIN)) continue;
 
         uint8_t reply[360];

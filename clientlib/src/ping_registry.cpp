@@ -11,8 +11,8 @@ std::string cut(std::string_view text) { return std::string(text.substr(0, std::
 
 }  // namespace
 
-PingRegistry::PingRegistry(EchoProbe& probe, WallSeconds now, PingSettings settings)
-    : probe_(probe), now_(std::move(now)), settings_(settings) {}
+PingRegistry::PingRegistry(EchoProbe& probe, const platform::Clock& clock, PingSettings settings)
+    : ownProbe_(probe), probe_(&probe), clock_(clock), settings_(settings) {}
 
 const PingRegistry::Processing* PingRegistry::find(std::string_view name) const {
     const auto key = cut(name);
@@ -44,12 +44,12 @@ std::optional<int32_t> PingRegistry::value(std::string_view name) const {
 
 void PingRegistry::poll() {
     if (processings_.empty()) return;
-    const int64_t now = now_();
+    const int64_t now = clock_.wallSeconds();
     // A wall clock set back does not hold the rounds up until it catches up.
     if (lastRoundStart_ && now >= *lastRoundStart_ && now - *lastRoundStart_ < settings_.roundIntervalSeconds) return;
     for (auto& processing : processings_) {
         while (processing.rounds.size() > settings_.roundsKeptBeforeNew) processing.rounds.erase(processing.rounds.begin());
-        processing.rounds.push_back(std::make_unique<PingRound>(processing.host, probe_, settings_));
+        processing.rounds.push_back(std::make_unique<PingRound>(processing.host, *probe_, settings_));
     }
     lastRoundStart_ = now;
 }
@@ -58,6 +58,12 @@ void PingRegistry::stopAll() {
     for (auto& processing : processings_)
         for (auto& round : processing.rounds) round->requestStop();
     processings_.clear();  // each round waits for its (already stopping) worker
+}
+
+bool PingRegistry::useProbe(EchoProbe* probe) {
+    if (!processings_.empty()) return false;
+    probe_ = probe ? probe : &ownProbe_;
+    return true;
 }
 
 size_t PingRegistry::roundCount(std::string_view name) const {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,16 +11,15 @@
 #include <vector>
 
 #include "echo_probe.h"
+#include "platform/clock.h"
 #include "ping_round.h"
 
 namespace tessary::clientlib {
 
 class PingRegistry {
 public:
-    using WallSeconds = std::function<int64_t()>;
-
-    // `probe` must outlive the registry; `now` gives wall-clock seconds.
-    PingRegistry(EchoProbe& probe, WallSeconds now, PingSettings settings = {});
+    // `probe` and `clock` must outlive the registry.
+    PingRegistry(EchoProbe& probe, const platform::Clock& clock, PingSettings settings = {});
     ~PingRegistry() { stopAll(); }
     PingRegistry(const PingRegistry&) = delete;
     PingRegistry& operator=(const PingRegistry&) = delete;
@@ -42,6 +40,11 @@ public:
 
     size_t roundCount(std::string_view name) const;
 
+    // Measures with `probe` from now on (it must outlive its use), or again
+    // with the probe given at construction when null; only while no arena is
+    // registered, false otherwise.
+    bool useProbe(EchoProbe* probe);
+
 private:
     struct Processing {
         std::string name;
@@ -51,8 +54,9 @@ private:
 
     const Processing* find(std::string_view name) const;
 
-    EchoProbe& probe_;
-    WallSeconds now_;
+    EchoProbe& ownProbe_;
+    EchoProbe* probe_;
+    const platform::Clock& clock_;
     PingSettings settings_;
     std::vector<Processing> processings_;
     std::optional<int64_t> lastRoundStart_;

@@ -18,7 +18,7 @@ inline constexpr size_t kTextOutSize = TS_TEXT_OUT_SIZE;
 inline void copyText(std::string_view text, char* out, size_t capacity = kTextOutSize) {
     if (!out || capacity == 0) return;
     const size_t length = std::min(text.size(), capacity - 1);
-    std::memcpy(out, text.data(), length);
+    if (length) std::memcpy(out, text.data(), length);
     out[length] = '\0';
 }
 

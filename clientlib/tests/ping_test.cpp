@@ -10,8 +10,10 @@
 
 #include "TSClient.h"
 #include "echo_probe.h"
+#include "library.h"
 #include "ping_registry.h"
 #include "ping_round.h"
+#include "platform/fake_clock.h"
 
 namespace tessary::clientlib {
 namespace {
@@ -121,12 +123,12 @@ protected:
         for (int i = 0; i < 5000 && registry.value(name) != expected; ++i) std::this_thread::sleep_for(milliseconds(1));
         return registry.value(name);
     }
-    std::atomic<int64_t> now_{1'000'000};
+    platform::FakeClock clock_;
 };
 
 TEST_F(PingRegistryTest, NamesAreUniqueAndUnknownNamesReadNothing) {
     ScriptedEcho echo([](int) { return 20; });
-    PingRegistry registry(echo, [this] { return now_.load(); });
+    PingRegistry registry(echo, clock_);
     EXPECT_TRUE(registry.add("Arena one", "127.0.0.1"));
     EXPECT_FALSE(registry.add("Arena one", "127.0.0.2"));
     EXPECT_TRUE(registry.add("arena one", "127.0.0.1")) << "names compare with their case";
@@ -141,7 +143,7 @@ TEST_F(PingRegistryTest, RoundsStartEveryTwoSecondsAndTheMeanSkipsFailedRounds) 
         const int n = echoes++;
         return n < 10 ? 20 : n < 20 ? kEchoLost : n == 20 ? kEchoError : 40;
     });
-    PingRegistry registry(echo, [this] { return now_.load(); });
+    PingRegistry registry(echo, clock_);
     ASSERT_TRUE(registry.add("a", "127.0.0.1"));
 
     auto waitForEchoes = [&](int count) {
@@ -152,11 +154,11 @@ TEST_F(PingRegistryTest, RoundsStartEveryTwoSecondsAndTheMeanSkipsFailedRounds) 
     waitForEchoes(10);
     EXPECT_EQ(settledValue(registry, "a", 20), 20);
 
-    now_ += 1;
+    clock_.advanceSeconds(1);
     registry.poll();
     EXPECT_EQ(registry.roundCount("a"), 1u) << "one second is not enough";
     for (int echoesAfter : {20, 21, 31}) {
-        now_ += 2;
+        clock_.advanceSeconds(2);
         registry.poll();
         waitForEchoes(echoesAfter);
     }
@@ -166,34 +168,34 @@ TEST_F(PingRegistryTest, RoundsStartEveryTwoSecondsAndTheMeanSkipsFailedRounds) 
 
 TEST_F(PingRegistryTest, KeepsAtMost31Rounds) {
     ScriptedEcho echo([](int) { return 3; });
-    PingRegistry registry(echo, [this] { return now_.load(); });
+    PingRegistry registry(echo, clock_);
     ASSERT_TRUE(registry.add("a", "127.0.0.1"));
     for (int second = 0; second < 100; ++second) {
         registry.poll();
         EXPECT_LE(registry.roundCount("a"), 31u);
-        now_ += 1;
+        clock_.advanceSeconds(1);
     }
     EXPECT_EQ(registry.roundCount("a"), 31u);
 }
 
 TEST_F(PingRegistryTest, AWallClockSetBackDoesNotStopTheRounds) {
     ScriptedEcho echo([](int) { return 3; });
-    PingRegistry registry(echo, [this] { return now_.load(); });
+    PingRegistry registry(echo, clock_);
     ASSERT_TRUE(registry.add("a", "127.0.0.1"));
     registry.poll();
-    now_ -= 3600;
+    clock_.advanceSeconds(-3600);
     registry.poll();
     EXPECT_EQ(registry.roundCount("a"), 2u);
 }
 
 TEST_F(PingRegistryTest, StopAllEndsHangingWorkersAndForgetsTheArenas) {
     HangingEcho echo;
-    PingRegistry registry(echo, [this] { return now_.load(); });
+    PingRegistry registry(echo, clock_);
     ASSERT_TRUE(registry.add("a", "127.0.0.1"));
     ASSERT_TRUE(registry.add("b", "127.0.0.1"));
     for (int i = 0; i < 5; ++i) {
         registry.poll();
-        now_ += 2;
+        clock_.advanceSeconds(2);
     }
     while (echo.waiting < 10) std::this_thread::sleep_for(milliseconds(1));
     registry.stopAll();  // must not wait for any echo
@@ -239,6 +241,39 @@ TEST(PingExports, AddReadAndStopAll) {
     EXPECT_EQ(TSRouter_GetArenaPing("Export arena", &value), 0);
     EXPECT_EQ(TSRouter_AddArenaPingProcessing(nullptr, nullptr), 1) << "null texts read as empty";
     EXPECT_EQ(TSRouter_StopAllPingProcessings(), 1);
+}
+
+TEST(PingExports, DisconnectingNeverWaitsForAnEcho) {
+    HangingEcho echo;
+    auto& pings = Library::instance().pings();
+    ASSERT_TRUE(pings.useProbe(&echo));
+    ASSERT_EQ(TSRouter_AddArenaPingProcessing("Slow arena", "127.0.0.1"), 1);
+    for (int i = 0; i < 500 && echo.waiting == 0; ++i) {
+        TS_GetMessageType();
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    ASSERT_GT(echo.waiting, 0);
+    EXPECT_EQ(TS_DisconnectFromHost(), 1);  // returns although the echo never comes
+    int32_t value = 0;
+    EXPECT_EQ(TSRouter_GetArenaPing("Slow arena", &value), 0);
+    ASSERT_TRUE(pings.useProbe(nullptr));
+}
+
+// Polls start the rounds, with or without a connection; a disconnect ends them.
+TEST(PingExports, PollsMeasureAndDisconnectStops) {
+    StopSignal probe;
+    if (IcmpEcho().echo("127.0.0.1", milliseconds(1000), probe) == kEchoError)
+        GTEST_SKIP() << "this machine allows neither ping sockets nor raw ICMP sockets";
+    ASSERT_EQ(TSRouter_AddArenaPingProcessing("Loopback arena", "127.0.0.1"), 1);
+    int32_t value = -1;
+    for (int i = 0; i < 500 && value < 0; ++i) {
+        EXPECT_EQ(TS_GetMessageType(), -1);
+        ASSERT_EQ(TSRouter_GetArenaPing("Loopback arena", &value), 1);
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    EXPECT_GE(value, 0);
+    EXPECT_EQ(TS_DisconnectFromHost(), 1);
+    EXPECT_EQ(TSRouter_GetArenaPing("Loopback arena", &value), 0);
 }
 
 }  // namespace

@@ -14,6 +14,11 @@
  *
  * Integer arguments are 32-bit; where only the low 8 bits (message types, send
  * modes, group ids) or 16 bits (player ids, data keys) count, it is said.
+ *
+ * Call TS_Initialisation first. Before it (and after TS_Free) the other
+ * functions do nothing: the lobby functions report TS_ERROR_NO_LOBBY (or
+ * TS_SUCCESS for the two reports), the rest TS_ERROR_NOT_CONNECTED or the
+ * "not found" code of their own.
  */
 #ifndef TESSARY_TSGAME_H
 #define TESSARY_TSGAME_H

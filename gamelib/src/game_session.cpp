@@ -16,6 +16,9 @@ namespace {
 constexpr int32_t kLowestServerPort = 1024;
 // The datagram channel uses the next port, which must exist too.
 constexpr int32_t kHighestServerPort = 65534;
+// Datagrams dispatched per TS_Engine call at most: a flood must not hold the
+// game's thread; what is left waits for the next call.
+constexpr int kDatagramsPerEngine = 256;
 
 protocol::ConnectionOptions gameConnectionOptions() {
     protocol::ConnectionOptions options;
@@ -109,26 +112,27 @@ void GameSession::linkLost() {
 }
 
 void GameSession::dispatchReceived() {
+    int datagramBudget = kDatagramsPerEngine;
     // A callback may disconnect; what is left then belongs to no session.
     while (connected_) {
-        auto message = nextReceived();
+        auto message = nextReceived(datagramBudget);
         if (!message) return;
         (void)dispatchMessage(state_, *message, clock_.now());
     }
 }
 
-std::optional<protocol::RawMessage> GameSession::nextReceived() {
+std::optional<protocol::RawMessage> GameSession::nextReceived(int& datagramBudget) {
     while (auto message = connection_.takeReceived()) {
         // Only raw messages carry game traffic; anything else on the game
         // stream is not for the game.
         if (auto* raw = std::get_if<protocol::RawMessage>(&*message)) return std::move(*raw);
     }
-    return nextDatagram();
+    return nextDatagram(datagramBudget);
 }
 
-std::optional<protocol::RawMessage> GameSession::nextDatagram() {
+std::optional<protocol::RawMessage> GameSession::nextDatagram(int& budget) {
     std::array<uint8_t, kMaxDatagramSize> buffer;
-    for (;;) {
+    while (budget-- > 0) {
         platform::Endpoint from;
         const platform::IoResult result = datagrams_.receiveFrom(buffer, &from);
         if (result.status != platform::IoStatus::Done) return std::nullopt;
@@ -139,6 +143,7 @@ std::optional<protocol::RawMessage> GameSession::nextDatagram() {
         relay_.datagramReceived(datagram->stamp, datagram->echoStamp, clock_.now());
         return std::move(datagram->message);
     }
+    return std::nullopt;
 }
 
 int32_t GameSession::sendGameMessage(uint8_t kind, int32_t type, int32_t mode, std::span<const uint8_t> addressing,

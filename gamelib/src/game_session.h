@@ -71,8 +71,9 @@ private:
     void linkLost();
     void dispatchReceived();
     // The next received game message: the stream first, then one datagram.
-    [[nodiscard]] std::optional<protocol::RawMessage> nextReceived();
-    [[nodiscard]] std::optional<protocol::RawMessage> nextDatagram();
+    // `datagramBudget` counts the datagrams still allowed in this call.
+    [[nodiscard]] std::optional<protocol::RawMessage> nextReceived(int& datagramBudget);
+    [[nodiscard]] std::optional<protocol::RawMessage> nextDatagram(int& datagramBudget);
     [[nodiscard]] int32_t sendProbe();
     void closeLink();
 

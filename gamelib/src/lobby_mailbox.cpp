@@ -56,7 +56,10 @@ bool LobbyMailbox::postFinishReport(std::string_view text) {
     return protocol::PostRecord(view_, HandoffChannel::FinishReport, kLobbyName, text);
 }
 
-bool LobbyMailbox::postCloseRequest() { return protocol::PostRecord(view_, HandoffChannel::CloseRequest, kLobbyName); }
+bool LobbyMailbox::postCloseRequest() {
+    // An explicit empty text: the record writer copies from its pointer.
+    return protocol::PostRecord(view_, HandoffChannel::CloseRequest, kLobbyName, "");
+}
 
 LobbyMailbox::StartResult LobbyMailbox::startLobby(int attempts, std::chrono::milliseconds poll) {
     if (lobbyPresent()) return StartResult::AlreadyRunning;

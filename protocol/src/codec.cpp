@@ -1,10 +1,9 @@
 #include "protocol/codec.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 
 #include "platform/diag.h"
+#include "scramble.h"
 
 namespace tessary::protocol {
 
@@ -20,6 +19,10 @@ constexpr uint8_t kListClose = 0x5D;     // ']'
 // Lists nest without limit on the wire, but destroying or copying a value
 // nested millions deep would exhaust the stack; no real body nests deeper.
 constexpr size_t kMaxNesting = 1000;
+
+// A work buffer is kept for the next call up to the largest message; only a
+// body scrambled outside any frame can make it larger.
+constexpr size_t kLargeWorkBuffer = kMaxMessageSize;
 
 struct Named {
     uint8_t code;
@@ -78,64 +81,16 @@ std::string nameOr(const Named (&table)[N], uint8_t code, const char* fallback) 
     return fallback ? std::string(fallback) : std::to_string(code);
 }
 
-// ---- scrambling ----
-
-// The XOR key of byte i is (i + 137) & 0xFF: it repeats every 256 bytes, so one
-// precomputed period lets the compiler vectorise the step.
-struct XorKey {
-    std::array<uint8_t, 256> bytes{};
-    constexpr XorKey() {
-        for (size_t i = 0; i < 256; ++i) bytes[i] = uint8_t(i + 137);
-    }
-};
-constexpr XorKey kXorKey;
-
-void xorStep(uint8_t* body, size_t size) {
-    size_t i = 0;
-    for (; i + 256 <= size; i += 256)
-        for (size_t k = 0; k < 256; ++k) body[i + k] ^= kXorKey.bytes[k];
-    for (size_t k = 0; i + k < size; ++k) body[i + k] ^= kXorKey.bytes[k];
-}
-
-size_t ceilSqrt(size_t n) {
-    size_t s = size_t(std::sqrt(double(n)));
-    while (s * s < n) ++s;
-    while (s > 0 && (s - 1) * (s - 1) >= n) --s;
-    return s;
-}
-
-// Position in the anti-diagonal walk of cell (r, c) in an s x s grid. The walk
-// visits diagonal d = r + c from its largest row upwards.
-struct Walk {
-    size_t s;
-    size_t before(size_t d) const {
-        if (d < s) return d * (d + 1) / 2;
-        size_t m = 2 * s - 1 - d;
-        return s * s - m * (m + 1) / 2;
-    }
-    size_t index(size_t r, size_t c) const {
-        size_t d = r + c;
-        return before(d) + std::min(d, s - 1) - r;
-    }
-};
-
-// Calls visit(walkIndex) for every cell in row-major order whose walk index is
-// below n, i.e. for every occupied cell in the order the scrambled bytes lie.
-template <class Visit>
-void forEachOccupiedRowMajor(size_t n, Visit&& visit) {
-    const size_t s = ceilSqrt(n);
-    const Walk walk{s};
-    for (size_t r = 0; r < s; ++r) {
-        for (size_t c = 0; c < s; ++c) {
-            size_t w = walk.index(r, c);
-            if (w < n) visit(w);
-        }
-    }
-}
-
-std::vector<uint8_t>& scratch() {
-    thread_local std::vector<uint8_t> buffer;
+// Work buffers reused by every call on a thread: scrambling runs out of
+// place, and a received body is unscrambled into one before it is parsed.
+Bytes& workBuffer() {
+    thread_local Bytes buffer;
     return buffer;
+}
+
+// Leaves the buffer for the next call, unless a huge body made it large.
+void releaseIfLarge(Bytes& buffer) {
+    if (buffer.capacity() > kLargeWorkBuffer) Bytes().swap(buffer);
 }
 
 // ---- body encoding ----
@@ -269,23 +224,17 @@ const ValueList* ValueList::list(size_t index) const {
 // ---- scrambling ----
 
 void scrambleBody(uint8_t* body, size_t size) {
-    if (size == 0) return;
-    xorStep(body, size);
-    auto& tmp = scratch();
-    tmp.resize(size);
-    size_t k = 0;
-    forEachOccupiedRowMajor(size, [&](size_t w) { tmp[k++] = body[w]; });
-    std::memcpy(body, tmp.data(), size);
+    Bytes& work = workBuffer();
+    work.assign(body, body + size);
+    detail::scrambleInto(work.data(), body, size);
+    releaseIfLarge(work);
 }
 
 void unscrambleBody(uint8_t* body, size_t size) {
-    if (size == 0) return;
-    auto& tmp = scratch();
-    tmp.resize(size);
-    size_t k = 0;
-    forEachOccupiedRowMajor(size, [&](size_t w) { tmp[w] = body[k++]; });
-    std::memcpy(body, tmp.data(), size);
-    xorStep(body, size);
+    Bytes& work = workBuffer();
+    work.assign(body, body + size);
+    detail::unscrambleInto(work.data(), body, size);
+    releaseIfLarge(work);
 }
 
 // ---- encoding ----
@@ -296,16 +245,21 @@ void encodeBody(const ValueList& body, Bytes& out) {
 }
 
 void encodeTo(const ServiceMessage& message, Bytes& out) {
+    // The body is encoded into the work buffer and scrambled from there into
+    // place after the header.
+    Bytes& body = workBuffer();
+    body.clear();
+    encodeBody(message.body, body);
     const size_t start = out.size();
-    out.resize(start + kHeaderSize);
-    encodeBody(message.body, out);
-    const size_t size = out.size() - start;
+    const size_t size = kHeaderSize + body.size();
+    out.resize(start + size);
     uint8_t* header = out.data() + start;
+    detail::scrambleInto(body.data(), header + kHeaderSize, body.size());
+    releaseIfLarge(body);
     putSize(header, size);
     header[3] = uint8_t((uint8_t(Format::Structured) << 6) | (message.flags & kReplaceFlag));
     header[4] = message.type;
     header[5] = uint8_t((message.source << 4) | (message.destination & 0x0F));
-    scrambleBody(header + kHeaderSize, size - kHeaderSize);
 }
 
 void encodeTo(const RawMessage& message, Bytes& out) {
@@ -340,75 +294,155 @@ Bytes encode(const Message& message) {
 
 // ---- decoding ----
 
-std::optional<ValueList> parseBody(std::span<const uint8_t> body) {
-    ValueList root;
-    // Open lists from the root down; a nested list's storage does not move
-    // while it is open because its parent only grows after it closes.
-    std::vector<ValueList*> open{&root};
-    size_t pos = 0;
-    const size_t end = body.size();
-    while (pos < end) {
-        const uint8_t marker = body[pos++];
-        ValueList& current = *open.back();
-        switch (marker) {
-            case kTextMarker: {
-                const uint8_t* start = body.data() + pos;
-                const void* nul = std::memchr(start, 0, end - pos);
-                if (!nul) return std::nullopt;
-                const size_t length = static_cast<const uint8_t*>(nul) - start;
-                current.appendValue(ValueKind::Text).bytes.assign(reinterpret_cast<const char*>(start), length);
-                pos += length + 1;
-                break;
-            }
-            case kBinaryMarker: {
-                if (end - pos < 4) return std::nullopt;
-                const size_t length = (size_t{body[pos]} << 24) | (size_t{body[pos + 1]} << 16) |
-                                      (size_t{body[pos + 2]} << 8) | body[pos + 3];
-                pos += 4;
-                if (length > end - pos) return std::nullopt;
-                current.appendValue(ValueKind::Binary)
-                    .bytes.assign(reinterpret_cast<const char*>(body.data() + pos), length);
-                pos += length;
-                break;
-            }
-            case kListOpen:
-                if (open.size() > kMaxNesting) return std::nullopt;
-                open.push_back(&current.appendValue(ValueKind::List).list);
-                break;
-            case kListClose:
-                if (open.size() == 1) return std::nullopt;  // no list to close at the top level
-                open.pop_back();
-                break;
-            default: return std::nullopt;
-        }
+namespace {
+
+// The parser keeps the values of every open list on one stack and gives each
+// list its values in one exactly sized allocation when it closes. Run with
+// kBuild false it only checks, allocating nothing.
+template <bool kBuild>
+class BodyParser {
+public:
+    explicit BodyParser(std::span<const uint8_t> body) : body_(body) {}
+
+    // Checks the body; true when it parses.
+    bool check() {
+        static_assert(!kBuild);
+        return parseValues();
     }
-    if (open.size() != 1) return std::nullopt;  // a list was never closed
-    return root;
+
+    std::optional<ValueList> build() {
+        static_assert(kBuild);
+        Stack& stack = stackStorage();
+        stack.values.clear();
+        std::optional<ValueList> result;
+        if (parseValues()) result = takeValues(0);
+        stack.values.clear();
+        if (stack.values.capacity() > kLargeStack) std::vector<Value>().swap(stack.values);
+        return result;
+    }
+
+private:
+    struct Stack {
+        std::vector<Value> values;   // values of the open lists, innermost last
+        std::vector<size_t> openAt;  // where each open list's values begin
+    };
+    static constexpr size_t kLargeStack = 4096;
+
+    static Stack& stackStorage() {
+        thread_local Stack stack;
+        return stack;
+    }
+
+    bool parseValues() {
+        const size_t end = body_.size();
+        while (pos_ < end) {
+            switch (body_[pos_++]) {
+                case kTextMarker: {
+                    const uint8_t* start = body_.data() + pos_;
+                    const void* nul = std::memchr(start, 0, end - pos_);
+                    if (!nul) return false;
+                    const size_t length = size_t(static_cast<const uint8_t*>(nul) - start);
+                    if constexpr (kBuild)
+                        push(ValueKind::Text)
+                            .bytes.assign(reinterpret_cast<const char*>(start), length);
+                    pos_ += length + 1;
+                    break;
+                }
+                case kBinaryMarker: {
+                    if (end - pos_ < 4) return false;
+                    const size_t length = (size_t{body_[pos_]} << 24) |
+                                          (size_t{body_[pos_ + 1]} << 16) |
+                                          (size_t{body_[pos_ + 2]} << 8) | body_[pos_ + 3];
+                    pos_ += 4;
+                    if (length > end - pos_) return false;
+                    if constexpr (kBuild)
+                        push(ValueKind::Binary)
+                            .bytes.assign(reinterpret_cast<const char*>(body_.data() + pos_),
+                                          length);
+                    pos_ += length;
+                    break;
+                }
+                case kListOpen:
+                    if (depth_ == kMaxNesting) return false;
+                    ++depth_;
+                    if constexpr (kBuild)
+                        stackStorage().openAt.push_back(stackStorage().values.size());
+                    break;
+                case kListClose:
+                    if (depth_ == 0) return false;  // no list to close at the top level
+                    --depth_;
+                    if constexpr (kBuild) closeList();
+                    break;
+                default:
+                    return false;
+            }
+        }
+        return depth_ == 0;  // else a list was never closed
+    }
+
+    static Value& push(ValueKind kind) {
+        Value& value = stackStorage().values.emplace_back();
+        value.kind = kind;
+        return value;
+    }
+
+    static void closeList() {
+        std::vector<size_t>& openAt = stackStorage().openAt;
+        const size_t first = openAt.back();
+        openAt.pop_back();
+        ValueList list = takeValues(first);
+        push(ValueKind::List).list = std::move(list);
+    }
+
+    // Moves the values from `first` on out of the stack into a new list.
+    static ValueList takeValues(size_t first) {
+        std::vector<Value>& values = stackStorage().values;
+        ValueList list;
+        list.reserve(values.size() - first);
+        for (size_t i = first; i < values.size(); ++i)
+            list.appendValue(values[i].kind) = std::move(values[i]);
+        values.resize(first);
+        return list;
+    }
+
+    std::span<const uint8_t> body_;
+    size_t pos_ = 0;
+    size_t depth_ = 0;
+};
+
+std::nullopt_t decodeFailure() {
+    diag("Erreur decodage message\n");
+    return std::nullopt;
+}
+
+// The header checks shared by decode() and checkFrame(): false for a frame
+// that is not exactly its announced size or has an unknown or truncated format.
+bool headerIsSound(std::span<const uint8_t> frame) {
+    if (frame.size() < kHeaderSize || announcedSize(frame.data()) != frame.size()) return false;
+    const uint8_t format = frame[3] >> 6;
+    if (format == uint8_t(Format::Structured)) return true;
+    return format == uint8_t(Format::Raw) && frame.size() >= kRawHeaderSize;
+}
+
+ServiceMessage serviceHeader(uint8_t flags, uint8_t type, uint8_t modules) {
+    ServiceMessage message;
+    message.flags = flags;
+    message.type = type;
+    message.source = modules >> 4;
+    message.destination = modules & 0x0F;
+    return message;
+}
+
+}  // namespace
+
+std::optional<ValueList> parseBody(std::span<const uint8_t> body) {
+    return BodyParser<true>(body).build();
 }
 
 std::optional<Message> decode(std::span<const uint8_t> frame) {
-    auto fail = [] {
-        diag("Erreur decodage message\n");
-        return std::optional<Message>{};
-    };
-    if (frame.size() < kHeaderSize || announcedSize(frame.data()) != frame.size()) return fail();
-    const uint8_t format = frame[3] >> 6;
+    if (!headerIsSound(frame)) return decodeFailure();
     const uint8_t flags = frame[3] & kFlagMask;
-    if (format == uint8_t(Format::Structured)) {
-        ServiceMessage message;
-        message.flags = flags;
-        message.type = frame[4];
-        message.source = frame[5] >> 4;
-        message.destination = frame[5] & 0x0F;
-        Bytes body(frame.begin() + kHeaderSize, frame.end());
-        unscrambleBody(body.data(), body.size());
-        auto parsed = parseBody(body);
-        if (!parsed) return fail();
-        message.body = std::move(*parsed);
-        return Message{std::move(message)};
-    }
-    if (format == uint8_t(Format::Raw)) {
-        if (frame.size() < kRawHeaderSize) return fail();
+    if (Format(frame[3] >> 6) == Format::Raw) {
         RawMessage message;
         message.flags = flags;
         message.kind = frame[4];
@@ -416,7 +450,49 @@ std::optional<Message> decode(std::span<const uint8_t> frame) {
         message.payload.assign(frame.begin() + kRawHeaderSize, frame.end());
         return Message{std::move(message)};
     }
-    return fail();
+    ServiceMessage message = serviceHeader(flags, frame[4], frame[5]);
+    const size_t size = frame.size() - kHeaderSize;
+    Bytes& body = workBuffer();
+    body.resize(size);
+    detail::unscrambleInto(frame.data() + kHeaderSize, body.data(), size);
+    auto parsed = parseBody(body);
+    releaseIfLarge(body);
+    if (!parsed) return decodeFailure();
+    message.body = std::move(*parsed);
+    return Message{std::move(message)};
+}
+
+std::optional<CheckedFrame> checkFrame(std::span<const uint8_t> frame) {
+    if (!headerIsSound(frame)) return decodeFailure();
+    CheckedFrame checked;
+    checked.format = Format(frame[3] >> 6);
+    checked.flags = frame[3] & kFlagMask;
+    checked.typeOrKind = frame[4];
+    if (checked.format == Format::Raw) {
+        checked.sender = uint16_t(frame[5] | (frame[6] << 8));
+        checked.body.assign(frame.begin() + kRawHeaderSize, frame.end());
+        return checked;
+    }
+    checked.modules = frame[5];
+    checked.body.resize(frame.size() - kHeaderSize);
+    detail::unscrambleInto(frame.data() + kHeaderSize, checked.body.data(), checked.body.size());
+    if (!BodyParser<false>(checked.body).check()) return decodeFailure();
+    return checked;
+}
+
+Message toMessage(CheckedFrame&& frame) {
+    if (frame.format == Format::Raw) {
+        RawMessage message;
+        message.flags = frame.flags;
+        message.kind = frame.typeOrKind;
+        message.sender = frame.sender;
+        message.payload = std::move(frame.body);
+        return message;
+    }
+    ServiceMessage message = serviceHeader(frame.flags, frame.typeOrKind, frame.modules);
+    // The body was checked when the frame was, so it builds.
+    message.body = std::move(*BodyParser<true>(frame.body).build());
+    return message;
 }
 
 bool checkFrameSize(std::span<const uint8_t> firstBytes) {
@@ -438,8 +514,15 @@ bool checkFrameSize(std::span<const uint8_t> firstBytes) {
 std::string formatMessage(const Message& message) {
     std::string out;
     if (const auto* m = std::get_if<ServiceMessage>(&message)) {
-        out = "[" + moduleName(m->source) + "->" + moduleName(m->destination) + "]  " +
-              messageTypeName(m->type) + ":   ";
+        // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict)
+        // on "literal" + std::string.
+        out += '[';
+        out += moduleName(m->source);
+        out += "->";
+        out += moduleName(m->destination);
+        out += "]  ";
+        out += messageTypeName(m->type);
+        out += ":   ";
         formatCompact(m->body, out);
     } else {
         const auto& raw = std::get<RawMessage>(message);

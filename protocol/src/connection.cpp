@@ -159,7 +159,7 @@ void Connection::insertOutgoing(Format format, uint8_t flags, uint16_t key, Byte
 
 std::optional<Message> Connection::takeReceived() {
     if (receiveQueue_.empty()) return std::nullopt;
-    return std::move(receiveQueue_.takeFront().message);
+    return toMessage(std::move(receiveQueue_.takeFront().frame));
 }
 
 }  // namespace tessary::protocol

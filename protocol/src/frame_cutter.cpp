@@ -18,20 +18,17 @@ CutResult cutFrames(ByteFifo& received, ReceiveQueue& queue) {
         const size_t size = announcedSize(head.data());
         if (received.size() < size) break;
 
-        // Decoded where it lies, then dropped from the FIFO: no copy of the frame.
-        std::optional<Message> message = decode(received.bytes().first(size));
+        // Checked where it lies, then dropped from the FIFO: no copy of the frame.
+        std::optional<CheckedFrame> checked = checkFrame(received.bytes().first(size));
         if (!received.consume(size)) {
             diag("Erreur: impossible de lire la fifo\n");
             return CutResult::Unreadable;
         }
-        if (!message) {
+        if (!checked) {
             diag("Erreur decodage message\n");
             return CutResult::BadFrame;
         }
-        const uint8_t flags = std::visit([](const auto& m) { return m.flags; }, *message);
-        const Format format =
-            std::holds_alternative<RawMessage>(*message) ? Format::Raw : Format::Structured;
-        queue.insert({format, flags, 0, std::move(*message)});
+        queue.insert({checked->format, checked->flags, 0, std::move(*checked)});
     }
     return CutResult::Ok;
 }

@@ -20,7 +20,7 @@ void fill(char* out, size_t size, std::string_view text) {
     // A text stops at its first NUL, as it would in the C texts it comes from.
     text = text.substr(0, text.find('\0'));
     std::memset(out, 0, size);
-    std::memcpy(out, text.data(), std::min(size - 1, text.size()));
+    if (!text.empty()) std::memcpy(out, text.data(), std::min(size - 1, text.size()));
 }
 
 bool fromDeadProgram(const HandoffRecord& record) {

@@ -16,6 +16,10 @@ Bytes concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
+Message takeMessage(ReceiveQueue& queue) {
+    return toMessage(std::move(queue.takeFront().frame));
+}
+
 ServiceMessage chat(std::string_view text) {
     ValueList body;
     body.appendText(text);
@@ -32,13 +36,13 @@ TEST(FrameCutter, CutsEveryWholeFrameAndLeavesAPartialOne) {
 
     ASSERT_EQ(cutFrames(fifo, queue), CutResult::Ok);
     ASSERT_EQ(queue.size(), 2u);
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message), chat("one"));
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message), chat("two"));
+    EXPECT_EQ(std::get<ServiceMessage>(takeMessage(queue)), chat("one"));
+    EXPECT_EQ(std::get<ServiceMessage>(takeMessage(queue)), chat("two"));
     EXPECT_EQ(fifo.size(), 8u);
 
     fifo.append(Bytes(third.begin() + 8, third.end()));
     ASSERT_EQ(cutFrames(fifo, queue), CutResult::Ok);
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message), chat("three"));
+    EXPECT_EQ(std::get<ServiceMessage>(takeMessage(queue)), chat("three"));
     EXPECT_TRUE(fifo.empty());
 }
 
@@ -48,7 +52,7 @@ TEST(FrameCutter, SixBytesAnnouncingSixAreAMessageWithEmptyBody) {
     ReceiveQueue queue;
     ASSERT_EQ(cutFrames(fifo, queue), CutResult::Ok);
     ASSERT_EQ(queue.size(), 1u);
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message),
+    EXPECT_EQ(std::get<ServiceMessage>(takeMessage(queue)),
               serviceMessage(STILLALIVE, kModulePlayer, kModuleRouter));
 }
 
@@ -61,7 +65,7 @@ TEST(FrameCutter, ReceivedFramesAreQueuedByTheirPriority) {
     fifo.append(concat({late, early}));
     ReceiveQueue queue;
     ASSERT_EQ(cutFrames(fifo, queue), CutResult::Ok);
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message).body, urgent.body);
+    EXPECT_EQ(std::get<ServiceMessage>(takeMessage(queue)).body, urgent.body);
 }
 
 TEST(FrameCutter, ReportsBadFramesWithTheirTexts) {

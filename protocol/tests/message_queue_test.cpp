@@ -118,13 +118,13 @@ TEST(MessageQueue, MatchesAStableSortOnRandomSequences) {
 
 TEST(MessageQueue, TakeFrontAndClear) {
     ReceiveQueue queue;
-    ServiceMessage first;
-    first.type = 1;
-    ServiceMessage second;
-    second.type = 2;
+    CheckedFrame first;
+    first.typeOrKind = 1;
+    CheckedFrame second;
+    second.typeOrKind = 2;
     queue.insert({Format::Structured, 0, 0, first});
     queue.insert({Format::Structured, kReplaceFlag, 0, second});
-    EXPECT_EQ(std::get<ServiceMessage>(queue.takeFront().message).type, 1);
+    EXPECT_EQ(queue.takeFront().frame.typeOrKind, 1);
     EXPECT_EQ(queue.size(), 1u);
     queue.clear();
     EXPECT_TRUE(queue.empty());

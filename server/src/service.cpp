@@ -6,6 +6,7 @@
 
 #include "log.h"
 #include "arena.h"
+#include "game_server.h"
 #include "router.h"
 #include "server/storage.h"
 #include "tcp_listener.h"
@@ -66,6 +67,7 @@ struct Service::Impl {
     LocalEventBus bus;
     std::unique_ptr<RoleHost> router;
     std::vector<std::unique_ptr<RoleHost>> arenas;
+    std::unique_ptr<RoleHost> gameServer;
     bool started = false;
 };
 
@@ -83,6 +85,24 @@ void Service::start() {
 
     std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
     uint16_t gamePort = config.gameServer ? config.gameServer->listen.port : 0;
+    if (config.gameServer) {
+        auto host = std::make_unique<RoleHost>();
+        host->name = "game server";
+        auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus,
+                                                 builtinGameLogics());
+        const ConnectionLimits gameLimits{size_t(limits.maxGameFrameBytes), double(limits.gameRequestsPerSecond),
+                                          double(limits.gameRequestBurst), size_t(limits.maxPendingSendBytes)};
+        host->listener = std::make_unique<TcpListener>(host->io, host->name, *game, gameLimits,
+                                                       limits.connectionsPerAddress, limits.idleTimeoutSeconds);
+        host->listener->open(config.gameServer->listen);
+        gamePort = host->listener->port();
+        game->openDatagrams(resolveHost(host->io, config.gameServer->listen.host), uint16_t(gamePort + 1));
+        GameServer* raw = game.get();
+        raw->start();
+        host->stopRole = [raw] { raw->stop(); };
+        host->handler = std::move(game);
+        impl_->gameServer = std::move(host);
+    }
 
     std::vector<ArenaDirectoryEntry> directory;
     for (const ArenaConfig& arenaConfig : config.arenas) {
@@ -121,6 +141,7 @@ void Service::start() {
         host->handler = std::move(router);
         impl_->router = std::move(host);
     }
+    if (impl_->gameServer) impl_->gameServer->run();
     for (auto& arena : impl_->arenas) arena->run();
     if (impl_->router) impl_->router->run();
     impl_->started = true;
@@ -131,6 +152,7 @@ void Service::stop() {
     impl_->started = false;
     if (impl_->router) impl_->router->stop();
     for (auto& arena : impl_->arenas) arena->stop();
+    if (impl_->gameServer) impl_->gameServer->stop();
 }
 
 void Service::broadcastUrgent(const std::string& text) { impl_->bus.publish(UrgentEvent{text}); }
@@ -139,6 +161,8 @@ uint16_t Service::routerPort() const { return impl_->router ? impl_->router->lis
 uint16_t Service::arenaPort(size_t index) const {
     return index < impl_->arenas.size() ? impl_->arenas[index]->listener->port() : 0;
 }
-uint16_t Service::gameServerPort() const { return 0; }
+uint16_t Service::gameServerPort() const {
+    return impl_->gameServer ? impl_->gameServer->listener->port() : 0;
+}
 
 }  // namespace tessary::server

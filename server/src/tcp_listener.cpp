@@ -1,5 +1,7 @@
 #include "tcp_listener.h"
 
+#include <algorithm>
+
 #include "log.h"
 #include "tcp_connection.h"
 
@@ -89,7 +91,10 @@ void TcpListener::connectionEnded(uint64_t id, const std::string& address) {
 }
 
 void TcpListener::scheduleSweep() {
-    sweepTimer_.expires_after(std::chrono::seconds(5));
+    // Often enough that no link outlives the limit by more than half of it.
+    const auto period = std::clamp<std::chrono::milliseconds>(std::chrono::seconds(idleTimeoutSeconds_) / 2,
+                                                              std::chrono::milliseconds(200), std::chrono::seconds(5));
+    sweepTimer_.expires_after(period);
     sweepTimer_.async_wait([this, alive = alive_](asio::error_code error) {
         if (error || !*alive || stopped_) return;
         const auto limit = std::chrono::steady_clock::now() - std::chrono::seconds(idleTimeoutSeconds_);

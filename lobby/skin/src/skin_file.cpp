@@ -128,8 +128,9 @@ void SkinFile::writeToken(std::string_view value) {
     std::string token = tokenForWriting(value);
     skipBlanksAndComments();
     if (position_ >= contentEnd()) {
+        // On a line of its own, so a comment on the last line cannot swallow it.
         position_ = contentEnd();
-        if (position_ > 0 && !isBlank(text_[position_ - 1])) token.insert(0, " ");
+        if (position_ > 0 && !isLineEnd(text_[position_ - 1])) token.insert(0, "\n");
         text_.insert(position_, token);
     } else {
         std::size_t end = position_;

@@ -24,8 +24,8 @@ std::vector<ButtonPlacement> mainWindowCaptionButtons() {
 
 std::vector<SwitchPlacement> mainWindowSwitches() {
     return {
-        {"page toggle", 674, 10, "pageoff.bmp", "pageon.bmp"},
-        {"sound toggle", 692, 10, "soundoff.bmp", "soundon.bmp"},
+        {"page toggle", 674, 10, "pageoff.bmp", "pageon.bmp", ""},
+        {"sound toggle", 692, 10, "soundoff.bmp", "soundon.bmp", ""},
     };
 }
 
@@ -48,12 +48,12 @@ WindowLayout routerView() {
                            {"button\\1buddy", 261, 542, 3, 121, ""},
                        });
     w.areas = {
-        {"advertisement", 17, 17, 468, 60, ""},
-        {"player information", 17, 92, 468, 440, "My profile"},
-        {"arena panel", 500, 78, 280, 183, "Arenas"},
-        {"router list", 500, 78, 97, 183, ""},
-        {"arena list", 605, 78, 175, 183, ""},
-        {"news", 500, 347, 281, 195, "News"},
+        {"advertisement", AreaKind::Panel, 17, 17, 468, 60, ""},
+        {"player information", AreaKind::Panel, 17, 100, 468, 430, "My profile"},
+        {"arena panel", AreaKind::Panel, 500, 78, 280, 183, "Arenas"},
+        {"router list", AreaKind::Region, 500, 78, 97, 183, ""},
+        {"arena list", AreaKind::Region, 605, 78, 175, 183, ""},
+        {"news", AreaKind::Panel, 500, 347, 281, 195, "News"},
     };
     w.switches = mainWindowSwitches();
     return w;
@@ -74,14 +74,14 @@ WindowLayout arenaView() {
                            {"button\\2session", 642, 46, 3, 127, ""},
                        });
     w.areas = {
-        {"advertisement", 17, 17, 468, 60, ""},
-        {"session panel", 18, 92, 467, 140, "Sessions"},
-        {"chat box", 18, 250, 467, 332, ""},
-        {"chat input", 23, 556, 431, 19, ""},
-        {"player panel", 503, 46, 278, 430, ""},
+        {"advertisement", AreaKind::Panel, 17, 17, 468, 60, ""},
+        {"session panel", AreaKind::Panel, 18, 92, 467, 140, ""},
+        {"chat box", AreaKind::Panel, 18, 250, 467, 332, ""},
+        {"chat input", AreaKind::Field, 23, 556, 431, 19, ""},
+        {"player panel", AreaKind::Panel, 503, 46, 278, 430, ""},
     };
     w.switches = mainWindowSwitches();
-    w.switches.push_back({"chat pause", 459, 552, "play.bmp", "pause.bmp"});
+    w.switches.push_back({"chat pause", 459, 552, "play.bmp", "pause.bmp", ""});
     return w;
 }
 
@@ -101,8 +101,8 @@ WindowLayout loginWindow() {
                 {"button\\3help", 152, 185, 3, 137, ""},
             },
             {
-                {"user name", 124, 66, 159, 20, "User name"},
-                {"password", 124, 102, 159, 20, "Password"},
+                {"user name", AreaKind::Field, 124, 66, 159, 20, "User name"},
+                {"password", AreaKind::Field, 124, 102, 159, 20, "Password"},
             },
             {}};
 }
@@ -125,20 +125,20 @@ WindowLayout accountWindow(std::string_view name, std::string_view background,
                 {"button\\4send", 562, 173, 3, 1029, ""},
             },
             {
-                {"user name", 160, 130, 180, 17, "User name"},
-                {"password", 160, 189, 180, 17, "Password"},
-                {"password again", 160, 248, 180, 17, "Password again"},
-                {"field 1003", 160, 306, 180, 17, "Real name"},
-                {"field 1004", 160, 363, 180, 17, "E-mail"},
-                {"field 1005", 160, 418, 180, 17, "Home page"},
-                {"gender", 158, 464, 160, 20, "Gender"},
-                {"country", 160, 516, 180, 19, "Country"},
-                {"photo", 417, 126, 128, 128, "Photo"},
-                {"description", 418, 364, 304, 115, "About me"},
+                {"user name", AreaKind::Field, 160, 130, 180, 17, "User name"},
+                {"password", AreaKind::Field, 160, 189, 180, 17, "Password"},
+                {"password again", AreaKind::Field, 160, 248, 180, 17, "Password again"},
+                {"field 1003", AreaKind::Field, 160, 306, 180, 17, "Real name"},
+                {"field 1004", AreaKind::Field, 160, 363, 180, 17, "E-mail"},
+                {"field 1005", AreaKind::Field, 160, 418, 180, 17, "Home page"},
+                {"gender", AreaKind::Text, 158, 464, 160, 20, "Gender"},
+                {"country", AreaKind::Field, 160, 516, 180, 19, "Country"},
+                {"photo", AreaKind::Picture, 417, 126, 128, 128, "Photo"},
+                {"description", AreaKind::Panel, 418, 364, 304, 115, "About me"},
             },
             {
-                {"gender male", 158, 464, "off.bmp", "on.bmp"},
-                {"gender female", 232, 464, "off.bmp", "on.bmp"},
+                {"gender male", 158, 464, "off.bmp", "on.bmp", "Male"},
+                {"gender female", 232, 464, "off.bmp", "on.bmp", "Female"},
             }};
 }
 
@@ -155,9 +155,9 @@ WindowLayout searchWindow() {
                 {"button\\5cancel", 225, 182, 3, kCancel, ""},
             },
             {
-                {"player name", 120, 62, 195, 20, "Player"},
-                {"found arena", 120, 102, 195, 18, "Arena"},
-                {"found player", 120, 132, 195, 18, "Found"},
+                {"player name", AreaKind::Field, 120, 62, 195, 20, "Player"},
+                {"found arena", AreaKind::Field, 120, 102, 195, 18, "Arena"},
+                {"found player", AreaKind::Field, 120, 132, 195, 18, "Found"},
             },
             {}};
 }
@@ -172,12 +172,13 @@ WindowLayout pageWindow(std::string_view name, std::string_view background,
     if (reply) {
         w.buttons.push_back({"button\\6reply", 20, 284, 3, 1032, ""});
         w.buttons.push_back({"button\\6close", 300, 284, 3, kCancel, ""});
-        w.areas = {{"sender", 90, 62, 320, 20, "From"}, {"message", 20, 100, 400, 170, ""}};
+        w.areas = {{"sender", AreaKind::Field, 90, 62, 320, 20, "From"}, {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
     } else {
         w.buttons.push_back({"button\\6send", 20, 284, 3, kOk, ""});
         w.buttons.push_back({"button\\6cancel", 300, 284, 3, kCancel, ""});
-        w.areas = {{"recipients", 90, 62, 210, 20, "To"}, {"message", 20, 100, 400, 170, ""}};
-        w.switches = {{"all buddies", 312, 62, "button\\6off.bmp", "button\\6on.bmp"}};
+        w.areas = {{"recipients", AreaKind::Field, 90, 62, 210, 20, "To"}, {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
+        w.switches = {
+            {"all buddies", 312, 62, "button\\6off.bmp", "button\\6on.bmp", "All buddies"}};
     }
     return w;
 }
@@ -194,7 +195,7 @@ WindowLayout playerOrSpectatorWindow() {
                 {"button\\7spectator", 141, 108, 3, 138, ""},
                 {"button\\7cancel", 15, 152, 3, kCancel, ""},
             },
-            {{"question", 15, 50, 246, 48, "Play in the session, or watch it?"}},
+            {{"question", AreaKind::Text, 15, 50, 246, 48, "Play in the session, or watch it?"}},
             {}};
 }
 
@@ -209,7 +210,7 @@ WindowLayout passwordWindow() {
                 {"button\\8ok", 17, 119, 3, kOk, ""},
                 {"button\\8cancel", 159, 119, 3, kCancel, ""},
             },
-            {{"password", 135, 78, 145, 17, "Password"}},
+            {{"password", AreaKind::Field, 135, 78, 145, 17, "Password"}},
             {}};
 }
 
@@ -227,9 +228,9 @@ WindowLayout photoChoiceWindow() {
                 {"button\\9cancel", 286, 252, 3, kCancel, ""},
             },
             {
-                {"photo before", 38, 60, 128, 128, ""},
-                {"photo", 216, 60, 128, 128, ""},
-                {"photo after", 394, 60, 128, 128, ""},
+                {"photo before", AreaKind::Picture, 38, 60, 128, 128, ""},
+                {"photo", AreaKind::Picture, 216, 60, 128, 128, ""},
+                {"photo after", AreaKind::Picture, 394, 60, 128, 128, ""},
             },
             {}};
 }
@@ -245,7 +246,7 @@ WindowLayout gameChoiceWindow() {
                 {"button\\10ok", 20, 250, 3, kOk, ""},
                 {"button\\10cancel", 170, 250, 3, kCancel, ""},
             },
-            {{"games", 20, 60, 280, 172, ""}},
+            {{"games", AreaKind::Panel, 20, 60, 280, 172, ""}},
             {}};
 }
 
@@ -261,8 +262,8 @@ WindowLayout playerInfoWindow() {
                 {"button\\11add", 280, 284, 3, 123, ""},
             },
             {
-                {"photo", 20, 62, 128, 128, ""},
-                {"details", 165, 62, 235, 200, ""},
+                {"photo", AreaKind::Picture, 20, 62, 128, 128, ""},
+                {"details", AreaKind::Panel, 165, 62, 235, 200, ""},
             },
             {}};
 }
@@ -278,7 +279,7 @@ WindowLayout buddyWindow() {
                 {"button\\12remove", 30, 372, 3, 1036, ""},
                 {"button\\12cancel", 180, 372, 3, kCancel, ""},
             },
-            {{"buddy list", 30, 71, 277, 288, ""}},
+            {{"buddy list", AreaKind::Panel, 30, 71, 277, 288, ""}},
             {}};
 }
 
@@ -300,10 +301,10 @@ WindowLayout sessionWindow(std::string_view name, std::string_view background,
         w.buttons.push_back({"session\\close", 20, 352, 3, kCancel, ""});
     }
     w.areas = {
-        {"session name", 150, 62, 180, 18, "Session name"},
-        {"players", 150, 92, 50, 18, "Players"},
-        {"spectators", 330, 92, 50, 18, "Spectators"},
-        {"options", 20, 128, 460, 210, "Options"},
+        {"session name", AreaKind::Field, 150, 62, 180, 18, "Session name"},
+        {"players", AreaKind::Field, 150, 92, 50, 18, "Players"},
+        {"spectators", AreaKind::Field, 330, 92, 50, 18, "Spectators"},
+        {"options", AreaKind::Panel, 20, 128, 460, 210, "Options"},
     };
     return w;
 }

@@ -139,8 +139,9 @@ TEST(SkinFileWriteTest, WriteTokenReplacesTheNextToken) {
         {"blank becomes a bar", "[USERINFO] a b\n", "USERINFO", "Ann Lee", "[USERINFO] Ann|Lee b\n"},
         {"empty value keeps the shape", "[U] a b", "U", "", "[U] | b"},
         {"comment skipped", "[U]\n;x\nold", "U", "new", "[U]\n;x\nnew"},
-        {"no token left appends", "[U]", "U", "v", "[U] v"},
-        {"no token after blank", "[U]\n", "U", "v", "[U]\nv"},
+        {"no token left appends", "[U]", "U", "v", "[U]\nv"},
+        {"no token after the line end", "[U]\n", "U", "v", "[U]\nv"},
+        {"comment on the last line", "[U] ;note", "U", "v", "[U] ;note\nv"},
     };
     for (const Case& c : cases) {
         SkinFile file = fromText(c.text);

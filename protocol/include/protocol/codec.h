@@ -161,6 +161,7 @@ public:
 
     size_t size() const { return values_.size(); }
     bool empty() const { return values_.empty(); }
+    void reserve(size_t count) { values_.reserve(count); }
     const Value& operator[](size_t index) const { return values_[index]; }
     const std::vector<Value>& values() const { return values_; }
 
@@ -223,6 +224,23 @@ void encodeTo(const RawMessage& message, Bytes& out);
 // Decodes one whole frame (exactly the size its header announces). On failure
 // writes "Erreur decodage message\n" to the diagnostics stream.
 [[nodiscard]] std::optional<Message> decode(std::span<const uint8_t> frame);
+
+// A frame whose header and body have been checked, with the body unscrambled
+// but not yet turned into values. Receive queues hold frames this way: a
+// burst then costs little memory, and each message is built while it is used.
+struct CheckedFrame {
+    Format format = Format::Structured;
+    uint8_t flags = 0;         // bits 0-5 of byte 3
+    uint8_t typeOrKind = 0;    // byte 4
+    uint8_t modules = 0;       // structured: byte 5 (source << 4 | destination)
+    uint16_t sender = 0;       // raw: bytes 5-6
+    Bytes body;                // structured: the unscrambled body; raw: the payload
+};
+
+// decode() in two steps: every check and its diagnostic happen in
+// checkFrame(); toMessage() cannot fail.
+[[nodiscard]] std::optional<CheckedFrame> checkFrame(std::span<const uint8_t> frame);
+Message toMessage(CheckedFrame&& frame);
 
 // The size a partial frame announces (needs at least 3 bytes).
 inline size_t announcedSize(const uint8_t* bytes) {

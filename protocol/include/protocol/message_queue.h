@@ -27,12 +27,13 @@ struct OutgoingFrame {
     Bytes bytes;
 };
 
-// A decoded message waiting in the receive queue; its key is always 0.
-struct IncomingMessage {
+// A received frame waiting in the receive queue, checked but not yet built
+// into a message (toMessage() does that); its key is always 0.
+struct IncomingFrame {
     Format format = Format::Structured;
     uint8_t flags = 0;
     uint16_t key = 0;
-    Message message;
+    CheckedFrame frame;
 };
 
 // Entry: any type with `format`, `flags` and `key` members as above.
@@ -121,6 +122,6 @@ void MessageQueue<Entry>::clear() {
 }
 
 using SendQueue = MessageQueue<OutgoingFrame>;
-using ReceiveQueue = MessageQueue<IncomingMessage>;
+using ReceiveQueue = MessageQueue<IncomingFrame>;
 
 }  // namespace tessary::protocol

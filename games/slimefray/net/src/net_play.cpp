@@ -62,6 +62,8 @@ void NetPlay::flush() {
 }
 
 void NetPlay::shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
     if (connected_) link_.disconnect();
     link_.informFinished("");
     link_.release();

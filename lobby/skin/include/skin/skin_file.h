@@ -53,7 +53,7 @@ public:
 
     // Replaces the token that readToken would read next (blanks written as
     // "|"; an empty value as a lone "|", so the file keeps its shape). With no
-    // token left, the value is added at the end of the text.
+    // token left, the value is added on a new line at the end of the text.
     void writeToken(std::string_view value);
     // A minus sign would make the file unreadable: negative values are
     // written as 0.

@@ -20,10 +20,20 @@ struct ButtonPlacement {
     std::string_view sound;  // empty: "button.wav"
 };
 
+// How the background shows an area.
+enum class AreaKind {
+    Field,    // a one-line control in a sunken frame, its label to the left
+    Panel,    // a larger control in a sunken frame, its caption above
+    Picture,  // a photo in a thin frame
+    Text,     // only the label, drawn in the area
+    Region,   // nothing: a part of a larger area
+};
+
 // A control or panel that the window places itself (an edit field, a list,
 // a panel); `label` is the caption the background carries for it, if any.
 struct AreaPlacement {
     std::string_view name;
+    AreaKind kind = AreaKind::Panel;
     int x = 0;
     int y = 0;
     int width = 0;
@@ -39,6 +49,7 @@ struct SwitchPlacement {
     int y = 0;
     std::string_view off;
     std::string_view on;
+    std::string_view label;  // drawn on the background right of the switch
 };
 
 struct WindowLayout {

@@ -52,6 +52,7 @@ private:
     std::function<int64_t()> clock_;
     bool connected_ = false;
     bool ended_ = false;
+    bool shutDown_ = false;
     std::string name_;
 };
 

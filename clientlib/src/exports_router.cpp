@@ -1,0 +1,245 @@
+// The Router exports: requests, answers and the Router's lists. Pages and
+// urgent messages come from either server.
+#include "TSClient.h"
+#include "answer_reader.h"
+#include "library.h"
+#include "text_out.h"
+#include "value_reader.h"
+
+using namespace tessary::clientlib;
+using namespace tessary::protocol;
+
+namespace {
+
+void sendToRouter(uint8_t type, const ValueList& body) { Library::instance().send(type, kModuleRouter, &body); }
+
+ValueList accountBody(const char* a1, const char* a2, const char* a3, const char* a4, const char* a5, const char* a6,
+                      const char* a7, int32_t a8, int32_t a9, int32_t a10) {
+    ValueList body;
+    for (const char* text : {a1, a2, a3, a4, a5, a6, a7}) body.appendText(textIn(text));
+    body.appendInteger(uint8_t(a8));
+    body.appendInteger(a9);
+    body.appendInteger(a10);
+    return body;
+}
+
+// A result export without extra values.
+int32_t plainResult(uint8_t request, char* result, char* error) {
+    return readAnswer(Library::instance().current(), request, result, error).outcome != Answer::NotRead ? 1 : 0;
+}
+
+// The list at the entry cursor of `list`; advances the cursor when `read`
+// succeeds on it.
+template <class Read>
+int32_t readNextEntry(const ValueList* list, Read&& read) {
+    auto& current = Library::instance().current();
+    const ValueList* entry = list ? list->list(current.entry) : nullptr;
+    if (!entry || !read(ValueReader(entry))) return 0;
+    ++current.entry;
+    return 1;
+}
+
+const ValueList* bodyOf(uint8_t type) {
+    const auto& current = Library::instance().current();
+    return current.is(type) ? current.body() : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+// --- requests ---
+
+void TSSend_PagePlayer(int32_t count, const char* const* addressees, const char* message) {
+    guardedVoid([&] {
+        ValueList names;
+        for (int32_t i = 0; addressees && i < count; ++i) names.appendText(textIn(addressees[i]));
+        ValueList body;
+        body.appendList(std::move(names));
+        body.appendText(textIn(message));
+        sendToRouter(PAGER, body);
+    });
+}
+
+void TSRouterSend_Login(const char* a1, const char* a2, const char* a3, int32_t a4) {
+    guardedVoid([&] {
+        ValueList body;
+        body.appendText(textIn(a1));
+        body.appendText(textIn(a2));
+        body.appendText(textIn(a3));
+        body.appendInteger(a4);
+        sendToRouter(LOGIN, body);
+    });
+}
+
+void TSRouterSend_CreateAccount(const char* a1, const char* a2, const char* a3, const char* a4, const char* a5,
+                                const char* a6, const char* a7, int32_t a8, int32_t a9, int32_t a10) {
+    guardedVoid([&] { sendToRouter(NEWUSERREQUEST, accountBody(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10)); });
+}
+
+void TSRouterSend_ModifyAccount(const char* a1, const char* a2, const char* a3, const char* a4, const char* a5,
+                                const char* a6, const char* a7, int32_t a8, int32_t a9, int32_t a10) {
+    guardedVoid([&] { sendToRouter(MODIFYUSER, accountBody(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10)); });
+}
+
+void TSRouterSend_JoinArena(const char* arena) {
+    guardedVoid([&] {
+        ValueList body;
+        body.appendText(textIn(arena));
+        sendToRouter(CONNECTIONREQUEST, body);
+    });
+}
+
+void TSRouterSend_Photo(int32_t size, const void* data, const char* a3) {
+    guardedVoid([&] {
+        ValueList body;
+        body.appendBinary(data, data && size > 0 ? size_t(size) : 0);
+        body.appendText(textIn(a3));
+        sendToRouter(PHOTO, body);
+    });
+}
+
+void TSRouterSend_SearchPlayer(const char* player) {
+    guardedVoid([&] {
+        ValueList body;
+        body.appendText(textIn(player));
+        sendToRouter(SEARCHPLAYER, body);
+    });
+}
+
+// --- answers ---
+
+int32_t TSRouterRcv_LoginResult(char* result, char* error) {
+    return guarded(0, [&] { return plainResult(LOGIN, result, error); });
+}
+
+int32_t TSRouterRcv_AccountCreationResult(char* result, char* error) {
+    return guarded(0, [&] { return plainResult(NEWUSERREQUEST, result, error); });
+}
+
+int32_t TSRouterRcv_ModifyAccountResult(char* result, char* error) {
+    return guarded(0, [&] { return plainResult(MODIFYUSER, result, error); });
+}
+
+int32_t TSRouterRcv_JoinArenaResult(char* result, char* address, int32_t* port, char* error) {
+    return guarded(0, [&] {
+        const Answer answer = readAnswer(Library::instance().current(), CONNECTIONREQUEST, result, error);
+        if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
+        return ValueReader(answer.data).text(0, address).int32(1, port).result();
+    });
+}
+
+int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* r3, char* r4) {
+    return guarded(0, [&] {
+        const Answer answer = readAnswer(Library::instance().current(), SEARCHPLAYER, result, error);
+        if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
+        return ValueReader(answer.data).text(0, r3).text(1, r4).result();
+    });
+}
+
+// --- Router messages ---
+
+int32_t TSRouterRcv_GetNextRouter(char* r1, char* r2, int32_t* r3) {
+    return guarded(0, [&] {
+        return readNextEntry(bodyOf(ROUTEURLIST), [&](ValueReader entry) {
+            return entry.text(0, r1).text(1, r2).int32(2, r3).ok();
+        });
+    });
+}
+
+int32_t TSRouterRcv_GetNextArena(char* r1, char* r2, int32_t* r3, int32_t* r4) {
+    return guarded(0, [&] {
+        return readNextEntry(bodyOf(SERVERSLIST), [&](ValueReader entry) {
+            return entry.text(0, r1).int32(1, r3).text(2, r2).int32(3, r4).ok();
+        });
+    });
+}
+
+int32_t TSRouterRcv_GetNextNews(char* r1) {
+    return guarded(0, [&] {
+        auto& current = Library::instance().current();
+        const ValueList* body = bodyOf(NEWS);
+        const std::string* news = body ? body->text(current.entry) : nullptr;
+        if (!news) return 0;
+        copyText(*news, r1);
+        ++current.entry;
+        return 1;
+    });
+}
+
+int32_t TSRouterRcv_GetNextAdvertisement(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6, int32_t* r7) {
+    return guarded(0, [&] {
+        const ValueList* body = bodyOf(ADVERTISEMENT);
+        if (!ValueReader(body).text(0, r1).text(1, r2).text(2, r3).ok()) return 0;
+        return readNextEntry(body->list(3), [&](ValueReader entry) {
+            return entry.int32(0, r7).text(1, r5).text(2, r4).text(3, r6).ok();
+        });
+    });
+}
+
+int32_t TSRouterRcv_GetVersion(char* r1, char* r2, int32_t* r3, int32_t* r4) {
+    return guarded(0, [&] {
+        auto& current = Library::instance().current();
+        int32_t mandatory = -1;
+        ValueReader body(bodyOf(CHANGEVERSION));
+        if (!body.int32(0, &mandatory).ok()) return 0;
+        copyInt32(mandatory == 0 ? 1 : 0, r4);
+        if (!body.text(1, r1).text(2, r2).int32(3, r3).ok()) return 0;
+        ++current.entry;
+        return 1;
+    });
+}
+
+int32_t TSRouterRcv_AccountInfo(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6, uint8_t* r7,
+                                int32_t* r8) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(PLAYERINFO))
+            .text(0, r1).text(1, r2).text(2, r3).text(3, r4).text(4, r5).text(5, r6).byte(6, r7).int32(7, r8)
+            .result();
+    });
+}
+
+int32_t TSRouterRcv_GetNextGame(char* r1, char* r2) {
+    return guarded(0, [&] {
+        const ValueList* body = bodyOf(PLAYERINFO);
+        return readNextEntry(body ? body->list(8) : nullptr,
+                             [&](ValueReader entry) { return entry.text(0, r1).text(1, r2).ok(); });
+    });
+}
+
+int32_t TSRouterRcv_GetPhotoSize(int32_t* size) {
+    return guarded(0, [&] {
+        auto& current = Library::instance().current();
+        copyInt32(0, size);
+        const ValueList* body = bodyOf(PHOTO);
+        const std::string* picture = body ? body->binary(0) : nullptr;
+        if (!picture) return 0;
+        copyInt32(int32_t(picture->size()), size);
+        current.photoSizeRead = picture->size();
+        return 1;
+    });
+}
+
+int32_t TSRouterRcv_Photo(void* picture) {
+    return guarded(0, [&] {
+        const auto& current = Library::instance().current();
+        const ValueList* body = bodyOf(PHOTO);
+        const std::string* bytes = body ? body->binary(0) : nullptr;
+        // Without a size read first there is no known room in the caller's buffer.
+        if (!bytes || !current.photoSizeRead) return 0;
+        if (picture) std::memcpy(picture, bytes->data(), std::min(bytes->size(), *current.photoSizeRead));
+        return 1;
+    });
+}
+
+// --- from either server ---
+
+int32_t TSRcv_Page(char* sender, char* message) {
+    return guarded(0, [&] { return ValueReader(bodyOf(PAGER)).text(0, sender).text(1, message).result(); });
+}
+
+int32_t TSRcv_UrgentMessage(char* text) {
+    return guarded(0, [&] { return ValueReader(bodyOf(URGENTMESSAGE)).text(0, text).result(); });
+}
+
+}  // extern "C"

@@ -1,0 +1,38 @@
+// The lobby's sections of CONFIG.INI (scrambled): SOUND, ROUTER, NBPICTURE
+// and USERINFO. Each call opens the file, reads or writes, and closes it, as
+// the file is shared with other windows that keep their own sections.
+#pragma once
+
+#include <string>
+
+#include "lobby/user_info.h"
+
+namespace tessary::lobby {
+
+inline constexpr const char* kSettingsFile = "CONFIG.INI";
+
+struct RouterAddress {
+    std::string host;
+    int port{0};
+};
+
+class LobbySettings {
+public:
+    // `path` as the Parts write paths, relative to the current directory.
+    explicit LobbySettings(std::string path = kSettingsFile) : path_(std::move(path)) {}
+
+    // Reads throw skin::SkinFatalError when the file or a value is missing.
+    [[nodiscard]] bool soundOn() const;
+    [[nodiscard]] RouterAddress router() const;
+    [[nodiscard]] int pictureCount() const;
+    [[nodiscard]] LoginPair userInfo() const;
+
+    // Writes return false when the file could not be saved.
+    [[nodiscard]] bool writeSound(bool on) const;
+    [[nodiscard]] bool writeUserInfo(const LoginPair& pair) const;
+
+private:
+    std::string path_;
+};
+
+}  // namespace tessary::lobby

@@ -1,0 +1,148 @@
+// The lobby's main window: 800 by 600 without system chrome, a router view and
+// an arena view, the 50 ms poll of the client library, and the owner of the
+// login and account windows.
+#pragma once
+
+#include <QScrollArea>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "lobby/client_api.h"
+#include "lobby/lobby_flow.h"
+#include "lobby/lobby_view.h"
+#include "skin/skinned_dialog.h"
+
+namespace tessary::skin {
+class BitmapButton;
+}
+
+namespace tessary::lobby {
+
+class AccountWindow;
+class LoginWindow;
+class ToggleSwitch;
+
+struct LobbyWindowSetup {
+    std::string routerHost;
+    int32_t routerPort{0};
+    int pictureCount{0};
+    bool soundOn{true};
+    std::vector<std::string> countries;
+};
+
+class LobbyWindow : public QWidget, public LobbyView {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+    static constexpr int kPollPeriodMs = 50;
+
+    enum Command {
+        kCommandExit = 2,
+        kCommandSearch = 102,
+        kCommandMaximise = 107,
+        kCommandMinimise = 108,
+        kCommandPage = 109,
+        kCommandCreateSession = 111,
+        kCommandLogOut = 112,
+        kCommandMoreInfo = 113,
+        kCommandBuddy = 121,
+        kCommandGameInfo = 128,
+        kCommandJoinArena = 1009,
+        kCommandJoinSession = 1017,
+        kCommandLeaveSession = 1018,
+        kCommandBackToRouter = 1022,
+        kCommandBegin = 1023,
+        kCommandModify = 1027,
+    };
+
+    LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup);
+    ~LobbyWindow() override;
+
+    // The creation steps after construction: shared block, timer, display
+    // rule, centring, then the login window or the way back to a game's Arena.
+    void create();
+
+    LobbyFlow& flow() { return flow_; }
+    LoginWindow* loginWindow() const { return login_; }
+    AccountWindow* accountWindow() const { return account_; }
+    View currentView() const { return view_; }
+    bool soundOn() const;
+    bool pageOn() const;
+    bool hasEnded() const { return ended_; }
+    skin::BitmapButton* button(int command, View view) const;
+    // Runs the command as a click on its button would.
+    void runCommand(int command);
+
+    // LobbyView.
+    MessageResult showMessage(int textNumber, int titleNumber, MessageStyle style) override;
+    void showServerText(const std::string& text) override;
+    std::string text(int number) override;
+    void setMainTitle(const std::string& title) override;
+    void showMainWindow() override;
+    void hideMainWindow() override;
+    void restoreMainWindow() override;
+    void selectView(View view) override;
+    void setBusyCursor(bool busy) override;
+    void addChatSystemLine(int textNumber, const std::string& argument) override;
+    void prepareArena() override;
+    void stopArenaPingTimer() override;
+    bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
+    void endProgram() override;
+    void showLoginWindow() override;
+    void hideLoginWindow() override;
+    LoginPair loginFields() override;
+    void setLoginFields(const LoginPair& fields) override;
+    void focusLoginField(LoginField field) override;
+    void showAccountWindow(AccountMode mode) override;
+    void hideAccountWindow() override;
+    AccountForm accountForm() override;
+    void setAccountForm(const AccountForm& form) override;
+    void storeUserInfo(const LoginPair& pair) override;
+
+signals:
+    // The ending has run; the program may leave its event loop.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void addViewButton(View view, QPoint topLeft, int command, const char* prefix, int pictures,
+                       std::string_view sound = {});
+    void applyDisplayRule();
+    void toggleMaximised();
+    void openWebPage(const QString& address);
+    void openHelp(int context);
+    void chooseOwnPhoto();
+    void chooseStockPhoto();
+    void exitProgram();
+    // Commands of windows the lobby does not have yet: nothing happens.
+    void commandForLaterWindow(int command);
+    QWidget* messageParent();
+
+    LobbyFlow flow_;
+    QScrollArea* scroll_;
+    skin::SkinnedDialog* canvas_;
+    LoginWindow* login_;
+    AccountWindow* account_;
+    ToggleSwitch* pageToggle_;
+    ToggleSwitch* soundToggle_;
+    std::vector<std::pair<View, skin::BitmapButton*>> viewButtons_;
+    skin::BitmapButton* maxButton_{nullptr};
+    QTimer pollTimer_;
+    View view_{View::Router};
+    int helpContext_{130};
+    bool ended_{false};
+    bool busyCursorShown_{false};
+    std::optional<QPoint> dragOffset_;
+};
+
+}  // namespace tessary::lobby

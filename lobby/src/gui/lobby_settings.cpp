@@ -1,0 +1,62 @@
+#include "lobby/lobby_settings.h"
+
+#include "skin/skin_file.h"
+
+namespace tessary::lobby {
+namespace {
+
+skin::SkinFile openSettings(const std::string& path) {
+    skin::SkinFile file;
+    file.open(path, true);
+    return file;
+}
+
+}  // namespace
+
+bool LobbySettings::soundOn() const {
+    auto file = openSettings(path_);
+    file.findSection("SOUND");
+    return file.readInt() != 0;
+}
+
+RouterAddress LobbySettings::router() const {
+    auto file = openSettings(path_);
+    file.findSection("ROUTER");
+    RouterAddress address;
+    address.host = file.readToken();
+    address.port = file.readInt();
+    return address;
+}
+
+int LobbySettings::pictureCount() const {
+    auto file = openSettings(path_);
+    file.findSection("NBPICTURE");
+    return file.readInt();
+}
+
+LoginPair LobbySettings::userInfo() const {
+    auto file = openSettings(path_);
+    file.findSection(kUserInfoSection);
+    LoginPair pair;
+    pair.name = file.readToken();
+    pair.password = file.readToken();
+    return pair;
+}
+
+bool LobbySettings::writeSound(bool on) const {
+    auto file = openSettings(path_);
+    if (!file.findSection("SOUND")) return false;
+    file.writeInt(on ? 1 : 0);
+    return file.close();
+}
+
+bool LobbySettings::writeUserInfo(const LoginPair& pair) const {
+    auto file = openSettings(path_);
+    if (!file.findSection(kUserInfoSection)) return false;
+    const auto stored = storableLogin(pair);
+    file.writeToken(stored.name);
+    file.writeToken(stored.password);
+    return file.close();
+}
+
+}  // namespace tessary::lobby

@@ -1,0 +1,45 @@
+#include "slimefray_logic.h"
+
+#include "slimefray/referee.h"
+
+namespace tessary::server {
+namespace {
+
+class SlimefrayLogic final : public GameLogic {
+public:
+    explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(slimefray::RefereeSettings{}) {}
+
+    void playerJoined(PlayerId id, std::string_view name, bool spectator, int64_t nowMs) override {
+        (void)spectator;  // the referee gives slots to the first arrivals itself
+        send(referee_.playerJoined(id, name, nowMs));
+    }
+    void playerLeft(PlayerId id, int64_t nowMs) override { send(referee_.playerLeft(id, nowMs)); }
+    void masterChanged(PlayerId id) override { referee_.masterChanged(id); }
+    void receive(PlayerId from, uint8_t type, std::span<const uint8_t> body, int64_t nowMs) override {
+        if (slimefray::Referee::handles(type)) send(referee_.receive(from, type, body, nowMs));
+    }
+    void tick(int64_t nowMs) override { send(referee_.tick(nowMs)); }
+
+private:
+    void send(const slimefray::Outcome& outcome) {
+        for (const slimefray::Outgoing& message : outcome.messages) {
+            if (message.to == slimefray::kToEveryone) table_.sendToAll(message.type, message.body);
+            else table_.sendToPlayer(message.to, message.type, message.body);
+        }
+        if (referee_.finished() && !resultsStored_) {
+            resultsStored_ = true;
+            for (const slimefray::PlayerResult& result : referee_.results())
+                if (result.winner) table_.recordWin(result.id);
+        }
+    }
+
+    GameTable& table_;
+    slimefray::Referee referee_;
+    bool resultsStored_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<GameLogic> makeSlimefrayLogic(GameTable& table) { return std::make_unique<SlimefrayLogic>(table); }
+
+}  // namespace tessary::server
