@@ -73,17 +73,17 @@ void PokerGame::onPlayerInfos(uint16_t id, std::span<const uint8_t> info) {
 void PokerGame::onPlayerLeft(uint16_t id) {
     const Player* leaver = table_.find(id);
     if (leaver == nullptr) return;
-    const bool heldTurn = table_.turnHolder() == id;
+    const bool heldTurn = table_.turnHolder() == id || expectedOpener_ == id;
     const size_t follower = *table_.indexOf(id);
     link_.storeMoney(id, leaver->money);
     table_.remove(id);
     moneyKnown_.erase(id);
     observer_->tableChanged();
 
-    // The master hands the turn on when the leaver held it or the hand cannot
-    // go on; otherwise whoever holds the turn keeps it.
+    // One program hands the turn on when the leaver held it (or was to open
+    // the next hand) or the hand cannot go on; otherwise the holder keeps it.
     const size_t left = table_.players().size();
-    if (left == 0 || !isMaster()) return;
+    if (left == 0 || !handsOnForLeavers()) return;
     const bool handStalls = table_.handRunning() && table_.inHandCount() <= 1;
     if (heldTurn || left == 1 || handStalls) passTurn(table_, follower % left);
 }
@@ -106,7 +106,7 @@ void PokerGame::onMessage(uint8_t type, uint16_t sender, std::span<const uint8_t
             handleNewHand();
             break;
         case kShowdownMessage:
-            handleShowdown();
+            handleShowdown(sender);
             break;
         default:
             break;
@@ -179,6 +179,7 @@ void PokerGame::handleCards(uint16_t sender, const Hand& hand) {
 
 void PokerGame::handleTurn(uint16_t id) {
     idle_ = false;
+    expectedOpener_ = 0;
     table_.giveTurn(id);
     if (id == table_.localId() && table_.local() != nullptr) {
         startLocalTurn();
@@ -197,7 +198,7 @@ void PokerGame::handleNewHand() {
     if (const Player* me = table_.local()) sendAction(ActionCode::Money, me->money, false);
 }
 
-void PokerGame::handleShowdown() {
+void PokerGame::handleShowdown(uint16_t announcer) {
     // Several programs may announce the same showdown; the first one closes the hand.
     if (table_.newHandPending()) return;
     const Player* me = table_.local();
@@ -209,13 +210,15 @@ void PokerGame::handleShowdown() {
     observer_->play(Sound::Card);
     observer_->tableChanged();
 
-    if (isMaster()) {
-        const auto& receivers = result.distribution.receivers;
-        if (result.distribution.hasWinners() && !receivers.empty()) {
-            giveTurnTo(receivers.front());
-        } else {
-            passTurn(table_, 0);
-        }
+    // The first player paid opens the next hand; his program followed this
+    // one, which the master's may not have. With nobody paid, the announcer
+    // hands the turn on.
+    const auto& receivers = result.distribution.receivers;
+    expectedOpener_ = receivers.empty() ? announcer : receivers.front();
+    if (!receivers.empty() && receivers.front() == table_.localId()) {
+        giveTurnTo(table_.localId());
+    } else if (receivers.empty() && announcer == table_.localId()) {
+        passTurn(table_, 0);
     }
     if (iWasInHand) {
         for (const ScoredHand& h : result.hands) {
@@ -450,6 +453,15 @@ void PokerGame::passTurn(const Table& view, size_t start) {
         // The second betting round is over, or nobody is left to act.
         announceShowdown();
     }
+}
+
+bool PokerGame::handsOnForLeavers() const {
+    // Players in the hand followed it: the first of them. With nobody in
+    // hand, the master.
+    for (const Player& p : table_.players()) {
+        if (p.inHand) return p.id == table_.localId();
+    }
+    return isMaster();
 }
 
 void PokerGame::note(uint16_t id, const std::string& text) {

@@ -71,7 +71,7 @@ private:
     void handleCards(uint16_t sender, const Hand& hand);
     void handleTurn(uint16_t id);
     void handleNewHand();
-    void handleShowdown();
+    void handleShowdown(uint16_t announcer);
 
     void startLocalTurn();
     void endLocalTurn();
@@ -84,6 +84,7 @@ private:
     // Hands the turn on as `view` says; the walk starts at index `start`.
     void passTurn(const Table& view, size_t start);
     void passTurnFromLocal(const Table& view);
+    bool handsOnForLeavers() const;
     void learnMoney(uint16_t id) { moneyKnown_.insert(id); }
     void note(uint16_t id, const std::string& text);
 
@@ -97,6 +98,7 @@ private:
     bool wantsFirstTurn_ = false;  // the first turn waits for our bankroll
     bool idle_ = false;            // our hand-on found nobody with money
     bool followsTheHand_ = false;
+    uint16_t expectedOpener_ = 0;  // who is to open the next hand after a showdown
     std::set<uint16_t> moneyKnown_;
 };
 
