@@ -17,13 +17,14 @@ std::string format(const char* pattern, int a, int b = 0) {
 }  // namespace
 
 PokerGame::PokerGame(PokerLink& link, SecondsClock deckClock, MillisecondClock timerClock)
-    : link_(link), deck_(std::move(deckClock)), timer_(std::move(timerClock)) {}
+    : link_(link), deck_(std::move(deckClock)), clock_(timerClock), timer_(std::move(timerClock)) {}
 
 // ---------------------------------------------------------------- events
 
 void PokerGame::onOwnId(uint16_t id, uint16_t firstValue, uint16_t /*secondValue*/) {
     if (table_.localId() != 0) return;
     table_.addLocal(id, link_.playerName(id));
+    ownIdAt_ = clock_();
     observer_->tableChanged();
     if (firstValue == 1) {
         // The first player opens the table, once his bankroll is known.
@@ -345,6 +346,12 @@ void PokerGame::sendChat(std::string_view text) {
 }
 
 void PokerGame::tick() {
+    // The service sends stored bankrolls right after the own id; when none
+    // came, nothing is stored for us.
+    if (const Player* me = table_.local();
+        me != nullptr && !knowsMoneyOf(me->id) && clock_() - ownIdAt_ >= kBankrollWaitMs) {
+        onPlayerInfos(me->id, {});
+    }
     switch (timer_.poll()) {
         case TurnTimer::Event::Warning:
             observer_->play(Sound::Timer);
