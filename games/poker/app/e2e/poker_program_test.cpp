@@ -4,6 +4,7 @@
 // plays the server's part. Every wait is bounded.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,14 @@ namespace tessary::poker {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The mailbox's shared-memory objects outlive the programs by design; a test
+// removes the ones of its own prefix.
+void removeMailbox(const std::string& prefix) {
+    for (const char* name : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"}) {
+        shm_unlink(("/" + prefix + name).c_str());
+    }
+}
 using gamelib::testing::FakeGameServer;
 using protocol::Bytes;
 using protocol::RawMessage;
@@ -61,7 +70,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         scratch_ = pattern;
         setenv("TESSARY_REGISTRY", (scratch_ / "registry.ini").c_str(), 1);
-        setenv("TESSARY_SHM_PREFIX", ("poker-e2e-" + std::to_string(getpid())).c_str(), 1);
+        setenv("TESSARY_SHM_PREFIX", prefix().c_str(), 1);
         setenv("XDG_RUNTIME_DIR", scratch_.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -77,6 +86,7 @@ protected:
     void TearDown() override {
         endProgram(poker_, SIGKILL);
         endProgram(lobby_);
+        removeMailbox(prefix());
         std::error_code ignored;
         fs::remove_all(scratch_, ignored);
     }
@@ -125,6 +135,8 @@ protected:
         }
         return all;
     }
+
+    static std::string prefix() { return "poker-e2e-" + std::to_string(getpid()); }
 
     fs::path scratch_;
     pid_t lobby_ = 0;

@@ -4,6 +4,7 @@
 // member of the session watches what the tables send.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -23,6 +24,14 @@ namespace tessary::poker {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The mailbox's shared-memory objects outlive the programs by design; a test
+// removes the ones of its own prefix.
+void removeMailbox(const std::string& prefix) {
+    for (const char* name : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"}) {
+        shm_unlink(("/" + prefix + name).c_str());
+    }
+}
 using protocol::Bytes;
 using protocol::RawMessage;
 using server::Body;
@@ -84,9 +93,14 @@ protected:
                 int status = 0;
                 waitpid(m->stub, &status, 0);
             }
+            removeMailbox(mailboxPrefix(*m));
         }
         ServiceTest::TearDown();
         server::setLogSink({});
+    }
+
+    static std::string mailboxPrefix(const Machine& m) {
+        return "poker-session-" + std::to_string(getpid()) + "-" + m.player;
     }
 
     bool logged(const std::string& text) {
@@ -105,7 +119,7 @@ protected:
                                                      lobbyDirectory.string() + "/"));
         const std::pair<const char*, std::string> environment[] = {
             {"TESSARY_REGISTRY", registry},
-            {"TESSARY_SHM_PREFIX", "poker-session-" + std::to_string(getpid()) + "-" + m.player},
+            {"TESSARY_SHM_PREFIX", mailboxPrefix(m)},
             {"XDG_RUNTIME_DIR", m.home.string()},
             {"QT_QPA_PLATFORM", "offscreen"},
             {"SDL_AUDIODRIVER", "dummy"},
