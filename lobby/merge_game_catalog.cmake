@@ -1,7 +1,8 @@
 # Joins the games' catalogue entries into one game.tsc. Each entry is four
 # lines; a missing final line feed would glue two entries together, so one is
 # added where needed.
-# Usage: cmake -DOUTPUT=<file> -DINPUTS=<a;b;...> -P merge_game_catalog.cmake
+# Usage: cmake -DOUTPUT=<file> -DINPUTS=<a|b|...> -P merge_game_catalog.cmake
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
 list(SORT INPUTS)
 set(catalog "")
 foreach(entry IN LISTS INPUTS)

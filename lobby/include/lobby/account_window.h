@@ -39,6 +39,9 @@ public:
     QComboBox* countryField() const { return country_; }
     int gender() const { return gender_; }
 
+    // Escape is the Cancel command.
+    void reject() override { onCommand(kCommandCancel); }
+
 signals:
     void saveRequested();
     void cancelRequested();

@@ -121,6 +121,9 @@ private:
     bool sharedMemoryReady_{false};
     bool quietExit_{false};
     bool handlingConnectionLoss_{false};
+    // A modification is being saved: logged in with reason 4, the answer
+    // to the modification not yet read.
+    bool modificationUnderway_{false};
 };
 
 }  // namespace tessary::lobby

@@ -23,6 +23,7 @@ namespace tessary::lobby {
 
 class AccountWindow;
 class LoginWindow;
+class MainCanvas;
 class ToggleSwitch;
 
 struct LobbyWindowSetup {
@@ -77,6 +78,9 @@ public:
     skin::BitmapButton* button(int command, View view) const;
     // Runs the command as a click on its button would.
     void runCommand(int command);
+    // A close request from outside (the system's, or SIGTERM): ignored while a
+    // game runs, otherwise the program ends.
+    void requestClose();
 
     // LobbyView.
     MessageResult showMessage(int textNumber, int titleNumber, MessageStyle style) override;
@@ -130,13 +134,13 @@ private:
 
     LobbyFlow flow_;
     QScrollArea* scroll_;
-    skin::SkinnedDialog* canvas_;
+    MainCanvas* canvas_;
     LoginWindow* login_;
     AccountWindow* account_;
     ToggleSwitch* pageToggle_;
     ToggleSwitch* soundToggle_;
     std::vector<std::pair<View, skin::BitmapButton*>> viewButtons_;
-    skin::BitmapButton* maxButton_{nullptr};
+    std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;
     View view_{View::Router};
     int helpContext_{130};

@@ -25,6 +25,9 @@ public:
     NameEdit* nameField() const { return name_; }
     QLineEdit* passwordField() const { return password_; }
 
+    // Escape is the Cancel command: the program ends.
+    void reject() override { onCommand(kCommandCancel); }
+
 signals:
     void logInRequested();
     void quitRequested();

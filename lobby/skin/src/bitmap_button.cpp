@@ -33,9 +33,13 @@ bool BitmapButton::create(QPoint topLeft, std::string_view prefix, int pictureCo
     return true;
 }
 
-QSize BitmapButton::sizeHint() const {
-    return pictures_[index(Face::Up)].size();
+bool BitmapButton::loadPicture(Face face, std::string_view file) {
+    const bool loaded = loadImage(pictures_[index(face)], file);
+    update();
+    return loaded;
 }
+
+QSize BitmapButton::sizeHint() const { return pictures_[index(Face::Up)].size(); }
 
 BitmapButton::Face BitmapButton::currentFace() const {
     if (isDown() && hasPicture(Face::Down)) return Face::Down;

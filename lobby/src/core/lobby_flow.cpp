@@ -217,7 +217,8 @@ void LobbyFlow::saveAccount() {
         return;
     }
     if (state_ == LobbyState::ModifyingAccount) {
-        relogin(LoginReason::BeforeModify);  // the modification follows the login answer
+        // The modification follows the login answer.
+        modificationUnderway_ = relogin(LoginReason::BeforeModify);
         return;
     }
     if (!relogin(LoginReason::Normal)) return;
@@ -256,6 +257,7 @@ void LobbyFlow::onAccountCreationAnswer() {
 
 void LobbyFlow::onModifyAccountAnswer() {
     busy_.decrement();
+    modificationUnderway_ = false;
     char result = 0;
     TextOut text;
     const bool read = api_.TSRouterRcv_ModifyAccountResult(&result, text.data()) != 0;
@@ -299,6 +301,7 @@ void LobbyFlow::sendOwnPhoto(const std::string& path) {
 
 void LobbyFlow::cancelAccount() {
     view_.hideAccountWindow();
+    modificationUnderway_ = false;
     if (state_ == LobbyState::ModifyingAccount) {
         state_ = LobbyState::Offline;
         relogin(LoginReason::BackToRouter);
@@ -324,6 +327,7 @@ AccountForm LobbyFlow::formFromRecord() const {
 
 void LobbyFlow::modifyAccount() {
     state_ = LobbyState::ModifyingAccount;
+    modificationUnderway_ = false;
     view_.hideMainWindow();
     disconnect();
     auto form = formFromRecord();
@@ -346,7 +350,10 @@ void LobbyFlow::onAccountInfo() {
                f1003.field(kField1003Limit),  country.field(kCountryLimit),
                f1005.field(kField1005Limit),  description.field(kDescriptionLimit),
                gender,                       photo};
-    if (state_ == LobbyState::ModifyingAccount) {
+    // Once the save has logged in again, the card a Router sends with its
+    // login answer must neither replace what the player typed nor cut the
+    // connection before the modification's answer.
+    if (state_ == LobbyState::ModifyingAccount && !modificationUnderway_) {
         auto form = formFromRecord();
         const auto password = view_.loginFields().password;
         form.password = password;

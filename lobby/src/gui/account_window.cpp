@@ -34,6 +34,10 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     setBackground(skin::skinPath("window\\4account.jpg"));
     name_->setGeometry(160, 130, 180, 17);
     name_->setFont(defaultFont());
+    // While modifying, the name cannot change: it looks so.
+    QPalette namePalette = name_->palette();
+    namePalette.setColor(QPalette::Disabled, QPalette::Text, QColor(150, 150, 150));
+    name_->setPalette(namePalette);
     password_ = addLine(1001, {160, 189, 180, 17}, kPasswordLimit, true);
     confirmation_ = addLine(1002, {160, 248, 180, 17}, kPasswordLimit, true);
     field1003_ = addLine(1003, {160, 306, 180, 17}, kField1003Limit, false);

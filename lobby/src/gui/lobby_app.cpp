@@ -12,6 +12,7 @@
 #include "lobby/game_catalog.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
+#include "lobby/termination_signal.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "skin/country_list.h"
@@ -51,9 +52,21 @@ LobbyApp::~LobbyApp() {
 }
 
 int LobbyApp::run() {
+    // Watched from the start: a close request that comes during start-up is
+    // answered once the main window exists.
+    TerminationSignal termination;
+    bool closeAsked = false;
+    QObject::connect(&termination, &TerminationSignal::closeRequested, [this, &closeAsked] {
+        if (window_) {
+            window_->requestClose();
+        } else {
+            closeAsked = true;
+        }
+    });
     if (!start()) return 0;
     QObject::connect(window_.get(), &LobbyWindow::programEnded, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    if (closeAsked) window_->requestClose();
     QApplication::exec();
     return 0;
 }

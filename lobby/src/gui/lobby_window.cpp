@@ -17,6 +17,7 @@
 #include "lobby/account_window.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/login_window.h"
+#include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
 #include "platform/clock.h"
@@ -41,7 +42,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       flow_(api, *this),
       scroll_(new QScrollArea(this)),
-      canvas_(new skin::SkinnedDialog(nullptr, Qt::Widget)) {
+      canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
     setAttribute(Qt::WA_DeleteOnClose, false);
     flow_.setRouter(setup.routerHost, setup.routerPort);
@@ -123,7 +124,10 @@ void LobbyWindow::addViewButton(View view, QPoint topLeft, int command, const ch
     auto* button = canvas_->addButton(topLeft, command, skin::skinPath(prefix), pictures, sound);
     if (button == nullptr) return;
     viewButtons_.emplace_back(view, button);
-    if (command == kCommandMaximise && view == View::Router) maxButton_ = button;
+    if (command == kCommandMaximise) {
+        (void)button->loadPicture(skin::BitmapButton::Face::Dis, skin::skinPath("button\\maxdis.bmp"));
+        maxButtons_.push_back(button);
+    }
 }
 
 skin::BitmapButton* LobbyWindow::button(int command, View view) const {
@@ -191,7 +195,7 @@ void LobbyWindow::applyDisplayRule() {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen != nullptr ? screen->availableGeometry().size() : QSize(kWidth, kHeight);
     const bool small = screenSize.width() < kWidth || screenSize.height() < kHeight;
-    if (maxButton_ != nullptr) maxButton_->setEnabled(small);
+    for (auto* button : maxButtons_) button->setEnabled(small);
     if (small) {
         resize(std::min(screenSize.width(), kWidth), std::min(screenSize.height(), kHeight));
     } else {
@@ -257,6 +261,10 @@ void LobbyWindow::exitProgram() {
     account_->hide();
     hide();
     emit programEnded();
+}
+
+void LobbyWindow::requestClose() {
+    if (!flow_.gameRunning()) exitProgram();
 }
 
 void LobbyWindow::closeEvent(QCloseEvent* event) {

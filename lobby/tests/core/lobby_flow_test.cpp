@@ -246,6 +246,28 @@ TEST_F(LobbyFlowTest, AccountDataWhileModifyingFillsTheFormAndDisconnects) {
     EXPECT_EQ(fake().disconnects, 1);
 }
 
+TEST_F(LobbyFlowTest, AccountDataAfterTheSaveLeavesTheModificationAlone) {
+    loggedIn();
+    flow.modifyAccount();
+    view.form = completeForm("Ann");
+    view.form.description = "typed by the player";
+    flow.saveAccount();
+    fake().disconnects = 0;
+    // A Router that sends the player's card right behind the login answer.
+    fake().messages.push_back(206);
+    fake().messages.push_back(26);
+    flow.poll();
+    ASSERT_EQ(fake().modifications.size(), 1u);
+    EXPECT_EQ(fake().disconnects, 0);
+    EXPECT_EQ(view.form.description, "typed by the player");
+    EXPECT_EQ(flow.accountRecord().description, "about me");
+
+    deliver(201);
+    EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
+    EXPECT_FALSE(flow.busy().busy());
+    EXPECT_TRUE(view.mainVisible);
+}
+
 TEST_F(LobbyFlowTest, OwnPhotoChecksAndUpload) {
     const auto dir = std::filesystem::temp_directory_path() / "lobby_flow_photo";
     std::filesystem::create_directories(dir);

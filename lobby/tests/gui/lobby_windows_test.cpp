@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include <filesystem>
 
 #include "../support/fake_client.h"
+#include "../support/gui_driving.h"
 #include "../support/test_app_directory.h"
 #include "lobby/account_window.h"
 #include "lobby/lobby_app.h"
@@ -22,47 +25,11 @@
 namespace tessary::lobby {
 namespace {
 
+using testing::click;
 using testing::fake;
+using testing::MessageAnswerer;
+using testing::typeText;
 using testing::TestAppDirectory;
-
-// Answers the next message box that opens within two seconds; records its text.
-class MessageAnswerer {
-public:
-    explicit MessageAnswerer(int result = skin::MessageBox::Ok) : result_(result) { arm(); }
-    const std::vector<QString>& texts() const { return texts_; }
-
-private:
-    void arm() {
-        QTimer::singleShot(20, [this] {
-            if (auto* box = qobject_cast<skin::MessageBox*>(QApplication::activeModalWidget())) {
-                texts_.push_back(box->text());
-                box->done(result_);
-            } else if (++tries_ < 100) {
-                arm();
-            }
-        });
-    }
-    int result_;
-    int tries_{0};
-    std::vector<QString> texts_;
-};
-
-// Types `text` key by key, accented letters included.
-void typeText(QWidget* field, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &release);
-    }
-}
-
-void savePreview(QWidget& widget, const char* name) {
-    const char* dir = std::getenv("TESSARY_PREVIEW_DIR");
-    if (dir == nullptr) return;
-    std::filesystem::create_directories(dir);
-    widget.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
-}
 
 class LobbyWindowsTest : public ::testing::Test {
 protected:
@@ -84,16 +51,6 @@ protected:
 
     // Lets the 50 ms poll run a few times.
     static void ticks() { QTest::qWait(3 * LobbyWindow::kPollPeriodMs); }
-
-    void click(skin::SkinnedDialog& dialog, int command) {
-        for (auto* button : dialog.findChildren<skin::BitmapButton*>()) {
-            if (button->commandId() == command && button->isVisibleTo(&dialog)) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        }
-        FAIL() << "no visible button " << command;
-    }
 
     void loggedIn() {
         window().loginWindow()->setFields({"Ann", "pw"});
@@ -165,7 +122,6 @@ TEST_F(LobbyWindowsTest, FieldLimits) {
 TEST_F(LobbyWindowsTest, PlaceholderUserStartsWithEmptyFieldsAndALoginIsRemembered) {
     EXPECT_EQ(window().loginWindow()->fields(), LoginPair{});
     EXPECT_TRUE(window().loginWindow()->isVisible());
-    savePreview(*window().loginWindow(), "login");
 
     loggedIn();
     EXPECT_EQ(LobbySettings().userInfo(), (LoginPair{"Ann", "pw"}));
@@ -175,7 +131,6 @@ TEST_F(LobbyWindowsTest, PlaceholderUserStartsWithEmptyFieldsAndALoginIsRemember
     EXPECT_EQ(window().currentView(), View::Router);
     ASSERT_EQ(fake().logins.size(), 1u);
     EXPECT_EQ(fake().logins[0].client, "TSClient 1.0");
-    savePreview(window(), "router_view");
 }
 
 TEST_F(LobbyWindowsTest, StoredUserFillsTheLoginFields) {
@@ -195,7 +150,6 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     EXPECT_EQ(account->form(), AccountForm{});
     typeText(account->nameField(), "Newcomer");
     account->countryField()->setCurrentIndex(0);
-    savePreview(*account, "account_create");
 
     account->hide();
     loggedIn();
@@ -207,7 +161,6 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     EXPECT_EQ(account->form().name, "Ann");
     EXPECT_EQ(account->form().country, "France");
     EXPECT_EQ(account->form().password, "pw");
-    savePreview(*account, "account_modify");
 }
 
 TEST_F(LobbyWindowsTest, RefusedLoginShowsTheServerText) {
@@ -228,6 +181,56 @@ TEST_F(LobbyWindowsTest, AdiosEndsTheProgram) {
     ASSERT_TRUE(ended.wait(1000));
     EXPECT_TRUE(window().hasEnded());
     EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(LobbyWindowsTest, ExitButtonEndsTheProgram) {
+    loggedIn();
+    QSignalSpy ended(&window(), &LobbyWindow::programEnded);
+    auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
+    ASSERT_NE(exit, nullptr);
+    QTest::mouseClick(exit, Qt::LeftButton);
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_TRUE(window().hasEnded());
+    EXPECT_EQ(fake().disconnects, 1);
+}
+
+TEST_F(LobbyWindowsTest, EscapeIsTheCancelCommandOfEachWindow) {
+    loggedIn();
+    QSignalSpy ended(&window(), &LobbyWindow::programEnded);
+    // The main window is no dialog: Escape leaves it as it is.
+    auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
+    QTest::keyClick(exit->parentWidget(), Qt::Key_Escape);
+    QTest::qWait(50);
+    EXPECT_TRUE(exit->parentWidget()->isVisible());
+    EXPECT_TRUE(ended.isEmpty());
+
+    window().runCommand(LobbyWindow::kCommandModify);
+    auto* account = window().accountWindow();
+    ASSERT_TRUE(account->isVisible());
+    QTest::keyClick(account, Qt::Key_Escape);
+    EXPECT_FALSE(account->isVisible());
+    EXPECT_TRUE(window().isVisible());
+    ASSERT_FALSE(fake().logins.empty());
+    EXPECT_EQ(fake().logins.back().reason, 2);
+
+    window().runCommand(LobbyWindow::kCommandLogOut);
+    ASSERT_TRUE(window().loginWindow()->isVisible());
+    QTest::keyClick(window().loginWindow(), Qt::Key_Escape);
+    EXPECT_TRUE(ended.wait(1000));
+}
+
+TEST_F(LobbyWindowsTest, MaximiseIsDisabledWhenTheScreenHoldsTheWholeWindow) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const bool small = screen.width() < LobbyWindow::kWidth || screen.height() < LobbyWindow::kHeight;
+    for (View view : {View::Router, View::Arena}) {
+        auto* button = window().button(LobbyWindow::kCommandMaximise, view);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->isEnabled(), small);
+        EXPECT_TRUE(button->hasPicture(skin::BitmapButton::Face::Dis));
+        if (!small) {
+            EXPECT_EQ(button->currentFace(), skin::BitmapButton::Face::Dis);
+        }
+    }
 }
 
 TEST_F(LobbyWindowsTest, StartUpWithALibraryLackingAnExportEndsAfterMessage40) {

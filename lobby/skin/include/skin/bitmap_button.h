@@ -31,6 +31,10 @@ public:
     // picture has an unknown extension or the up picture is missing; a picture
     // file that cannot be opened throws SkinFatalError (loadImage).
     [[nodiscard]] bool create(QPoint topLeft, std::string_view prefix, int pictureCount);
+    // Loads one more picture for `face` from `file` (a button of two pictures
+    // that still has a disabled look). False when it has an unknown extension;
+    // a file that cannot be opened throws as in create().
+    [[nodiscard]] bool loadPicture(Face face, std::string_view file);
 
     int commandId() const { return commandId_; }
     void setSound(std::string fileName) { sound_ = std::move(fileName); }

@@ -1,0 +1,248 @@
+// The lobby against the reference service: tessaryd runs on free loopback
+// ports with a fresh database, the lobby starts from a copy of the built
+// application directory, exactly as TSClient's main starts it, and the tests
+// click through its windows.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "../support/dist_app_directory.h"
+#include "../support/gui_driving.h"
+#include "../support/service_process.h"
+#include "lobby/account_window.h"
+#include "lobby/lobby_app.h"
+#include "lobby/lobby_window.h"
+#include "lobby/login_window.h"
+#include "platform/registry.h"
+
+namespace tessary::lobby {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::click;
+using testing::DistAppDirectory;
+using testing::MessageAnswerer;
+using testing::savePreview;
+using testing::ServiceProcess;
+using testing::typeText;
+
+constexpr int kAnswerWaitMs = 10000;
+
+fs::path fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? fs::path(value) : fs::path();
+}
+
+struct NewAccount {
+    QString name{"Newcomer"};
+    QString password{"secret1"};
+    QString field1003{"Ann Newcomer"};
+    QString field1004{"ann@example.org"};
+    QString field1005{"http://ann.example.org/"};
+    QString description{"Plays in the evening."};
+};
+
+class LobbyServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/lobby-service-XXXXXX";
+        folder_ = ::mkdtemp(pattern);
+        ::setenv("TESSARY_REGISTRY", (folder_ / "registry.ini").c_str(), 1);
+        ::setenv("TESSARY_SHM_PREFIX", ("lobbytest" + std::to_string(::getpid()) + "-").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+        service_ = std::make_unique<ServiceProcess>(fromEnvironment("TESSARY_TEST_SERVICE"), folder_);
+        ASSERT_TRUE(service_->start()) << service_->log();
+        appDir_ = std::make_unique<DistAppDirectory>(fromEnvironment("TESSARY_DIST"),
+                                                     service_->routerPort());
+        app_ = std::make_unique<LobbyApp>(LobbyAppOptions{appDir_->path(), {}});
+        ASSERT_TRUE(app_->start());
+        ASSERT_NE(app_->mainWindow(), nullptr);
+    }
+
+    void TearDown() override {
+        if (app_ && app_->mainWindow() != nullptr) app_->mainWindow()->requestClose();
+        app_.reset();
+        appDir_.reset();
+        service_.reset();
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    LobbyWindow& window() { return *app_->mainWindow(); }
+    LoginWindow& login() { return *window().loginWindow(); }
+    AccountWindow& account() { return *window().accountWindow(); }
+    LobbyState state() { return window().flow().state(); }
+
+    template <class Condition>
+    [[nodiscard]] static bool waitFor(Condition condition) {
+        return QTest::qWaitFor(condition, kAnswerWaitMs);
+    }
+
+    bool inRouterView(const QString& name) {
+        return waitFor([&] {
+            return window().isVisible() && state() == LobbyState::RouterLoggedIn &&
+                   window().windowTitle() == "TSClient - " + name && !login().isVisible() &&
+                   !account().isVisible() && !window().flow().busy().busy();
+        });
+    }
+
+    void fillAccount(const NewAccount& data) {
+        typeText(account().nameField(), data.name);
+        for (const auto& [id, text] : {std::pair{1001, data.password}, std::pair{1002, data.password},
+                                       std::pair{1003, data.field1003}, std::pair{1004, data.field1004},
+                                       std::pair{1005, data.field1005}}) {
+            account().field(id)->setText(text);
+        }
+        account().countryField()->setCurrentIndex(account().countryField()->findText("Chile"));
+        account().descriptionField()->setPlainText(data.description);
+    }
+
+    // From the login window to the router view with a new account.
+    void createAccount(const NewAccount& data = {}) {
+        click(login(), LoginWindow::kCommandNewUser);
+        ASSERT_TRUE(waitFor([&] { return account().isVisible(); }));
+        EXPECT_EQ(state(), LobbyState::CreatingAccount);
+        EXPECT_EQ(account().mode(), AccountMode::Create);
+        EXPECT_TRUE(account().nameField()->isEnabled());
+        fillAccount(data);
+        savePreview(account(), "account_create");
+        click(account(), skin::SkinnedDialog::kCommandOk);
+        ASSERT_TRUE(inRouterView(data.name)) << service_->log();
+    }
+
+    void logInWith(const QString& name, const QString& password) {
+        login().nameField()->setText(name);
+        login().passwordField()->setText(password);
+        click(login(), skin::SkinnedDialog::kCommandOk);
+    }
+
+    void clickMain(int command) {
+        auto* button = window().button(command, View::Router);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    void logOut() {
+        clickMain(LobbyWindow::kCommandLogOut);
+        ASSERT_TRUE(login().isVisible());
+        EXPECT_FALSE(window().isVisible());
+        EXPECT_EQ(state(), LobbyState::Offline);
+    }
+
+    fs::path folder_;
+    std::unique_ptr<ServiceProcess> service_;
+    std::unique_ptr<DistAppDirectory> appDir_;
+    std::unique_ptr<LobbyApp> app_;
+};
+
+TEST_F(LobbyServiceTest, NewPlayerCreatesAnAccountLogsOutAndBackIn) {
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_EQ(login().fields(), LoginPair{});
+    EXPECT_EQ(platform::Registry::shared().get("SOFTWARE\\Quillon\\Tessary Client", "Directory"),
+              appDir_->path());
+
+    MessageAnswerer unexpected;
+    createAccount();
+    EXPECT_EQ(appDir_->storedUser(), (LoginPair{"Newcomer", "secret1"}));
+    // The Router sends the player's card after the creation.
+    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
+    EXPECT_EQ(window().flow().accountRecord().country, "Chile");
+    savePreview(window(), "router_view");
+
+    logOut();
+    EXPECT_EQ(login().fields(), (LoginPair{"Newcomer", "secret1"}));
+    savePreview(login(), "login");
+    click(login(), skin::SkinnedDialog::kCommandOk);
+    EXPECT_TRUE(inRouterView("Newcomer"));
+    EXPECT_TRUE(unexpected.texts().empty());
+}
+
+TEST_F(LobbyServiceTest, WrongPasswordShowsTheServerTextAndStaysOffline) {
+    createAccount();
+    logOut();
+    MessageAnswerer answerer;
+    logInWith("Newcomer", "wrong");
+    ASSERT_TRUE(waitFor([&] { return !answerer.texts().empty(); }));
+    EXPECT_EQ(answerer.texts(), (std::vector<QString>{"Wrong password for Newcomer."}));
+    EXPECT_TRUE(waitFor([&] { return state() == LobbyState::Offline; }));
+    EXPECT_EQ(window().windowTitle(), "TSClient");
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_FALSE(window().isVisible());
+    // Refused logins are not remembered.
+    EXPECT_EQ(appDir_->storedUser(), (LoginPair{"Newcomer", "secret1"}));
+}
+
+TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
+    createAccount();
+    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
+
+    clickMain(LobbyWindow::kCommandModify);
+    ASSERT_TRUE(account().isVisible());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(account().mode(), AccountMode::Modify);
+    EXPECT_FALSE(account().nameField()->isEnabled());
+    EXPECT_EQ(account().nameField()->text(), "Newcomer");
+    EXPECT_EQ(account().field(1005)->text(), "http://ann.example.org/");
+    EXPECT_EQ(account().field(1001)->text(), "secret1");
+    savePreview(account(), "account_modify");
+
+    MessageAnswerer unexpected;
+    account().field(1005)->setText("http://poker.example.org/");
+    account().descriptionField()->setPlainText("Plays at night.");
+    click(account(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
+    EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
+    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().field1005 == "http://poker.example.org/"; }));
+
+    // A later login gets the changed card from the database.
+    logOut();
+    click(login(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(inRouterView("Newcomer"));
+    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
+    EXPECT_EQ(window().flow().accountRecord().field1005, "http://poker.example.org/");
+    EXPECT_EQ(window().flow().accountRecord().description, "Plays at night.");
+}
+
+TEST_F(LobbyServiceTest, CancelledModificationLogsBackIntoTheRouter) {
+    createAccount();
+    clickMain(LobbyWindow::kCommandModify);
+    ASSERT_TRUE(account().isVisible());
+    click(account(), skin::SkinnedDialog::kCommandCancel);
+    EXPECT_TRUE(inRouterView("Newcomer")) << service_->log();
+}
+
+TEST_F(LobbyServiceTest, ServiceShutdownWhileLoggedInFallsBackSilently) {
+    createAccount();
+    MessageAnswerer unexpected;
+    ASSERT_TRUE(service_->stop());
+    ASSERT_TRUE(waitFor([&] { return state() == LobbyState::Offline; }));
+    QTest::qWait(300);
+    EXPECT_TRUE(unexpected.texts().empty());
+    EXPECT_FALSE(window().flow().busy().busy());
+    EXPECT_FALSE(window().hasEnded());
+}
+
+TEST_F(LobbyServiceTest, UrgentMessagesAreShownAndAdiosEndsTheProgram) {
+    createAccount();
+    {
+        MessageAnswerer answerer;
+        ASSERT_TRUE(service_->sendCommand("urgent Maintenance at noon"));
+        ASSERT_TRUE(waitFor([&] { return !answerer.texts().empty(); }));
+        EXPECT_EQ(answerer.texts(), (std::vector<QString>{"Maintenance at noon"}));
+    }
+    MessageAnswerer unexpected;
+    QSignalSpy ended(&window(), &LobbyWindow::programEnded);
+    ASSERT_TRUE(service_->sendCommand("adios"));
+    ASSERT_TRUE(ended.wait(kAnswerWaitMs));
+    EXPECT_TRUE(window().hasEnded());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(unexpected.texts().empty());
+}
+
+}  // namespace
+}  // namespace tessary::lobby
