@@ -6,6 +6,10 @@ file(MAKE_DIRECTORY ${TESSARY_DIST_DIR})
 
 add_library(tessary_warnings INTERFACE)
 target_compile_options(tessary_warnings INTERFACE -Wall -Wextra -Wpedantic)
+# g++ 12 reports false -Wrestrict hits inside libstdc++ string code at -O3.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(tessary_warnings INTERFACE -Wno-restrict)
+endif()
 if(TESSARY_WERROR)
   target_compile_options(tessary_warnings INTERFACE -Werror)
 endif()

@@ -49,11 +49,12 @@ int32_t TS_StartGame(const char* name, const char* game, const char* extra, cons
 int32_t TS_IsGameFinished(char* r1, int32_t* r2, char* r3) {
     return guarded(0, [&] {
         auto& handoff = Library::instance().handoff();
-        if (!handoff.startedGame()) return 0;
+        const bool running = handoff.startedGame().has_value();
+        const auto report = handoff.takeFinishReport();
+        if (!running && !report) return 0;
         copyText("", r1, kReportFieldSize);
         copyInt32(0, r2);
         copyText("", r3, kReportFieldSize);
-        const auto report = handoff.takeFinishReport();
         if (!report) return 0;
         copyText(report->name, r1, kReportFieldSize);
         copyInt32(report->number, r2);

@@ -76,7 +76,9 @@ bool LobbyHandoff::release() {
 
 std::optional<std::string> LobbyHandoff::startedGame() {
     if (!view_) return std::nullopt;
-    return FirstOther(*view_);
+    auto game = FirstOther(*view_);
+    if (game) lastGame_ = *game;
+    return game;
 }
 
 bool LobbyHandoff::startGame(const StartRequest& request) {
@@ -95,6 +97,7 @@ bool LobbyHandoff::startGame(const StartRequest& request) {
     }
     if (!running) running = wakeRunningGame(request.game);
 
+    lastGame_ = request.game;
     PostRecord(*view_, HandoffChannel::StartOrder, request.game, startOrderText(request));
     std::optional<pid_t> child;
     if (!running) {
@@ -141,9 +144,9 @@ void LobbyHandoff::reapChildren() {
 std::optional<FinishReport> LobbyHandoff::takeFinishReport() {
     if (!view_) return std::nullopt;
     reapChildren();
-    const auto game = FirstOther(*view_);
-    if (!game) return std::nullopt;
-    const auto text = TakeRecord(*view_, HandoffChannel::FinishReport, *game, protocol::kHandoffTextSize, true);
+    // The game may have left right after posting its report.
+    if (!startedGame() && lastGame_.empty()) return std::nullopt;
+    const auto text = TakeRecord(*view_, HandoffChannel::FinishReport, lastGame_, protocol::kHandoffTextSize, true);
     if (!text) return std::nullopt;
     return parseFinishReport(*text);
 }

@@ -73,6 +73,7 @@ public:
     // waits for the game's presence. True once the game is present.
     bool startGame(const StartRequest& request);
 
+    // The report of the game last started or seen, even when it has left.
     std::optional<FinishReport> takeFinishReport();
     bool takeCloseRequest();
 
@@ -85,6 +86,7 @@ private:
     GameLaunchSettings settings_;
     std::unique_ptr<protocol::HandoffView> view_;
     std::vector<pid_t> children_;  // games this library started, collected once they exit
+    std::string lastGame_;  // the game last started or seen, whose report may outlive it
 };
 
 }  // namespace tessary::clientlib

@@ -151,6 +151,28 @@ TEST_F(HandoffExports, FinishReportAndCloseRequestOfTheRunningGame) {
     EXPECT_EQ(TS_IsCloseAsked(), 0);
 }
 
+TEST_F(HandoffExports, AFinishReportOutlivesTheGameThatPostedIt) {
+    ASSERT_EQ(TS_InitializeSharedMemory(ownWindow()), 1);
+    {
+        PeerProcess game(HANDOFF_PEER);
+        ASSERT_EQ(game.ask("open\tPOKER"), "1");
+        ASSERT_EQ(game.ask("claim"), "1");
+        char started[TS_STARTED_GAME_SIZE];
+        ASSERT_EQ(TS_GetStartedGame(started), 1);
+        ASSERT_EQ(game.ask("post\t3\tTSClient\th@4000@@won"), "1");
+        game.send("crash");
+        ASSERT_TRUE(game.reap(std::chrono::seconds(5)));
+    }
+    char r1[1024] = "x";
+    char r3[1024] = "x";
+    int32_t r2 = 0;
+    EXPECT_EQ(TS_IsGameFinished(r1, &r2, r3), 1) << "the report of a game that has gone is still read";
+    EXPECT_STREQ(r1, "h");
+    EXPECT_EQ(r2, 4000);
+    EXPECT_STREQ(r3, "won");
+    EXPECT_EQ(TS_IsGameFinished(r1, &r2, r3), 0);
+}
+
 TEST_F(HandoffExports, LaunchesTheGameWithChildAndItsArguments) {
     ASSERT_EQ(TS_InitializeSharedMemory(ownWindow()), 1);
     const auto log = folder_ / "poker.log";

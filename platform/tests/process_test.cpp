@@ -79,7 +79,10 @@ TEST(Process, SpawnsWithTheGivenArgumentVectorAndACleanSignalState) {
     pthread_sigmask(SIG_BLOCK, &blocked, &previous);
     const auto child = spawnProgram(
         "/bin/sh", {"child", "-c",
-                    "{ head -c 6 /proc/$$/cmdline | tr '\\0' '|'; echo \"$0|$1\"; grep SigBlk /proc/$$/status; } > \"$2\"",
+                    // The mask is read by a program the shell execs into: the shell's own
+                    // mask changes for a moment while it forks.
+                    "{ head -c 6 /proc/$$/cmdline | tr '\\0' '|'; echo \"$0|$1\"; } > \"$2\"; "
+                    "exec grep SigBlk /proc/self/status >> \"$2\"",
                     "-a", "-b", out.string()});
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ASSERT_TRUE(child);

@@ -24,6 +24,9 @@ void fill(char* out, size_t size, std::string_view text) {
 }
 
 bool fromDeadProgram(const HandoffRecord& record) {
+    // A finish report outlives its game on purpose: a game that posts it and
+    // exits at once must not lose it before the lobby's next look.
+    if (record.channel == uint8_t(HandoffChannel::FinishReport)) return false;
     // 0 is left by programs that gave no window handle: nothing to check.
     return record.window != 0 && !platform::processAlive(pid_t(int32_t(record.window)));
 }

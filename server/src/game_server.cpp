@@ -70,8 +70,13 @@ GameServer::~GameServer() { *alive_ = false; }
 
 void GameServer::openDatagrams(const asio::ip::address& address, uint16_t port) {
     const asio::ip::udp::endpoint local(address, port);
-    udp_.open(local.protocol());
-    udp_.bind(local);
+    try {
+        udp_.open(local.protocol());
+        udp_.bind(local);
+    } catch (const std::system_error& error) {
+        throw std::system_error(error.code(),
+                                role_ + " cannot receive datagrams on " + address.to_string() + ":" + std::to_string(port));
+    }
     logLine(role_, "datagrams on " + address.to_string() + ":" + std::to_string(port));
     startReceive();
 }
@@ -452,6 +457,9 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (player.datagramTokens < 1.0) return;
     player.datagramTokens -= 1.0;
 
+    if (player.datagramAddress != from)
+        logLine(role_, player.name + " sends datagrams from " + from.address().to_string() + ":" +
+                           std::to_string(from.port()));
     player.datagramAddress = from;
     player.peerStamp = get32(message.payload, 0);
     player.peerStampArrival = now;

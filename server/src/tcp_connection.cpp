@@ -4,14 +4,29 @@
 
 namespace tessary::server {
 
+void WriteBatcher::schedule(std::shared_ptr<TcpConnection> connection) {
+    dirty_.push_back(std::move(connection));
+    if (posted_) return;
+    posted_ = true;
+    asio::post(io_, [this] { flush(); });
+}
+
+void WriteBatcher::flush() {
+    posted_ = false;
+    flushing_.swap(dirty_);
+    for (auto& connection : flushing_) connection->flush();
+    flushing_.clear();
+}
+
 TcpConnection::TcpConnection(asio::ip::tcp::socket socket, uint64_t id, std::string address, uint16_t port,
                              std::string role, LinkHandler& handler, const ConnectionLimits& limits,
-                             EndedCallback ended)
+                             WriteBatcher& batcher, EndedCallback ended)
     : ClientLink(id, std::move(address), port),
       socket_(std::move(socket)),
       role_(std::move(role)),
       handler_(handler),
       limits_(limits),
+      batcher_(batcher),
       ended_(std::move(ended)),
       reader_(limits.maxFrameBytes),
       tokens_(limits.requestBurst),
@@ -106,6 +121,13 @@ void TcpConnection::send(SharedFrame frame) {
         close("reads too slowly: " + std::to_string(pendingBytes_) + " bytes waiting to be sent");
         return;
     }
+    if (writeActive_ || flushScheduled_) return;  // a running write picks it up when done
+    flushScheduled_ = true;
+    batcher_.schedule(shared_from_this());
+}
+
+void TcpConnection::flush() {
+    flushScheduled_ = false;
     startWrite();
 }
 

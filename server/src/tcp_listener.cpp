@@ -27,16 +27,22 @@ TcpListener::TcpListener(asio::io_context& io, std::string role, LinkHandler& ha
       idleTimeoutSeconds_(idleTimeoutSeconds),
       acceptor_(io),
       sweepTimer_(io),
-      retryTimer_(io) {}
+      retryTimer_(io),
+      batcher_(std::make_unique<WriteBatcher>(io)) {}
 
 TcpListener::~TcpListener() { *alive_ = false; }
 
 void TcpListener::open(const Endpoint& endpoint) {
     const asio::ip::tcp::endpoint local(resolveHost(io_, endpoint.host), endpoint.port);
-    acceptor_.open(local.protocol());
-    acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
-    acceptor_.bind(local);
-    acceptor_.listen(4096);
+    try {
+        acceptor_.open(local.protocol());
+        acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
+        acceptor_.bind(local);
+        acceptor_.listen(4096);
+    } catch (const std::system_error& error) {
+        throw std::system_error(error.code(), role_ + " cannot listen on " + endpoint.host + ":" +
+                                                  std::to_string(endpoint.port));
+    }
     port_ = acceptor_.local_endpoint().port();
     logLine(role_, "listening on " + local.address().to_string() + ":" + std::to_string(port_));
     accept();
@@ -76,7 +82,7 @@ void TcpListener::accepted(asio::ip::tcp::socket socket) {
     ++count;
     const uint64_t id = nextId_++;
     auto connection = std::make_shared<TcpConnection>(
-        std::move(socket), id, address, peer.port(), role_, handler_, limits_,
+        std::move(socket), id, address, peer.port(), role_, handler_, limits_, *batcher_,
         [this, alive = alive_, id, address] {
             if (*alive) connectionEnded(id, address);
         });

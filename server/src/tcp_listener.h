@@ -22,6 +22,7 @@ struct ConnectionLimits {
 };
 
 class TcpConnection;
+class WriteBatcher;
 
 class TcpListener {
 public:
@@ -52,6 +53,7 @@ private:
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer sweepTimer_;
     asio::steady_timer retryTimer_;
+    std::unique_ptr<WriteBatcher> batcher_;
     uint16_t port_ = 0;
     uint64_t nextId_ = 1;
     bool stopped_ = false;

@@ -191,3 +191,28 @@ TEST(ListenerTest, SilentConnectionsAreClosed) {
 
 }  // namespace
 }  // namespace tessary::server
+
+namespace tessary::server {
+namespace {
+
+TEST(ServiceStart, ATakenPortIsNamedInTheError) {
+    TempDir dir;
+    asio::io_context io;
+    SilentHandler handler;
+    TcpListener taken(io, "other", handler, {1024, 1, 1, 1024}, 1, 60);
+    taken.open({"127.0.0.1", 0});
+    Config config = testConfig(dir.path());
+    config.arenas[1].listen.port = taken.port();
+    Service service(config);
+    try {
+        service.start();
+        FAIL() << "started on a taken port";
+    } catch (const std::system_error& error) {
+        EXPECT_NE(std::string(error.what()).find("arena Arena 2 cannot listen on 127.0.0.1:" + std::to_string(taken.port())),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+}  // namespace
+}  // namespace tessary::server

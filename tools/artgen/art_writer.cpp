@@ -28,7 +28,8 @@ skin::DecodedImage toDecoded(const QImage& source, bool keepBlack) {
 }  // namespace
 
 void ArtWriter::writeBytes(std::string_view relative, const std::vector<std::uint8_t>& bytes) {
-    writeText(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    writeText(relative,
+              std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void ArtWriter::writeText(std::string_view relative, std::string_view text) {

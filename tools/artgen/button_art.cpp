@@ -27,13 +27,17 @@ struct FaceStyle {
 FaceStyle styleOf(Face face) {
     switch (face) {
         case Face::Up:
-            return {QColor(52, 96, 196), QColor(22, 46, 118), QColor(104, 146, 230), theme::kText, 0};
+            return {QColor(52, 96, 196), QColor(22, 46, 118), QColor(104, 146, 230), theme::kText,
+                    0};
         case Face::Sel:
-            return {QColor(76, 128, 232), QColor(34, 70, 160), theme::kOrange, QColor(255, 206, 110), 0};
+            return {QColor(76, 128, 232), QColor(34, 70, 160), theme::kOrange,
+                    QColor(255, 206, 110), 0};
         case Face::Down:
-            return {QColor(14, 28, 76), QColor(34, 64, 146), QColor(255, 140, 0), theme::kOrange, 1};
+            return {QColor(14, 28, 76), QColor(34, 64, 146), QColor(255, 140, 0), theme::kOrange,
+                    1};
         case Face::Dis:
-            return {QColor(50, 56, 74), QColor(32, 36, 50), QColor(74, 80, 100), QColor(118, 124, 142), 0};
+            return {QColor(50, 56, 74), QColor(32, 36, 50), QColor(74, 80, 100),
+                    QColor(118, 124, 142), 0};
     }
     return {};
 }
@@ -112,7 +116,8 @@ void paintSymbol(QPainter& painter, QSize size, std::string_view prefix, const F
 // The maker's logo: a hexagon mark and the service's name.
 void paintLogo(QPainter& painter, QSize size, Face face) {
     const FaceStyle style = styleOf(face);
-    painter.fillRect(QRect(QPoint(0, 0), size), face == Face::Sel ? QColor(24, 46, 108) : theme::kBand.darker(130));
+    painter.fillRect(QRect(QPoint(0, 0), size),
+                     face == Face::Sel ? QColor(24, 46, 108) : theme::kBand.darker(130));
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const int s = style.shift;
@@ -127,8 +132,8 @@ void paintLogo(QPainter& painter, QSize size, Face face) {
     painter.drawPolygon(hexagon);
     painter.setPen(face == Face::Dis ? style.text : theme::kText);
     painter.setFont(theme::font(19, true));
-    painter.drawText(QRect(34 + s, s, size.width() - 36, size.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("TESSARY"));
+    painter.drawText(QRect(34 + s, s, size.width() - 36, size.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TESSARY"));
     if (face == Face::Sel) {
         painter.setPen(QPen(theme::kOrange, 1));
         painter.setBrush(Qt::NoBrush);
@@ -150,7 +155,9 @@ QImage paintButton(const skin::ButtonArt& art, Face face) {
     if (art.label.empty()) {
         paintSymbol(painter, size, art.prefix, style);
     } else {
-        paintLabel(painter, size, QString::fromUtf8(art.label.data(), static_cast<qsizetype>(art.label.size())), style);
+        paintLabel(painter, size,
+                   QString::fromUtf8(art.label.data(), static_cast<qsizetype>(art.label.size())),
+                   style);
     }
     return image;
 }
@@ -158,8 +165,10 @@ QImage paintButton(const skin::ButtonArt& art, Face face) {
 }  // namespace
 
 void writeButtons(ArtWriter& out) {
-    static constexpr std::array<std::pair<Face, const char*>, 4> kFaces{
-        {{Face::Up, "up.bmp"}, {Face::Down, "down.bmp"}, {Face::Sel, "sel.bmp"}, {Face::Dis, "dis.bmp"}}};
+    static constexpr std::array<std::pair<Face, const char*>, 4> kFaces{{{Face::Up, "up.bmp"},
+                                                                         {Face::Down, "down.bmp"},
+                                                                         {Face::Sel, "sel.bmp"},
+                                                                         {Face::Dis, "dis.bmp"}}};
     for (const skin::ButtonArt& art : skin::lobbyButtonArt()) {
         for (const auto& [face, suffix] : kFaces) {
             out.writeBmp(skinFile(art.prefix) + suffix, paintButton(art, face));

@@ -270,29 +270,38 @@ void writeIcons(ArtWriter& out) {
     out.writeBmp("data/default/spectator.bmp", marker(true), true);
 
     out.writeBmp("data/default/session/unknow.bmp", unknownGame());
-    out.writeBmp("data/default/session/open.bmp", badge(QColor(30, 170, 60), [](QPainter& p) {
-                     p.setPen(QPen(Qt::white, 2));
-                     p.drawLine(QPointF(8, 4), QPointF(8, 12));
-                     p.drawLine(QPointF(4, 8), QPointF(12, 8));
-                 }), true);
-    out.writeBmp("data/default/session/started.bmp", badge(QColor(200, 40, 30), [](QPainter& p) {
-                     QPainterPath arrow;
-                     arrow.moveTo(6, 4);
-                     arrow.lineTo(12, 8);
-                     arrow.lineTo(6, 12);
-                     arrow.closeSubpath();
-                     p.setPen(Qt::NoPen);
-                     p.setBrush(Qt::white);
-                     p.drawPath(arrow);
-                 }), true);
-    out.writeBmp("data/default/session/private.bmp", badge(QColor(210, 150, 0), [](QPainter& p) {
-                     p.setPen(QPen(Qt::white, 1.5));
-                     p.setBrush(Qt::NoBrush);
-                     p.drawArc(QRectF(5, 3, 6, 7), 0, 180 * 16);
-                     p.setPen(Qt::NoPen);
-                     p.setBrush(Qt::white);
-                     p.drawRect(QRectF(4, 7, 8, 6));
-                 }), true);
+    out.writeBmp("data/default/session/open.bmp",
+                 badge(QColor(30, 170, 60),
+                       [](QPainter& p) {
+                           p.setPen(QPen(Qt::white, 2));
+                           p.drawLine(QPointF(8, 4), QPointF(8, 12));
+                           p.drawLine(QPointF(4, 8), QPointF(12, 8));
+                       }),
+                 true);
+    out.writeBmp("data/default/session/started.bmp",
+                 badge(QColor(200, 40, 30),
+                       [](QPainter& p) {
+                           QPainterPath arrow;
+                           arrow.moveTo(6, 4);
+                           arrow.lineTo(12, 8);
+                           arrow.lineTo(6, 12);
+                           arrow.closeSubpath();
+                           p.setPen(Qt::NoPen);
+                           p.setBrush(Qt::white);
+                           p.drawPath(arrow);
+                       }),
+                 true);
+    out.writeBmp("data/default/session/private.bmp",
+                 badge(QColor(210, 150, 0),
+                       [](QPainter& p) {
+                           p.setPen(QPen(Qt::white, 1.5));
+                           p.setBrush(Qt::NoBrush);
+                           p.drawArc(QRectF(5, 3, 6, 7), 0, 180 * 16);
+                           p.setPen(Qt::NoPen);
+                           p.setBrush(Qt::white);
+                           p.drawRect(QRectF(4, 7, 8, 6));
+                       }),
+                 true);
 }
 
 }  // namespace tessary::artgen

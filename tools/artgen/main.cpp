@@ -10,7 +10,8 @@
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <application directory> <DejaVu font directory>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <application directory> <DejaVu font directory>\n",
+                     argv[0]);
         return 2;
     }
     QGuiApplication application(argc, argv);

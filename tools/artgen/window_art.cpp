@@ -13,7 +13,9 @@ using skin::AreaKind;
 using skin::AreaPlacement;
 using skin::WindowLayout;
 
-QRect rectOf(const AreaPlacement& area) { return QRect(area.x, area.y, area.width, area.height); }
+QRect rectOf(const AreaPlacement& area) {
+    return QRect(area.x, area.y, area.width, area.height);
+}
 
 // The header band's height: the main window's band holds the advertisement,
 // the login and account windows' bands hold the logo.
@@ -26,13 +28,15 @@ int bandHeight(const WindowLayout& window) {
 
 void paintArea(QPainter& painter, const AreaPlacement& area) {
     const QRect rect = rectOf(area);
-    const QString label = QString::fromUtf8(area.label.data(), static_cast<qsizetype>(area.label.size()));
+    const QString label =
+        QString::fromUtf8(area.label.data(), static_cast<qsizetype>(area.label.size()));
     switch (area.kind) {
         case AreaKind::Field:
             theme::paintFieldFrame(painter, rect);
             if (!label.isEmpty()) {
-                theme::paintText(painter, QRect(0, rect.top() - 4, rect.left() - 10, rect.height() + 8),
-                                 label, theme::kOrange, 12, Qt::AlignRight | Qt::AlignVCenter, true);
+                theme::paintText(
+                    painter, QRect(0, rect.top() - 4, rect.left() - 10, rect.height() + 8), label,
+                    theme::kOrange, 12, Qt::AlignRight | Qt::AlignVCenter, true);
             }
             break;
         case AreaKind::Panel:
@@ -48,8 +52,9 @@ void paintArea(QPainter& painter, const AreaPlacement& area) {
                 theme::paintText(painter, rect, label, theme::kText, 13,
                                  Qt::AlignCenter | Qt::TextWordWrap);
             } else {
-                theme::paintText(painter, QRect(0, rect.top() - 4, rect.left() - 10, rect.height() + 8),
-                                 label, theme::kOrange, 12, Qt::AlignRight | Qt::AlignVCenter, true);
+                theme::paintText(
+                    painter, QRect(0, rect.top() - 4, rect.left() - 10, rect.height() + 8), label,
+                    theme::kOrange, 12, Qt::AlignRight | Qt::AlignVCenter, true);
             }
             break;
         case AreaKind::Region:
@@ -88,16 +93,18 @@ QImage paintWindow(const WindowLayout& window) {
     theme::paintBackdrop(painter, whole);
     // The main window's band holds the advertisement right above the panels:
     // no accent line there, it would run into their captions.
-    theme::paintBand(painter, window.width, bandHeight(window),
-                     QString::fromUtf8(window.title.data(), static_cast<qsizetype>(window.title.size())),
-                     window.name.starts_with("account") ? 200 : 16, window.width != 800);
+    theme::paintBand(
+        painter, window.width, bandHeight(window),
+        QString::fromUtf8(window.title.data(), static_cast<qsizetype>(window.title.size())),
+        window.name.starts_with("account") ? 200 : 16, window.width != 800);
     paintExtras(painter, window);
     for (const AreaPlacement& area : window.areas) paintArea(painter, area);
     for (const skin::SwitchPlacement& toggle : window.switches) {
         if (toggle.label.empty()) continue;
-        theme::paintText(painter, QRect(toggle.x + 26, toggle.y - 2, 120, 24),
-                         QString::fromUtf8(toggle.label.data(), static_cast<qsizetype>(toggle.label.size())),
-                         theme::kText, 12, Qt::AlignLeft | Qt::AlignVCenter);
+        theme::paintText(
+            painter, QRect(toggle.x + 26, toggle.y - 2, 120, 24),
+            QString::fromUtf8(toggle.label.data(), static_cast<qsizetype>(toggle.label.size())),
+            theme::kText, 12, Qt::AlignLeft | Qt::AlignVCenter);
     }
     // A frameless window needs its own edge against the desktop.
     painter.setPen(theme::kPanelEdge);

@@ -68,7 +68,8 @@ void renderWindow(const WindowLayout& layout, const QString& outDirectory) {
         if (button.prefix == "button\\2leave") continue;
         BitmapButton* made = dialog.addButton(QPoint(button.x, button.y), button.command,
                                               skinPath(button.prefix), button.pictures);
-        if (made == nullptr) std::fprintf(stderr, "no button %s\n", std::string(button.prefix).c_str());
+        if (made == nullptr)
+            std::fprintf(stderr, "no button %s\n", std::string(button.prefix).c_str());
         if (made != nullptr && button.prefix == "button\\2start") made->setEnabled(false);
     }
     for (const SwitchPlacement& toggle : layout.switches) new SwitchPreview(&dialog, toggle);
@@ -109,11 +110,13 @@ void renderButtonSheet(const QString& outDirectory) {
     static const char* kFaces[] = {"up.bmp", "down.bmp", "sel.bmp", "dis.bmp"};
     int y = 5;
     for (const ButtonArt& button : art) {
-        painter.drawText(QRect(5, y, labelWidth - 10, rowHeight), Qt::AlignVCenter, text(button.prefix));
+        painter.drawText(QRect(5, y, labelWidth - 10, rowHeight), Qt::AlignVCenter,
+                         text(button.prefix));
         for (int face = 0; face < 4; ++face) {
             SkinImage picture;
             loadImage(picture, skinPath(std::string(button.prefix) + kFaces[face]));
-            picture.draw(painter, QPoint(labelWidth + face * column, y + (rowHeight - picture.height()) / 2));
+            picture.draw(painter, QPoint(labelWidth + face * column,
+                                         y + (rowHeight - picture.height()) / 2));
         }
         y += rowHeight;
     }
@@ -122,14 +125,37 @@ void renderButtonSheet(const QString& outDirectory) {
 
 // The small pictures on a mid grey, scaled up three times.
 void renderPictureSheet(const QString& outDirectory) {
-    const char* names[] = {"ping0.bmp", "ping1.bmp", "ping2.bmp", "ping3.bmp", "ping4.bmp",
-                           "ping5.bmp", "on.bmp", "off.bmp", "checkon.bmp", "checkoff.bmp",
-                           "pageon.bmp", "pageoff.bmp", "soundon.bmp", "soundoff.bmp", "play.bmp",
-                           "pause.bmp", "player.bmp", "spectator.bmp", "scrollupup.bmp",
-                           "scrollupdown.bmp", "scrolldownup.bmp", "scrolldowndown.bmp",
-                           "button\\6on.bmp", "button\\6off.bmp", "session\\open.bmp",
-                           "session\\started.bmp", "session\\private.bmp", "session\\unknow.bmp",
-                           "tab.bmp", "tabselect.bmp", "tabmessage.bmp"};
+    const char* names[] = {"ping0.bmp",
+                           "ping1.bmp",
+                           "ping2.bmp",
+                           "ping3.bmp",
+                           "ping4.bmp",
+                           "ping5.bmp",
+                           "on.bmp",
+                           "off.bmp",
+                           "checkon.bmp",
+                           "checkoff.bmp",
+                           "pageon.bmp",
+                           "pageoff.bmp",
+                           "soundon.bmp",
+                           "soundoff.bmp",
+                           "play.bmp",
+                           "pause.bmp",
+                           "player.bmp",
+                           "spectator.bmp",
+                           "scrollupup.bmp",
+                           "scrollupdown.bmp",
+                           "scrolldownup.bmp",
+                           "scrolldowndown.bmp",
+                           "button\\6on.bmp",
+                           "button\\6off.bmp",
+                           "session\\open.bmp",
+                           "session\\started.bmp",
+                           "session\\private.bmp",
+                           "session\\unknow.bmp",
+                           "tab.bmp",
+                           "tabselect.bmp",
+                           "tabmessage.bmp"};
     QImage sheet(900, 460, QImage::Format_RGB32);
     sheet.fill(QColor(90, 90, 100));
     QPainter painter(&sheet);

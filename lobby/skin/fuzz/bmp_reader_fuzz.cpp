@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Every pixel of a decoded picture is opaque and within the picture.
         volatile std::uint32_t sum = 0;
         for (std::uint32_t pixel : image.pixels) sum = sum + (pixel >> 24);
-        if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) __builtin_trap();
+        if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height)
+            __builtin_trap();
     }
     return 0;
 }

@@ -35,9 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     readGuarded(bytes, scrambled, [](SkinFile& file) {
         (void)tessary::skin::readSessionOptionsLayout(file, "GAME");
     });
-    readGuarded(bytes, scrambled, [](SkinFile& file) {
-        (void)tessary::skin::readCountryList(file);
-    });
+    readGuarded(bytes, scrambled,
+                [](SkinFile& file) { (void)tessary::skin::readCountryList(file); });
     readGuarded(bytes, scrambled, [](SkinFile& file) {
         // The settings reader's pattern: sections, tokens, then writes.
         if (file.findSection("USERINFO")) {

@@ -23,8 +23,9 @@ bool BitmapButton::create(QPoint topLeft, std::string_view prefix, int pictureCo
     static constexpr const char* kSuffixes[] = {"up.bmp", "down.bmp", "sel.bmp", "dis.bmp"};
     bool loaded = true;
     for (int i = 0; i < pictureCount; ++i) {
-        loaded = loadImage(pictures_[static_cast<std::size_t>(i)],
-                           std::string(prefix) + kSuffixes[i]) && loaded;
+        loaded =
+            loadImage(pictures_[static_cast<std::size_t>(i)], std::string(prefix) + kSuffixes[i]) &&
+            loaded;
     }
     if (!loaded || !hasPicture(Face::Up)) return false;
     setGeometry(QRect(topLeft, pictures_[index(Face::Up)].size()));
@@ -81,6 +82,8 @@ void BitmapButton::mousePressEvent(QMouseEvent* event) {
 }
 
 // A fast second click counts as a click of its own.
-void BitmapButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void BitmapButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
 
 }  // namespace tessary::skin

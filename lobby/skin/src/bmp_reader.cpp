@@ -18,7 +18,8 @@ std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t at) {
 }
 
 std::uint32_t readU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+    return static_cast<std::uint32_t>(bytes[at]) |
+           (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
            (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
@@ -158,8 +159,8 @@ BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image) {
     const std::uint32_t declaredStart = readU32(file, 10);
     const std::size_t pixelStart = declaredStart >= computedStart ? declaredStart : computedStart;
     const std::size_t width = static_cast<std::size_t>(header.width);
-    const std::size_t rows = static_cast<std::size_t>(header.height < 0 ? -header.height
-                                                                        : header.height);
+    const std::size_t rows =
+        static_cast<std::size_t>(header.height < 0 ? -header.height : header.height);
     const std::size_t stride = (width * header.bitCount + 31) / 32 * 4;
     if (pixelStart > file.size() || stride * rows > file.size() - pixelStart) {
         return BmpError::Truncated;
@@ -199,8 +200,8 @@ BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image) {
                 }
                 case 16: {
                     std::uint32_t value = source[2 * x] | (source[2 * x + 1] << 8);
-                    target[x] = opaque(red.extract(value), green.extract(value),
-                                       blue.extract(value));
+                    target[x] =
+                        opaque(red.extract(value), green.extract(value), blue.extract(value));
                     break;
                 }
                 case 24:
@@ -208,8 +209,8 @@ BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image) {
                     break;
                 case 32: {
                     std::uint32_t value = readU32({source + 4 * x, 4}, 0);
-                    target[x] = opaque(red.extract(value), green.extract(value),
-                                       blue.extract(value));
+                    target[x] =
+                        opaque(red.extract(value), green.extract(value), blue.extract(value));
                     break;
                 }
             }

@@ -48,7 +48,13 @@ void showFatalErrorAndEnd(const SkinFatalError& error) {
     }
     if (error.textNumber() == kTextBrokenFile || mainWindow == nullptr) {
         delete mainWindow;
-        std::exit(0);
+        const auto& exitProgram = skinEnvironment().exitProgram;
+        if (exitProgram) {
+            exitProgram(0);
+        } else {
+            std::exit(0);
+        }
+        return;
     }
     QMetaObject::invokeMethod(mainWindow, "close", Qt::QueuedConnection);
 }

@@ -52,7 +52,9 @@ std::vector<FontEntry> readFontEntries(SkinFile& file) {
     return entries;
 }
 
-FontTable::~FontTable() { unregisterFonts(); }
+FontTable::~FontTable() {
+    unregisterFonts();
+}
 
 void FontTable::unregisterFonts() {
     for (int id : registeredIds_) QFontDatabase::removeApplicationFont(id);

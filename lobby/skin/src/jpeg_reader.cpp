@@ -91,8 +91,8 @@ bool decode(const Input& input, DecodedImage* image) {
     image->height = static_cast<int>(height);
     image->pixels.assign(static_cast<std::size_t>(width * height), 0xFF000000u);
     const JDIMENSION rowSize = info.output_width * static_cast<JDIMENSION>(info.output_components);
-    JSAMPARRAY buffer = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info),
-                                                  JPOOL_IMAGE, rowSize, 1);
+    JSAMPARRAY buffer =
+        (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, rowSize, 1);
     while (info.output_scanline < info.output_height) {
         const JDIMENSION line = info.output_scanline;
         if (jpeg_read_scanlines(&info, buffer, 1) != 1) break;

@@ -29,7 +29,8 @@ MessageBox::MessageBox(QWidget* parent, const std::string& text, const std::stri
     setTextColor(Qt::white);
 
     ok_ = addButton(QPoint(0, 0), kCommandOk, skinPath("button\\ok"), 3);
-    if (style == OkCancel) cancel_ = addButton(QPoint(0, 0), kCommandCancel, skinPath("button\\cancel"), 3);
+    if (style == OkCancel)
+        cancel_ = addButton(QPoint(0, 0), kCommandCancel, skinPath("button\\cancel"), 3);
     int buttonsWidth = 0;
     for (BitmapButton* button : {ok_, cancel_}) {
         if (button == nullptr) continue;

@@ -34,14 +34,16 @@ bool soundsOn() {
     return on && on();
 }
 
-std::string stringText(int number) { return skinEnvironment().strings.text(number); }
+std::string stringText(int number) {
+    return skinEnvironment().strings.text(number);
+}
 
 PlayResult playLobbySound(std::string_view fileName, SoundWait wait, WhenBusy whenBusy) {
     SkinEnvironment& environment = skinEnvironment();
     if (!soundsOn()) return PlayResult::SoundsOff;
     if (environment.sounds == nullptr) return PlayResult::NoDevice;
-    return environment.sounds->play(applicationPath("data\\sound\\" + std::string(fileName)),
-                                    wait, whenBusy);
+    return environment.sounds->play(applicationPath("data\\sound\\" + std::string(fileName)), wait,
+                                    whenBusy);
 }
 
 void showSystemMessage(const QString& text, const QString& title) {

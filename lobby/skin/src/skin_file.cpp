@@ -15,9 +15,13 @@
 namespace tessary::skin {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 std::string tokenForWriting(std::string_view value) {
     if (value.empty()) return "|";
@@ -32,8 +36,11 @@ std::string tokenForWriting(std::string_view value) {
 
 void SkinFile::open(std::string_view path, bool scrambled) {
     std::string nativePath = platform::nativePath(path).string();
+    std::error_code error;
     std::ifstream in(nativePath, std::ios::binary);
-    if (!in) throw SkinFatalError(kTextCannotOpenFile, nativePath);
+    if (!in || std::filesystem::is_directory(nativePath, error)) {
+        throw SkinFatalError(kTextCannotOpenFile, nativePath);
+    }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw SkinFatalError(kTextCannotOpenFile, nativePath);
     openBytes(std::move(bytes), std::move(nativePath), scrambled);
@@ -75,7 +82,9 @@ void SkinFile::skipBlanksAndComments() {
     }
 }
 
-void SkinFile::fail() const { throw SkinFatalError(kTextBrokenFile, path_); }
+void SkinFile::fail() const {
+    throw SkinFatalError(kTextBrokenFile, path_);
+}
 
 std::string SkinFile::readToken() {
     skipBlanksAndComments();
@@ -141,7 +150,9 @@ void SkinFile::writeToken(std::string_view value) {
     dirty_ = true;
 }
 
-void SkinFile::writeInt(int value) { writeToken(std::to_string(value < 0 ? 0 : value)); }
+void SkinFile::writeInt(int value) {
+    writeToken(std::to_string(value < 0 ? 0 : value));
+}
 
 void SkinFile::replaceSection(std::string_view replacement) {
     skipBlanks();

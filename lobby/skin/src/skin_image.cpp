@@ -21,7 +21,9 @@ void SkinImage::setImage(const QImage& image) {
     transparent_ = QImage();
 }
 
-void SkinImage::setImage(const DecodedImage& decoded) { setImage(toQImage(decoded)); }
+void SkinImage::setImage(const DecodedImage& decoded) {
+    setImage(toQImage(decoded));
+}
 
 void SkinImage::clear() {
     image_ = QImage();

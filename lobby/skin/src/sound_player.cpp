@@ -27,7 +27,9 @@ bool SoundPlayer::openDevice() {
     return true;
 }
 
-bool SoundPlayer::hasDevice() { return openDevice(); }
+bool SoundPlayer::hasDevice() {
+    return openDevice();
+}
 
 bool SoundPlayer::isPlaying() const {
     return device_ != 0 && SDL_GetQueuedAudioSize(device_) > 0;
@@ -37,8 +39,7 @@ void SoundPlayer::stop() {
     if (device_ != 0) SDL_ClearQueuedAudio(device_);
 }
 
-PlayResult SoundPlayer::play(const std::filesystem::path& file, SoundWait wait,
-                             WhenBusy whenBusy) {
+PlayResult SoundPlayer::play(const std::filesystem::path& file, SoundWait wait, WhenBusy whenBusy) {
     if (!openDevice()) return PlayResult::NoDevice;
     if (isPlaying()) {
         if (whenBusy == WhenBusy::Skip) return PlayResult::SkippedBusy;

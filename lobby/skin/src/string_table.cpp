@@ -36,9 +36,12 @@ std::string StringTable::unescape(std::string_view raw) {
         text[i] = ' ';
         if (i + 1 >= text.size()) break;
         char& next = text[++i];
-        if (next == 'n') next = '\n';
-        else if (next == 'r') next = '\r';
-        else if (next == 't') next = '\t';
+        if (next == 'n')
+            next = '\n';
+        else if (next == 'r')
+            next = '\r';
+        else if (next == 't')
+            next = '\t';
     }
     return text;
 }

@@ -61,18 +61,18 @@ WindowLayout routerView() {
 
 WindowLayout arenaView() {
     WindowLayout w{"arena view", "window\\2chat.jpg", "", 800, 600, {}, {}, {}};
-    w.buttons = joined(mainWindowCaptionButtons(),
-                       {
-                           {"button\\2create", 497, 488, 4, 111, ""},
-                           {"button\\2join", 497, 521, 3, 1017, ""},
-                           {"button\\2leave", 497, 521, 3, 1018, ""},
-                           {"button\\2gameinfo", 497, 554, 3, 128, "web.wav"},
-                           {"button\\2start", 644, 488, 4, 1023, ""},
-                           {"button\\2arena", 644, 521, 3, 1022, ""},
-                           {"button\\2page", 644, 554, 3, 109, ""},
-                           {"button\\2name", 503, 46, 3, 126, ""},
-                           {"button\\2session", 642, 46, 3, 127, ""},
-                       });
+    w.buttons =
+        joined(mainWindowCaptionButtons(), {
+                                               {"button\\2create", 497, 488, 4, 111, ""},
+                                               {"button\\2join", 497, 521, 3, 1017, ""},
+                                               {"button\\2leave", 497, 521, 3, 1018, ""},
+                                               {"button\\2gameinfo", 497, 554, 3, 128, "web.wav"},
+                                               {"button\\2start", 644, 488, 4, 1023, ""},
+                                               {"button\\2arena", 644, 521, 3, 1022, ""},
+                                               {"button\\2page", 644, 554, 3, 109, ""},
+                                               {"button\\2name", 503, 46, 3, 126, ""},
+                                               {"button\\2session", 642, 46, 3, 127, ""},
+                                           });
     w.areas = {
         {"advertisement", AreaKind::Panel, 17, 17, 468, 60, ""},
         {"session panel", AreaKind::Panel, 18, 92, 467, 140, ""},
@@ -162,8 +162,8 @@ WindowLayout searchWindow() {
             {}};
 }
 
-WindowLayout pageWindow(std::string_view name, std::string_view background,
-                        std::string_view title, bool reply) {
+WindowLayout pageWindow(std::string_view name, std::string_view background, std::string_view title,
+                        bool reply) {
     WindowLayout w{name, background, title, 440, 330, {}, {}, {}};
     w.buttons = {
         {"button\\min", 398, 10, 2, kMinimize, ""},
@@ -172,11 +172,13 @@ WindowLayout pageWindow(std::string_view name, std::string_view background,
     if (reply) {
         w.buttons.push_back({"button\\6reply", 20, 284, 3, 1032, ""});
         w.buttons.push_back({"button\\6close", 300, 284, 3, kCancel, ""});
-        w.areas = {{"sender", AreaKind::Field, 90, 62, 320, 20, "From"}, {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
+        w.areas = {{"sender", AreaKind::Field, 90, 62, 320, 20, "From"},
+                   {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
     } else {
         w.buttons.push_back({"button\\6send", 20, 284, 3, kOk, ""});
         w.buttons.push_back({"button\\6cancel", 300, 284, 3, kCancel, ""});
-        w.areas = {{"recipients", AreaKind::Field, 90, 62, 210, 20, "To"}, {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
+        w.areas = {{"recipients", AreaKind::Field, 90, 62, 210, 20, "To"},
+                   {"message", AreaKind::Panel, 20, 100, 400, 170, ""}};
         w.switches = {
             {"all buddies", 312, 62, "button\\6off.bmp", "button\\6on.bmp", "All buddies"}};
     }

@@ -50,7 +50,7 @@ TEST_F(BitmapButtonTest, PictureCountDecidesWhichFacesExist) {
         Face disabled;
     };
     const Case cases[] = {
-        {"two", 2, Face::Up, Face::Up},  // never a hover picture
+        {"two", 2, Face::Up, Face::Up},     // never a hover picture
         {"three", 3, Face::Sel, Face::Up},  // never a disabled picture
         {"four", 4, Face::Sel, Face::Dis},
     };

@@ -145,7 +145,8 @@ std::vector<DepthCase> depthCases() {
         b.colorsUsed = 3;
         b.palette = {0xFF0000, 0x00FF00, 0x0000FF};
         b.values = {0, 1, 2, 2, 1, 0};
-        cases.push_back({"8 bits short table", b,
+        cases.push_back({"8 bits short table",
+                         b,
                          {0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF, 0x00FF00, 0xFF0000}});
     }
     {
@@ -174,7 +175,8 @@ std::vector<DepthCase> depthCases() {
         b.width = 3;
         b.height = 2;
         b.values = {0xF800, 0x07E0, 0x001F, 0x8410, 0x0000, 0xFFFF};
-        cases.push_back({"16 bits 5-6-5 bit fields", b,
+        cases.push_back({"16 bits 5-6-5 bit fields",
+                         b,
                          {0xFF0000, 0x00FF00, 0x0000FF, 0x848284, 0x000000, 0xFFFFFF}});
     }
     {
@@ -216,7 +218,7 @@ std::vector<DepthCase> depthCases() {
         BmpBuilder b;
         b.bits = 32;
         b.compression = 3;
-        b.headerSize = 124;  // masks inside the V5 header
+        b.headerSize = 124;                              // masks inside the V5 header
         b.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};  // 10 bits a channel
         b.width = 2;
         b.height = 1;

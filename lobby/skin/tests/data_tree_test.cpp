@@ -69,26 +69,26 @@ struct ButtonName {
 // Every button prefix the lobby's windows name, with the picture count their
 // tables give (3 where no count is given: up, down and hover at least).
 const ButtonName kButtons[] = {
-    {"button\\min", 2},        {"button\\max", 4},         {"button\\exit", 2},
-    {"button\\1connect", 3},   {"button\\1returnlogin", 3}, {"button\\1search", 3},
-    {"button\\1page", 3},      {"button\\1moreinfo", 3},   {"button\\1modify", 3},
-    {"button\\1buddy", 3},     {"button\\2create", 4},     {"button\\2join", 3},
-    {"button\\2leave", 3},     {"button\\2gameinfo", 3},   {"button\\2start", 4},
-    {"button\\2arena", 3},     {"button\\2page", 3},       {"button\\2name", 3},
-    {"button\\2session", 3},   {"button\\3login", 3},      {"button\\3quit", 3},
-    {"button\\3newuser", 3},   {"button\\3help", 3},       {"button\\4save", 3},
-    {"button\\4cancel", 3},    {"button\\4choose", 3},     {"button\\4send", 3},
-    {"button\\5search", 3},    {"button\\5go", 3},         {"button\\5cancel", 3},
-    {"button\\6send", 3},      {"button\\6cancel", 3},     {"button\\6reply", 3},
-    {"button\\6close", 3},     {"button\\7player", 3},     {"button\\7spectator", 3},
-    {"button\\7cancel", 3},    {"button\\8ok", 3},         {"button\\8cancel", 3},
-    {"button\\9back", 3},      {"button\\9next", 3},       {"button\\9ok", 3},
-    {"button\\9cancel", 3},    {"button\\10ok", 3},        {"button\\10cancel", 3},
-    {"button\\11ok", 3},       {"button\\11add", 3},       {"button\\12remove", 3},
-    {"button\\12cancel", 3},   {"button\\ok", 3},          {"button\\cancel", 3},
-    {"button\\quillon", 3},    {"button\\help", 3},        {"session\\exit", 2},
-    {"session\\create", 3},    {"session\\quit", 3},       {"session\\close", 3},
-    {"session\\private", 3},   {"session\\previous", 3},   {"session\\next", 3},
+    {"button\\min", 2},      {"button\\max", 4},          {"button\\exit", 2},
+    {"button\\1connect", 3}, {"button\\1returnlogin", 3}, {"button\\1search", 3},
+    {"button\\1page", 3},    {"button\\1moreinfo", 3},    {"button\\1modify", 3},
+    {"button\\1buddy", 3},   {"button\\2create", 4},      {"button\\2join", 3},
+    {"button\\2leave", 3},   {"button\\2gameinfo", 3},    {"button\\2start", 4},
+    {"button\\2arena", 3},   {"button\\2page", 3},        {"button\\2name", 3},
+    {"button\\2session", 3}, {"button\\3login", 3},       {"button\\3quit", 3},
+    {"button\\3newuser", 3}, {"button\\3help", 3},        {"button\\4save", 3},
+    {"button\\4cancel", 3},  {"button\\4choose", 3},      {"button\\4send", 3},
+    {"button\\5search", 3},  {"button\\5go", 3},          {"button\\5cancel", 3},
+    {"button\\6send", 3},    {"button\\6cancel", 3},      {"button\\6reply", 3},
+    {"button\\6close", 3},   {"button\\7player", 3},      {"button\\7spectator", 3},
+    {"button\\7cancel", 3},  {"button\\8ok", 3},          {"button\\8cancel", 3},
+    {"button\\9back", 3},    {"button\\9next", 3},        {"button\\9ok", 3},
+    {"button\\9cancel", 3},  {"button\\10ok", 3},         {"button\\10cancel", 3},
+    {"button\\11ok", 3},     {"button\\11add", 3},        {"button\\12remove", 3},
+    {"button\\12cancel", 3}, {"button\\ok", 3},           {"button\\cancel", 3},
+    {"button\\quillon", 3},  {"button\\help", 3},         {"session\\exit", 2},
+    {"session\\create", 3},  {"session\\quit", 3},        {"session\\close", 3},
+    {"session\\private", 3}, {"session\\previous", 3},    {"session\\next", 3},
 };
 
 TEST_F(DataTreeTest, EveryButtonHasItsPicturesAllDifferent) {
@@ -124,34 +124,77 @@ struct WindowName {
 // every button, and no two buttons shown together may overlap.
 const std::vector<WindowName>& placedWindows() {
     static const std::vector<WindowName> windows = {
-        {"1connect.jpg", 800, 600,
-         {{"button\\min", 733, 10}, {"button\\max", 751, 10}, {"button\\exit", 769, 10},
-          {"button\\1connect", 500, 262}, {"button\\1returnlogin", 640, 262},
-          {"button\\1search", 500, 299}, {"button\\1page", 640, 299},
-          {"button\\1moreinfo", 500, 542}, {"button\\1modify", 18, 542},
-          {"button\\1buddy", 261, 542}, {"button\\quillon", 498, 12}, {"button\\help", 710, 12}}},
-        {"2chat.jpg", 800, 600,
-         {{"button\\min", 733, 10}, {"button\\max", 751, 10}, {"button\\exit", 769, 10},
-          {"button\\2create", 497, 488}, {"button\\2join", 497, 521},
-          {"button\\2gameinfo", 497, 554}, {"button\\2start", 644, 488},
-          {"button\\2arena", 644, 521}, {"button\\2page", 644, 554},
-          {"button\\quillon", 498, 12}, {"button\\help", 710, 12}}},
-        {"3login.jpg", 0, 0,
-         {{"button\\3login", 15, 149}, {"button\\3quit", 152, 149},
-          {"button\\3newuser", 15, 185}, {"button\\3help", 152, 185}, {"button\\exit", 271, 11},
-          {"button\\help", 250, 11}, {"button\\quillon", 18, 15}}},
-        {"4account.jpg", 0, 0,
-         {{"button\\4save", 416, 503}, {"button\\4cancel", 573, 503},
-          {"button\\4choose", 562, 122}, {"button\\4send", 562, 173}, {"button\\min", 710, 17},
-          {"button\\exit", 731, 17}, {"button\\help", 687, 17}, {"button\\quillon", 20, 24}}},
-        {"4modify.jpg", 0, 0,
-         {{"button\\4save", 416, 503}, {"button\\4cancel", 573, 503},
-          {"button\\4choose", 562, 122}, {"button\\4send", 562, 173}, {"button\\min", 710, 17},
-          {"button\\exit", 731, 17}, {"button\\help", 687, 17}, {"button\\quillon", 20, 24}}},
-        {"7playersel.jpg", 0, 0,
-         {{"button\\7player", 15, 108}, {"button\\7spectator", 141, 108},
-          {"button\\7cancel", 15, 152}, {"button\\exit", 238, 15}}},
-        {"8private.jpg", 0, 0,
+        {"1connect.jpg",
+         800,
+         600,
+         {{"button\\min", 733, 10},
+          {"button\\max", 751, 10},
+          {"button\\exit", 769, 10},
+          {"button\\1connect", 500, 262},
+          {"button\\1returnlogin", 640, 262},
+          {"button\\1search", 500, 299},
+          {"button\\1page", 640, 299},
+          {"button\\1moreinfo", 500, 542},
+          {"button\\1modify", 18, 542},
+          {"button\\1buddy", 261, 542},
+          {"button\\quillon", 498, 12},
+          {"button\\help", 710, 12}}},
+        {"2chat.jpg",
+         800,
+         600,
+         {{"button\\min", 733, 10},
+          {"button\\max", 751, 10},
+          {"button\\exit", 769, 10},
+          {"button\\2create", 497, 488},
+          {"button\\2join", 497, 521},
+          {"button\\2gameinfo", 497, 554},
+          {"button\\2start", 644, 488},
+          {"button\\2arena", 644, 521},
+          {"button\\2page", 644, 554},
+          {"button\\quillon", 498, 12},
+          {"button\\help", 710, 12}}},
+        {"3login.jpg",
+         0,
+         0,
+         {{"button\\3login", 15, 149},
+          {"button\\3quit", 152, 149},
+          {"button\\3newuser", 15, 185},
+          {"button\\3help", 152, 185},
+          {"button\\exit", 271, 11},
+          {"button\\help", 250, 11},
+          {"button\\quillon", 18, 15}}},
+        {"4account.jpg",
+         0,
+         0,
+         {{"button\\4save", 416, 503},
+          {"button\\4cancel", 573, 503},
+          {"button\\4choose", 562, 122},
+          {"button\\4send", 562, 173},
+          {"button\\min", 710, 17},
+          {"button\\exit", 731, 17},
+          {"button\\help", 687, 17},
+          {"button\\quillon", 20, 24}}},
+        {"4modify.jpg",
+         0,
+         0,
+         {{"button\\4save", 416, 503},
+          {"button\\4cancel", 573, 503},
+          {"button\\4choose", 562, 122},
+          {"button\\4send", 562, 173},
+          {"button\\min", 710, 17},
+          {"button\\exit", 731, 17},
+          {"button\\help", 687, 17},
+          {"button\\quillon", 20, 24}}},
+        {"7playersel.jpg",
+         0,
+         0,
+         {{"button\\7player", 15, 108},
+          {"button\\7spectator", 141, 108},
+          {"button\\7cancel", 15, 152},
+          {"button\\exit", 238, 15}}},
+        {"8private.jpg",
+         0,
+         0,
          {{"button\\8ok", 17, 119}, {"button\\8cancel", 159, 119}, {"button\\exit", 273, 13}}},
         {"5searchplayer.jpg", 0, 0, {}},
         {"6page.jpg", 0, 0, {}},
@@ -191,22 +234,44 @@ TEST_F(DataTreeTest, WindowBackgroundsHoldTheirButtons) {
 
 TEST_F(DataTreeTest, SmallPicturesAndSessionSkin) {
     const char* pictures[] = {
-        "data\\default\\ping0.bmp", "data\\default\\ping1.bmp", "data\\default\\ping2.bmp",
-        "data\\default\\ping3.bmp", "data\\default\\ping4.bmp", "data\\default\\ping5.bmp",
-        "data\\Default\\logoquillon.jpg", "data\\default\\on.bmp", "data\\default\\off.bmp",
-        "data\\default\\pageoff.bmp", "data\\default\\pageon.bmp", "data\\default\\soundoff.bmp",
-        "data\\default\\soundon.bmp", "data\\default\\play.bmp", "data\\default\\pause.bmp",
-        "data\\default\\tab.bmp", "data\\default\\tabselect.bmp", "data\\default\\tabmessage.bmp",
-        "data\\default\\scrollupup.bmp", "data\\default\\scrollupdown.bmp",
-        "data\\default\\scrolldownup.bmp", "data\\default\\scrolldowndown.bmp",
-        "data\\default\\button\\maxdis.bmp", "data\\default\\button\\6off.bmp",
-        "data\\default\\button\\6on.bmp", "data\\default\\session\\createsession.jpg",
-        "data\\default\\session\\sessioninfo.jpg", "data\\Default\\session\\open.bmp",
-        "data\\Default\\session\\started.bmp", "data\\Default\\session\\private.bmp",
-        "data\\Default\\session\\unknow.bmp", "data\\default\\session\\on.bmp",
-        "data\\default\\session\\off.bmp", "data\\default\\session\\checkon.bmp",
-        "data\\default\\session\\checkoff.bmp", "data\\default\\session\\scrollupup.bmp",
-        "data\\default\\session\\scrollupdown.bmp", "data\\default\\session\\scrolldownup.bmp",
+        "data\\default\\ping0.bmp",
+        "data\\default\\ping1.bmp",
+        "data\\default\\ping2.bmp",
+        "data\\default\\ping3.bmp",
+        "data\\default\\ping4.bmp",
+        "data\\default\\ping5.bmp",
+        "data\\Default\\logoquillon.jpg",
+        "data\\default\\on.bmp",
+        "data\\default\\off.bmp",
+        "data\\default\\pageoff.bmp",
+        "data\\default\\pageon.bmp",
+        "data\\default\\soundoff.bmp",
+        "data\\default\\soundon.bmp",
+        "data\\default\\play.bmp",
+        "data\\default\\pause.bmp",
+        "data\\default\\tab.bmp",
+        "data\\default\\tabselect.bmp",
+        "data\\default\\tabmessage.bmp",
+        "data\\default\\scrollupup.bmp",
+        "data\\default\\scrollupdown.bmp",
+        "data\\default\\scrolldownup.bmp",
+        "data\\default\\scrolldowndown.bmp",
+        "data\\default\\button\\maxdis.bmp",
+        "data\\default\\button\\6off.bmp",
+        "data\\default\\button\\6on.bmp",
+        "data\\default\\session\\createsession.jpg",
+        "data\\default\\session\\sessioninfo.jpg",
+        "data\\Default\\session\\open.bmp",
+        "data\\Default\\session\\started.bmp",
+        "data\\Default\\session\\private.bmp",
+        "data\\Default\\session\\unknow.bmp",
+        "data\\default\\session\\on.bmp",
+        "data\\default\\session\\off.bmp",
+        "data\\default\\session\\checkon.bmp",
+        "data\\default\\session\\checkoff.bmp",
+        "data\\default\\session\\scrollupup.bmp",
+        "data\\default\\session\\scrollupdown.bmp",
+        "data\\default\\session\\scrolldownup.bmp",
         "data\\default\\session\\scrolldowndown.bmp",
     };
     for (const char* picture : pictures) load(picture);
@@ -252,7 +317,8 @@ TEST_F(DataTreeTest, SettingsFileAndStockPhotos) {
     const int photos = config.readInt();
     EXPECT_GE(photos, 1);
     for (int number = 1; number <= photos; ++number) {
-        EXPECT_EQ(load("data\\Picture\\" + std::to_string(number) + ".jpg").size(), QSize(128, 128));
+        EXPECT_EQ(load("data\\Picture\\" + std::to_string(number) + ".jpg").size(),
+                  QSize(128, 128));
     }
     load("data\\picture\\defaultphoto.jpg");
 }
@@ -264,7 +330,8 @@ TEST_F(DataTreeTest, EveryNumberedTextIsPresent) {
     std::string line;
     while (std::getline(in, line)) {
         auto colon = line.find(':');
-        if (colon != std::string::npos) texts[std::stoi(line.substr(0, colon))] = line.substr(colon + 1);
+        if (colon != std::string::npos)
+            texts[std::stoi(line.substr(0, colon))] = line.substr(colon + 1);
     }
     std::set<int> wanted;
     for (int n = 1; n <= 96; ++n) wanted.insert(n);
@@ -310,17 +377,20 @@ TEST_F(DataTreeTest, CountriesAndFonts) {
     FontTable fonts;
     fonts.build(entries, root_ + "data\\font");
     for (int i = 0; i < fonts.count(); ++i) {
-        EXPECT_EQ(QFontInfo(fonts.font(i)).family().toStdString(), entries[static_cast<std::size_t>(i)].face)
+        EXPECT_EQ(QFontInfo(fonts.font(i)).family().toStdString(),
+                  entries[static_cast<std::size_t>(i)].face)
             << "font " << i;
-        EXPECT_NEAR(fonts.lineHeight(i), entries[static_cast<std::size_t>(i)].height, 1) << "font " << i;
+        EXPECT_NEAR(fonts.lineHeight(i), entries[static_cast<std::size_t>(i)].height, 1)
+            << "font " << i;
         if (entries[static_cast<std::size_t>(i)].file != "none") {
-            EXPECT_TRUE(std::filesystem::exists(root_ + "data/font/" + entries[static_cast<std::size_t>(i)].file));
+            EXPECT_TRUE(std::filesystem::exists(root_ + "data/font/" +
+                                                entries[static_cast<std::size_t>(i)].file));
         }
     }
 }
 
 TEST_F(DataTreeTest, SoundsAreShortRealWaves) {
-    const char* sounds[] = {"starttsc.wav", "exittsc.wav",     "button.wav",
+    const char* sounds[] = {"starttsc.wav", "exittsc.wav",      "button.wav",
                             "profile.wav",  "connectarena.wav", "web.wav",
                             "mbox.wav",     "pagereceive.wav",  "pagesend.wav"};
     for (const char* name : sounds) {

@@ -34,8 +34,7 @@ TEST_F(FontTableTest, BuildsAndMeasuresEveryEntry) {
                "20 DejaVuSansMono.ttf DejaVu|Sans|Mono\n"
                "16 none DejaVu|Sans\n");
     FontTable fonts;
-    fonts.load(dir_.path().string() + "/data\\font\\font.ini",
-               dir_.path().string() + "/data/font");
+    fonts.load(dir_.path().string() + "/data\\font\\font.ini", dir_.path().string() + "/data/font");
     ASSERT_EQ(fonts.count(), 3);
     EXPECT_EQ(QFontInfo(fonts.font(1)).family(), "DejaVu Sans Mono");
     EXPECT_EQ(QFontInfo(fonts.font(0)).family(), "DejaVu Sans");

@@ -51,14 +51,16 @@ TEST_F(ImageLoaderTest, ExtensionCaseIsIgnored) {
 
 TEST_F(ImageLoaderTest, OnlyTheLastThreeCharactersChooseTheReader) {
     dir_.write("pictures/green.jpeg", testing::readFile(dir_.path() / "pictures/green.jpg"));
-    for (const char* name : {"pictures/green.jpeg", "pictures/blue.png", "pictures/blue.bm", "pictures/blue.tiff"}) {
+    for (const char* name :
+         {"pictures/green.jpeg", "pictures/blue.png", "pictures/blue.bm", "pictures/blue.tiff"}) {
         systemMessages_.clear();
         SkinImage image;
         loadImage(image, at("pictures/blue.bmp"));
         EXPECT_FALSE(loadImage(image, at(name))) << name;
         EXPECT_EQ(image.size(), QSize(7, 5)) << name;  // keeps what it held
         ASSERT_EQ(systemMessages_.size(), 1u) << name;
-        EXPECT_EQ(systemMessages_[0].first, QString::fromStdString("Unknow file format: " + at(name)));
+        EXPECT_EQ(systemMessages_[0].first,
+                  QString::fromStdString("Unknow file format: " + at(name)));
         EXPECT_EQ(systemMessages_[0].second, "Error");
     }
 }
@@ -75,12 +77,9 @@ TEST_F(ImageLoaderTest, BrokenPicturesTakeTheirPaths) {
         int text;
     };
     const Case cases[] = {
-        {"broken/missing.bmp", kTextCannotOpenImage},
-        {"broken/missing.jpg", kTextCannotOpenImage},
-        {"broken/folder.bmp", kTextCannotOpenImage},
-        {"broken/notbm.bmp", kTextNotABitmap},
-        {"broken/short.bmp", kTextNotABitmap},
-        {"broken/truncated.bmp", kTextNotABitmap},
+        {"broken/missing.bmp", kTextCannotOpenImage}, {"broken/missing.jpg", kTextCannotOpenImage},
+        {"broken/folder.bmp", kTextCannotOpenImage},  {"broken/notbm.bmp", kTextNotABitmap},
+        {"broken/short.bmp", kTextNotABitmap},        {"broken/truncated.bmp", kTextNotABitmap},
     };
     for (const Case& c : cases) {
         SkinImage image;

@@ -20,8 +20,8 @@ DecodedImage quadrants(int width, int height) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             bool right = x >= width / 2, bottom = y >= height / 2;
-            std::uint32_t color = !bottom ? (right ? 0x00C000 : 0xC00000)
-                                          : (right ? 0xC0C0C0 : 0x0000C0);
+            std::uint32_t color =
+                !bottom ? (right ? 0x00C000 : 0xC00000) : (right ? 0xC0C0C0 : 0x0000C0);
             image.pixels.push_back(0xFF000000u | color);
         }
     }
@@ -31,7 +31,8 @@ DecodedImage quadrants(int width, int height) {
 int channelDistance(std::uint32_t a, std::uint32_t b) {
     int worst = 0;
     for (int shift : {0, 8, 16}) {
-        int d = std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+        int d =
+            std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
         worst = std::max(worst, d);
     }
     return worst;
@@ -91,7 +92,8 @@ TEST(JpegReaderTest, RejectedPicturesFailWithoutAnImage) {
         {"only the start marker", {0xFF, 0xD8}},
         {"garbage after the start marker", {0xFF, 0xD8, 0x12, 0x34, 0x56, 0x78, 0x9A}},
         {"twelve-bit samples", withByte(sof + 4, 12)},
-        {"zero width", [&] {
+        {"zero width",
+         [&] {
              std::vector<std::uint8_t> b = withByte(sof + 7, 0);
              b[sof + 8] = 0;
              return b;

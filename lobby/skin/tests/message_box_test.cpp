@@ -52,10 +52,12 @@ TEST_F(MessageBoxTest, OkAndCancelStandSideBySideCentredTogether) {
 }
 
 TEST_F(MessageBoxTest, LongTextFitsInsideItsMargins) {
-    const std::string text = "A much longer line of text than the buttons are wide\nand a second line";
+    const std::string text =
+        "A much longer line of text than the buttons are wide\nand a second line";
     MessageBox box(nullptr, text, "Title", MessageBox::OkOnly);
-    QSize needed = QFontMetrics(box.font()).boundingRect(QRect(), Qt::AlignCenter,
-                                                         QString::fromStdString(text)).size();
+    QSize needed = QFontMetrics(box.font())
+                       .boundingRect(QRect(), Qt::AlignCenter, QString::fromStdString(text))
+                       .size();
     EXPECT_GE(box.textRect().width(), needed.width());
     EXPECT_GE(box.textRect().height(), needed.height());
     EXPECT_EQ(box.textRect().left(), 15);

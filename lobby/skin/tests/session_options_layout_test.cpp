@@ -162,7 +162,8 @@ TEST(SessionOptionsLayoutTest, UnknownKeywordCountsAsASkippedControl) {
 }
 
 TEST(SessionOptionsLayoutTest, BrokenLayoutsAreFatal) {
-    const std::string buttons = "[BUTTON] 1 1 2 2 3 3 4 4 1 8 5 5 6 6 7 7 8 8 9 9 10 10 11 11 12 12\n";
+    const std::string buttons =
+        "[BUTTON] 1 1 2 2 3 3 4 4 1 8 5 5 6 6 7 7 8 8 9 9 10 10 11 11 12 12\n";
     struct Case {
         const char* name;
         std::string text;
@@ -174,12 +175,13 @@ TEST(SessionOptionsLayoutTest, BrokenLayoutsAreFatal) {
         {"negative spin minimum", "[PAGE_INFO] 1 1 SPIN 1 2 3 4 -1 5 2\n" + buttons},
         {"list shorter than its count", "[PAGE_INFO] 1 1 LIST 1 2 3 4 9 a b"},
         {"spectator section cut short", "[SPECTATOR] 1 2 3\n[PAGE_INFO] 1 0\n" + buttons},
-        {"nesting too deep",
-         "[PAGE_INFO] 1 1 " + [] {
-             std::string nested;
-             for (int i = 0; i <= kMaxOptionNesting + 1; ++i) nested += "CHECKBOX 1 1 2 2 1 1 1 ";
-             return nested;
-         }()},
+        {"nesting too deep", "[PAGE_INFO] 1 1 " +
+                                 [] {
+                                     std::string nested;
+                                     for (int i = 0; i <= kMaxOptionNesting + 1; ++i)
+                                         nested += "CHECKBOX 1 1 2 2 1 1 1 ";
+                                     return nested;
+                                 }()},
     };
     for (const Case& c : cases) EXPECT_EQ(fatalTextOfParse(c.text), kTextBrokenFile) << c.name;
 }

@@ -53,7 +53,8 @@ TEST(SkinFileReadTest, TokensAfterASection) {
     for (const Case& c : cases) {
         SkinFile file = fromText(c.text);
         ASSERT_TRUE(file.findSection(c.section)) << c.name;
-        for (const std::string& expected : c.tokens) EXPECT_EQ(file.readToken(), expected) << c.name;
+        for (const std::string& expected : c.tokens)
+            EXPECT_EQ(file.readToken(), expected) << c.name;
     }
 }
 
@@ -64,10 +65,11 @@ TEST(SkinFileReadTest, IntegersAreDigitsOnly) {
         bool fatal;
     };
     const Case cases[] = {
-        {"0", 0, false},          {"7000", 7000, false},  {"007", 7, false},
-        {"2147483647", 2147483647, false},
-        {"-1", 0, true},          {"+1", 0, true},        {"12a", 0, true},
-        {"1.5", 0, true},         {"2147483648", 0, true}, {"99999999999999999999", 0, true},
+        {"0", 0, false},         {"7000", 7000, false},
+        {"007", 7, false},       {"2147483647", 2147483647, false},
+        {"-1", 0, true},         {"+1", 0, true},
+        {"12a", 0, true},        {"1.5", 0, true},
+        {"2147483648", 0, true}, {"99999999999999999999", 0, true},
         {"|", 0, true},
     };
     for (const Case& c : cases) {
@@ -136,7 +138,8 @@ TEST(SkinFileWriteTest, WriteTokenReplacesTheNextToken) {
     const Case cases[] = {
         {"same length", "[SOUND]\n1\n[FONT] 0", "SOUND", "0", "[SOUND]\n0\n[FONT] 0"},
         {"longer", "[USERINFO] DUMMY DUMMY", "USERINFO", "Alexandra", "[USERINFO] Alexandra DUMMY"},
-        {"blank becomes a bar", "[USERINFO] a b\n", "USERINFO", "Ann Lee", "[USERINFO] Ann|Lee b\n"},
+        {"blank becomes a bar", "[USERINFO] a b\n", "USERINFO", "Ann Lee",
+         "[USERINFO] Ann|Lee b\n"},
         {"empty value keeps the shape", "[U] a b", "U", "", "[U] | b"},
         {"comment skipped", "[U]\n;x\nold", "U", "new", "[U]\n;x\nnew"},
         {"no token left appends", "[U]", "U", "v", "[U]\nv"},
@@ -243,14 +246,17 @@ TEST_F(SkinFileDiskTest, CloseWritesOnlyWhenChanged) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(SkinFileDiskTest, MissingFileIsFatal36WithItsPath) {
-    SkinFile file;
-    try {
-        file.open((dir_.path() / "missing.ini").string(), false);
-        FAIL() << "no error";
-    } catch (const SkinFatalError& error) {
-        EXPECT_EQ(error.textNumber(), kTextCannotOpenFile);
-        EXPECT_NE(error.path().find("missing.ini"), std::string::npos);
+TEST_F(SkinFileDiskTest, UnreadableFileIsFatal36WithItsPath) {
+    std::filesystem::create_directories(dir_.path() / "folder.ini");
+    for (const char* name : {"missing.ini", "folder.ini"}) {
+        SkinFile file;
+        try {
+            file.open((dir_.path() / name).string(), false);
+            ADD_FAILURE() << name << ": no error";
+        } catch (const SkinFatalError& error) {
+            EXPECT_EQ(error.textNumber(), kTextCannotOpenFile) << name;
+            EXPECT_NE(error.path().find(name), std::string::npos) << name;
+        }
     }
 }
 

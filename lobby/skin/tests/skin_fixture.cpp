@@ -27,7 +27,9 @@ SkinFixture::SkinFixture() {
     writeButton("cancel", 3, QSize(70, 24));
 }
 
-SkinFixture::~SkinFixture() { skinEnvironment() = SkinEnvironment{}; }
+SkinFixture::~SkinFixture() {
+    skinEnvironment() = SkinEnvironment{};
+}
 
 void SkinFixture::writePicture(const std::string& relative, QSize size, QColor color) const {
     DecodedImage image;
@@ -41,8 +43,7 @@ void SkinFixture::writePicture(const std::string& relative, QSize size, QColor c
 void SkinFixture::writeButton(const std::string& name, int count, QSize size) const {
     static const char* kFaces[] = {"up", "down", "sel", "dis"};
     for (int face = 0; face < count; ++face) {
-        writePicture("data/default/button/" + name + kFaces[face] + ".bmp", size,
-                     faceColor(face));
+        writePicture("data/default/button/" + name + kFaces[face] + ".bmp", size, faceColor(face));
     }
 }
 

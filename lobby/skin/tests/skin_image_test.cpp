@@ -10,7 +10,7 @@ namespace {
 // A 3x2 picture with a distinct colour per pixel, and pure black at (1, 0).
 SkinImage pattern() {
     QImage picture(3, 2, QImage::Format_RGB32);
-    const QRgb colors[] = {qRgb(200, 0, 0), qRgb(0, 0, 0),     qRgb(0, 0, 200),
+    const QRgb colors[] = {qRgb(200, 0, 0), qRgb(0, 0, 0),    qRgb(0, 0, 200),
                            qRgb(1, 0, 0),   qRgb(90, 90, 90), qRgb(250, 250, 10)};
     for (int i = 0; i < 6; ++i) picture.setPixel(i % 3, i / 3, colors[i]);
     SkinImage image;
@@ -32,7 +32,8 @@ TEST(SkinImageTest, CopyAtItsOwnSize) {
         image.draw(painter, QPoint(4, 3));
     }
     for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(target.pixel(4 + x, 3 + y), image.image().pixel(x, y));
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(target.pixel(4 + x, 3 + y), image.image().pixel(x, y));
     }
     EXPECT_EQ(target.pixel(3, 3), qRgb(0, 255, 0));
     EXPECT_EQ(target.pixel(7, 3), qRgb(0, 255, 0));

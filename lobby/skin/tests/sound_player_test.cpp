@@ -11,18 +11,22 @@ namespace {
 class SoundPlayerTest : public testing::SkinFixture {
 protected:
     void SetUp() override {
-        if (!player_.hasDevice()) GTEST_SKIP() << "no audio device (run with SDL_AUDIODRIVER=dummy)";
+        if (!player_.hasDevice())
+            GTEST_SKIP() << "no audio device (run with SDL_AUDIODRIVER=dummy)";
         writeSound("long.wav", 600);
         writeSound("short.wav", 150);
     }
 
-    std::filesystem::path sound(const char* name) const { return dir_.path() / "data/sound" / name; }
+    std::filesystem::path sound(const char* name) const {
+        return dir_.path() / "data/sound" / name;
+    }
 
     SoundPlayer player_;
 };
 
 TEST_F(SoundPlayerTest, SkipWhenBusyLeavesThePlayingSound) {
-    EXPECT_EQ(player_.play(sound("long.wav"), SoundWait::Async, WhenBusy::Skip), PlayResult::Played);
+    EXPECT_EQ(player_.play(sound("long.wav"), SoundWait::Async, WhenBusy::Skip),
+              PlayResult::Played);
     EXPECT_TRUE(player_.isPlaying());
     EXPECT_EQ(player_.play(sound("short.wav"), SoundWait::Async, WhenBusy::Skip),
               PlayResult::SkippedBusy);
@@ -34,7 +38,8 @@ TEST_F(SoundPlayerTest, SkipWhenBusyLeavesThePlayingSound) {
 
 TEST_F(SoundPlayerTest, SyncReturnsWhenTheSoundHasEnded) {
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(player_.play(sound("short.wav"), SoundWait::Sync, WhenBusy::Skip), PlayResult::Played);
+    EXPECT_EQ(player_.play(sound("short.wav"), SoundWait::Sync, WhenBusy::Skip),
+              PlayResult::Played);
     auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(player_.isPlaying());
     EXPECT_GE(waited, std::chrono::milliseconds(100));

@@ -24,14 +24,10 @@ TEST(StringTableTest, LooksUpTextsByNumber) {
         const char* expected;
     };
     const Case cases[] = {
-        {1, "TSClient"},
-        {35, "Fatal error"},
-        {36, "Cannot open %s"},
-        {21, " Arena"},  // the blank after the colon belongs to the text
-        {40, "Tab \there"},
-        {41, "Two \nlines and a  \\ backslash q"},
-        {99, "Last line"},
-        {5, "Last line"},  // not in the file: the last line's text
+        {1, "TSClient"},        {35, "Fatal error"},
+        {36, "Cannot open %s"}, {21, " Arena"},  // the blank after the colon belongs to the text
+        {40, "Tab \there"},     {41, "Two \nlines and a  \\ backslash q"},
+        {99, "Last line"},      {5, "Last line"},  // not in the file: the last line's text
     };
     for (const Case& c : cases) EXPECT_EQ(table.text(c.number), c.expected) << c.number;
 }

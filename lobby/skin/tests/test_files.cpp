@@ -24,8 +24,8 @@ TempDir::~TempDir() {
 std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const {
     std::filesystem::path file = path_ / std::string(name);
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary).write(bytes.data(),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;
 }
 

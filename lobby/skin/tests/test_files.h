@@ -19,7 +19,8 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path write(std::string_view name, std::string_view bytes) const;
-    std::filesystem::path write(std::string_view name, const std::vector<std::uint8_t>& bytes) const;
+    std::filesystem::path write(std::string_view name,
+                                const std::vector<std::uint8_t>& bytes) const;
 
 private:
     std::filesystem::path path_;

@@ -22,7 +22,8 @@ TEST(FormatTextTest, FillsPlaceholdersInOrder) {
         {"odd %q and %", {"x"}, "odd %q and %"},
         {"%s", {"%s %d"}, "%s %d"},  // arguments are never read as patterns
     };
-    for (const Case& c : cases) EXPECT_EQ(formatText(c.pattern, c.arguments), c.expected) << c.pattern;
+    for (const Case& c : cases)
+        EXPECT_EQ(formatText(c.pattern, c.arguments), c.expected) << c.pattern;
 }
 
 }  // namespace

@@ -13,7 +13,9 @@ struct Box {
     bool overlaps(const Box& o) const {
         return x < o.x + o.width && o.x < x + width && y < o.y + o.height && o.y < y + height;
     }
-    bool inside(int w, int h) const { return x >= 0 && y >= 0 && x + width <= w && y + height <= h; }
+    bool inside(int w, int h) const {
+        return x >= 0 && y >= 0 && x + width <= w && y + height <= h;
+    }
 };
 
 Box boxOf(const ButtonPlacement& button) {
@@ -37,8 +39,8 @@ TEST(WindowLayoutsTest, EveryButtonHasArtAndFitsItsWindow) {
             EXPECT_LE(button.pictures, 4);
         }
         for (const AreaPlacement& area : window.areas) {
-            EXPECT_TRUE((Box{area.x, area.y, area.width, area.height}.inside(window.width,
-                                                                              window.height)))
+            EXPECT_TRUE(
+                (Box{area.x, area.y, area.width, area.height}.inside(window.width, window.height)))
                 << window.name << " " << area.name;
         }
     }

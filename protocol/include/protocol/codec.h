@@ -159,10 +159,12 @@ public:
     void appendList(const ValueList& list);
     void appendList(ValueList&& list);
 
-    size_t size() const { return values_.size(); }
-    bool empty() const { return values_.empty(); }
-    void reserve(size_t count) { values_.reserve(count); }
-    const Value& operator[](size_t index) const { return values_[index]; }
+    // Defined below Value: clang instantiates vector members where they are
+    // used, and Value is not complete inside this class.
+    size_t size() const;
+    bool empty() const;
+    void reserve(size_t count);
+    const Value& operator[](size_t index) const;
     const std::vector<Value>& values() const { return values_; }
 
     [[nodiscard]] const std::string* text(size_t index) const;
@@ -172,7 +174,7 @@ public:
     template <class Int>
     [[nodiscard]] bool readInteger(size_t index, Int& out) const;
 
-    bool operator==(const ValueList&) const = default;
+    bool operator==(const ValueList& other) const;
 
     // Internal: used by the decoder to grow lists in place.
     Value& appendValue(ValueKind kind);
@@ -265,6 +267,12 @@ std::string formatMessage(const Message& message);
 void dumpMessage(const Message& message);
 // The indented tree form of a body.
 std::string formatBodyTree(const ValueList& body, int indent = 0);
+
+inline size_t ValueList::size() const { return values_.size(); }
+inline bool ValueList::empty() const { return values_.empty(); }
+inline void ValueList::reserve(size_t count) { values_.reserve(count); }
+inline const Value& ValueList::operator[](size_t index) const { return values_[index]; }
+inline bool ValueList::operator==(const ValueList& other) const { return values_ == other.values_; }
 
 // --- template definitions ---
 

@@ -1,13 +1,24 @@
 #include "slimefray_logic.h"
 
+#include <random>
+
 #include "slimefray/referee.h"
 
 namespace tessary::server {
 namespace {
 
+// The themes beside tessaryd, read once; every table plays its own draw.
+slimefray::RefereeSettings refereeSettings() {
+    static const std::vector<slimefray::Theme> themes = slimefray::loadThemes(slimefray::defaultThemeDirectory());
+    slimefray::RefereeSettings settings;
+    settings.themes = themes;
+    settings.seed = std::random_device{}();
+    return settings;
+}
+
 class SlimefrayLogic final : public GameLogic {
 public:
-    explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(slimefray::RefereeSettings{}) {}
+    explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(refereeSettings()) {}
 
     void playerJoined(PlayerId id, std::string_view name, bool spectator, int64_t nowMs) override {
         (void)spectator;  // the referee gives slots to the first arrivals itself

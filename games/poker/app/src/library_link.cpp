@@ -54,8 +54,10 @@ std::string LibraryLink::playerName(uint16_t playerId) {
     return name;
 }
 
-void connectCallbacks(const GameLibrary& library, PokerGame* game) {
-    g_game = game;
+void disconnectCallbacks() { g_game = nullptr; }
+
+void connectCallbacks(const GameLibrary& library, PokerGame& game) {
+    g_game = &game;
     library->TS_FixMyIdCallback(&onMyId);
     library->TS_FixNewPlayerCallback(&onNewPlayer);
     library->TS_FixPlayerLeftCallback(&onPlayerLeft);

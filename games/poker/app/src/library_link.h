@@ -24,7 +24,9 @@ private:
 };
 
 // Fixes the four event callbacks, then the personal callbacks for the game
-// messages 2, 4, 1, 3, 5 and 7; they all reach `game` until it is cleared.
-void connectCallbacks(const GameLibrary& library, PokerGame* game);
+// messages 2, 4, 1, 3, 5 and 7; they all reach `game` until disconnected.
+void connectCallbacks(const GameLibrary& library, PokerGame& game);
+// From now on the callbacks reach nothing.
+void disconnectCallbacks();
 
 }  // namespace tessary::poker

@@ -49,7 +49,7 @@ int PokerProgram::start() {
     link_ = std::make_unique<LibraryLink>(library_);
     game_ = std::make_unique<PokerGame>(*link_);
     library_->TS_Initialisation(kGameName, static_cast<int32_t>(getpid()));
-    connectCallbacks(library_, game_.get());
+    connectCallbacks(library_, *game_);
     if (library_->TS_StartTessaryInterface() != kLobbyAlreadyRunning) {
         finish();
         return 0;
@@ -108,7 +108,7 @@ void PokerProgram::finish() {
     engineTimer_.stop();
     countdownTimer_.stop();
     platform::withdrawWindowTitle(TableWindow::kTitle);
-    connectCallbacks(library_, nullptr);
+    disconnectCallbacks();
     library_->TS_InformInterfaceGameFinished("");
     library_->TS_Free();
     library_.unload();

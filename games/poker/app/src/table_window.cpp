@@ -10,7 +10,10 @@
 namespace tessary::poker {
 
 TableWindow::TableWindow(PokerGame& game, const Artwork& art, SoundPlayer* sound, QString helpPage)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), sound_(sound), helpPage_(std::move(helpPage)) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      game_(game),
+      sound_(sound),
+      helpPage_(std::move(helpPage)) {
     setWindowTitle(kTitle);
     setFixedSize(kSize);
     titleBar_ = new TitleBar(this);
@@ -27,6 +30,8 @@ TableWindow::TableWindow(PokerGame& game, const Artwork& art, SoundPlayer* sound
     connect(titleBar_, &TitleBar::minimiseClicked, this, [this] { showMinimized(); });
     connect(titleBar_, &TitleBar::closeClicked, this, [this] { close(); });
 }
+
+TableWindow::~TableWindow() { game_.setObserver(nullptr); }
 
 void TableWindow::openHelp() {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(helpPage_))) {

@@ -20,6 +20,7 @@ public:
 
     // `helpPage` is the local help file the "?" button opens.
     TableWindow(PokerGame& game, const Artwork& art, SoundPlayer* sound, QString helpPage);
+    ~TableWindow() override;
 
     TableView* view() const { return view_; }
     TitleBar* titleBar() const { return titleBar_; }
@@ -32,6 +33,7 @@ protected:
 
 private:
     void openHelp();
+    PokerGame& game_;
     TitleBar* titleBar_;
     TableView* view_;
     SoundPlayer* sound_;

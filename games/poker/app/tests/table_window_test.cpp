@@ -15,14 +15,6 @@ namespace {
 
 using testing::Hub;
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "poker_app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
-}
-
 const Artwork& artwork() {
     static const Artwork art = Artwork::load(POKER_PICTURES_DIR);
     return art;
@@ -42,7 +34,6 @@ struct TableWindowTest : ::testing::Test {
     std::unique_ptr<TableWindow> window;
 
     void SetUp() override {
-        app();
         alice = &hub.join(10, "alice");
         settle(hub);
         bob = &hub.join(20, "bob");

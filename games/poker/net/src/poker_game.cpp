@@ -17,13 +17,14 @@ std::string format(const char* pattern, int a, int b = 0) {
 }  // namespace
 
 PokerGame::PokerGame(PokerLink& link, SecondsClock deckClock, MillisecondClock timerClock)
-    : link_(link), deck_(std::move(deckClock)), timer_(std::move(timerClock)) {}
+    : link_(link), deck_(std::move(deckClock)), clock_(timerClock), timer_(std::move(timerClock)) {}
 
 // ---------------------------------------------------------------- events
 
 void PokerGame::onOwnId(uint16_t id, uint16_t firstValue, uint16_t /*secondValue*/) {
     if (table_.localId() != 0) return;
     table_.addLocal(id, link_.playerName(id));
+    ownIdAt_ = clock_();
     observer_->tableChanged();
     if (firstValue == 1) {
         // The first player opens the table, once his bankroll is known.
@@ -73,17 +74,17 @@ void PokerGame::onPlayerInfos(uint16_t id, std::span<const uint8_t> info) {
 void PokerGame::onPlayerLeft(uint16_t id) {
     const Player* leaver = table_.find(id);
     if (leaver == nullptr) return;
-    const bool heldTurn = table_.turnHolder() == id;
+    const bool heldTurn = table_.turnHolder() == id || expectedOpener_ == id;
     const size_t follower = *table_.indexOf(id);
     link_.storeMoney(id, leaver->money);
     table_.remove(id);
     moneyKnown_.erase(id);
     observer_->tableChanged();
 
-    // The master hands the turn on when the leaver held it or the hand cannot
-    // go on; otherwise whoever holds the turn keeps it.
+    // One program hands the turn on when the leaver held it (or was to open
+    // the next hand) or the hand cannot go on; otherwise the holder keeps it.
     const size_t left = table_.players().size();
-    if (left == 0 || !isMaster()) return;
+    if (left == 0 || !handsOnForLeavers()) return;
     const bool handStalls = table_.handRunning() && table_.inHandCount() <= 1;
     if (heldTurn || left == 1 || handStalls) passTurn(table_, follower % left);
 }
@@ -106,7 +107,7 @@ void PokerGame::onMessage(uint8_t type, uint16_t sender, std::span<const uint8_t
             handleNewHand();
             break;
         case kShowdownMessage:
-            handleShowdown();
+            handleShowdown(sender);
             break;
         default:
             break;
@@ -179,6 +180,7 @@ void PokerGame::handleCards(uint16_t sender, const Hand& hand) {
 
 void PokerGame::handleTurn(uint16_t id) {
     idle_ = false;
+    expectedOpener_ = 0;
     table_.giveTurn(id);
     if (id == table_.localId() && table_.local() != nullptr) {
         startLocalTurn();
@@ -197,7 +199,7 @@ void PokerGame::handleNewHand() {
     if (const Player* me = table_.local()) sendAction(ActionCode::Money, me->money, false);
 }
 
-void PokerGame::handleShowdown() {
+void PokerGame::handleShowdown(uint16_t announcer) {
     // Several programs may announce the same showdown; the first one closes the hand.
     if (table_.newHandPending()) return;
     const Player* me = table_.local();
@@ -209,13 +211,15 @@ void PokerGame::handleShowdown() {
     observer_->play(Sound::Card);
     observer_->tableChanged();
 
-    if (isMaster()) {
-        const auto& receivers = result.distribution.receivers;
-        if (result.distribution.hasWinners() && !receivers.empty()) {
-            giveTurnTo(receivers.front());
-        } else {
-            passTurn(table_, 0);
-        }
+    // The first player paid opens the next hand; his program followed this
+    // one, which the master's may not have. With nobody paid, the announcer
+    // hands the turn on.
+    const auto& receivers = result.distribution.receivers;
+    expectedOpener_ = receivers.empty() ? announcer : receivers.front();
+    if (!receivers.empty() && receivers.front() == table_.localId()) {
+        giveTurnTo(table_.localId());
+    } else if (receivers.empty() && announcer == table_.localId()) {
+        passTurn(table_, 0);
     }
     if (iWasInHand) {
         for (const ScoredHand& h : result.hands) {
@@ -342,6 +346,12 @@ void PokerGame::sendChat(std::string_view text) {
 }
 
 void PokerGame::tick() {
+    // The service sends stored bankrolls right after the own id; when none
+    // came, nothing is stored for us.
+    if (const Player* me = table_.local();
+        me != nullptr && !knowsMoneyOf(me->id) && clock_() - ownIdAt_ >= kBankrollWaitMs) {
+        onPlayerInfos(me->id, {});
+    }
     switch (timer_.poll()) {
         case TurnTimer::Event::Warning:
             observer_->play(Sound::Timer);
@@ -450,6 +460,15 @@ void PokerGame::passTurn(const Table& view, size_t start) {
         // The second betting round is over, or nobody is left to act.
         announceShowdown();
     }
+}
+
+bool PokerGame::handsOnForLeavers() const {
+    // Players in the hand followed it: the first of them. With nobody in
+    // hand, the master.
+    for (const Player& p : table_.players()) {
+        if (p.inHand) return p.id == table_.localId();
+    }
+    return isMaster();
 }
 
 void PokerGame::note(uint16_t id, const std::string& text) {

@@ -201,6 +201,32 @@ TEST(PokerGame, AReturningPlayerWithLittleStoredStartsWith250) {
     EXPECT_EQ(a.table().find(40)->money, 900);
 }
 
+// A service that stores nothing for new players sends no information at all:
+// after a short wait the table takes the minimum bankroll and opens.
+TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
+    struct Silent : PokerLink {
+        std::vector<std::pair<uint8_t, Payload>> sent;
+        void sendToOthers(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
+        void sendToAll(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
+        void storeMoney(uint16_t, int32_t) override {}
+        std::string playerName(uint16_t) override { return "solo"; }
+    } link;
+    int64_t now = 0;
+    PokerGame game(link, [] { return int64_t{1}; }, [&] { return now; });
+    game.onOwnId(7, 1, 1);
+    game.tick();
+    EXPECT_EQ(game.table().local()->money, 0);
+    EXPECT_TRUE(link.sent.empty());
+    now += PokerGame::kBankrollWaitMs;
+    game.tick();
+    EXPECT_EQ(game.table().local()->money, kMinimumBankroll);
+    ASSERT_EQ(link.sent.size(), 2u);
+    EXPECT_EQ(link.sent[0], std::make_pair(uint8_t{kActionMessage}, encodeAction({ActionCode::Money, 250})));
+    EXPECT_EQ(link.sent[1], std::make_pair(uint8_t{kTurnMessage}, encodeTurn(7)));
+    game.tick();
+    EXPECT_EQ(link.sent.size(), 2u);
+}
+
 TEST(PokerGame, APlayerJoiningDuringAHandWaitsForTheNext) {
     Hub hub;
     PokerGame& a = hub.join(10, "alice");

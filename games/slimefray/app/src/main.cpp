@@ -53,21 +53,32 @@ int main(int argc, char** argv) {
     LibraryLink link(library);
     NetPlay net(link, game, ui, [&ui] { return ui.nowMs(); });
 
+    QTimer poll;
     int exitCode = 0;
     bool ending = false;
+    // Called from inside the library's callbacks too: nothing here may run a
+    // nested event loop, so the message box waits for the next turn of the loop.
     auto end = [&](const std::string& message, int code) {
         if (ending) return;
         ending = true;
         exitCode = code;
-        if (!message.empty()) QMessageBox::critical(nullptr, "Slimefray", QString::fromStdString(message));
-        QTimer::singleShot(0, &app, [&app] { app.exit(); });
+        poll.stop();
+        QTimer::singleShot(0, &app, [&app, message] {
+            if (!message.empty()) QMessageBox::critical(nullptr, "Slimefray", QString::fromStdString(message));
+            app.exit();
+        });
     };
     ui.setQuitHandler(end);
     ui.setAfterInput([&net] { net.flush(); });
 
     WindowRecord record("Slimefray");
     SignalPipe signalPipe;
-    QObject::connect(&signalPipe, &SignalPipe::terminateAsked, [&] { end("", 0); });
+    // The lobby's close request ends the program even while a message box is open.
+    QObject::connect(&signalPipe, &SignalPipe::terminateAsked, [&] {
+        poll.stop();
+        ending = true;
+        QCoreApplication::exit(exitCode);
+    });
     QObject::connect(&signalPipe, &SignalPipe::wakeAsked, [&] {
         QWidget* front = ui.boardView()->isVisible() ? static_cast<QWidget*>(ui.boardView()) : ui.startWindow();
         front->raise();
@@ -75,7 +86,6 @@ int main(int argc, char** argv) {
     });
 
     if (!net.start(int32_t(::getpid()))) return exitCode;
-    QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&net] { net.poll(); });
     poll.start(NetPlay::kPollMs);
 
@@ -87,6 +97,7 @@ int main(int argc, char** argv) {
             if (event->type() == QEvent::Close) onClose_();
             return false;
         }
+
     private:
         std::function<void()> onClose_;
     } closeWatch([&] { end("", 0); });

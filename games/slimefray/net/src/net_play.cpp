@@ -1,5 +1,7 @@
 #include "slimefray/net_play.h"
 
+#include <thread>
+
 #include "slimefray/tsgame_exports.h"
 
 namespace tessary::slimefray {
@@ -61,11 +63,12 @@ void NetPlay::flush() {
     }
 }
 
-void NetPlay::shutdown() {
+void NetPlay::shutdown(std::chrono::milliseconds linger) {
     if (shutDown_) return;
     shutDown_ = true;
     if (connected_) link_.disconnect();
     link_.informFinished("");
+    std::this_thread::sleep_for(linger);
     link_.release();
     connected_ = false;
     ended_ = true;

@@ -209,7 +209,7 @@ TEST(NetPlay, ShutdownDisconnectsReportsAndFreesTheLibrary) {
     rig.link.allowedResults = {1};
     rig.net.poll();
     rig.link.calls.clear();
-    rig.net.shutdown();
+    rig.net.shutdown(std::chrono::milliseconds(0));
     EXPECT_EQ(rig.link.calls, (std::vector<std::string>{"disconnect", "finished ''", "free"}));
 }
 

@@ -78,6 +78,12 @@ Bytes solidBmp(int width, int height, uint8_t red, uint8_t green, uint8_t blue) 
     return out;
 }
 
+std::filesystem::path defaultThemeDirectory() {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return program.parent_path() / "server" / "slimefray" / "themes";
+}
+
 Theme fallbackTheme() {
     Theme theme;
     theme.name = "Plain";

@@ -50,14 +50,14 @@ struct CheckBoxBox;
 struct OptionControlLayout {
     OptionKind kind = OptionKind::Unknown;
     SkinRect rect;
-    std::string text;                // Text, TextRgb: caption; EditDefault: default text
-    RgbColor color;                  // TextRgb
-    std::vector<std::string> items;  // List, ListDefault
-    int defaultItem = 0;             // ListDefault: 0-based item selected at first
-    bool valueIsIndex = false;       // ListDefault: the value is the item's index
-    int minimum = 0;                 // Spin
-    int maximum = 0;                 // Spin
-    int initial = 0;                 // Spin: initial value; OnOff: 0 or 1
+    std::string text;                   // Text, TextRgb: caption; EditDefault: default text
+    RgbColor color;                     // TextRgb
+    std::vector<std::string> items;     // List, ListDefault
+    int defaultItem = 0;                // ListDefault: 0-based item selected at first
+    bool valueIsIndex = false;          // ListDefault: the value is the item's index
+    int minimum = 0;                    // Spin
+    int maximum = 0;                    // Spin
+    int initial = 0;                    // Spin: initial value; OnOff: 0 or 1
     std::vector<BitListItem> pictures;  // BitList
     std::string directory;              // DirList
     std::string extension;              // DirList

@@ -33,6 +33,8 @@ struct SkinEnvironment {
     std::function<void(const QString& text, const QString& title)> systemMessage;
     // The lobby's main window, asked to close by the fatal error paths.
     QPointer<QWidget> mainWindow;
+    // Ends the process with an exit code. Unset: std::exit (tests replace it).
+    std::function<void(int exitCode)> exitProgram;
 };
 
 SkinEnvironment& skinEnvironment();

@@ -30,6 +30,8 @@ class PokerGame {
 public:
     PokerGame(PokerLink& link, SecondsClock deckClock = systemSecondsClock(),
               MillisecondClock timerClock = steadyMillisecondClock());
+    PokerGame(const PokerGame&) = delete;
+    PokerGame& operator=(const PokerGame&) = delete;
 
     void setObserver(TableObserver* observer) { observer_ = observer ? observer : &silent_; }
 
@@ -49,8 +51,10 @@ public:
     // Keeps the cards whose bit is set in `holdMask` (bit 0: first card).
     void draw(unsigned holdMask);
     void sendChat(std::string_view text);
-    // Once a second: the countdown's warning and expiry.
+    // Once a second: the countdown's warning and expiry, and the bankroll of a
+    // player the service has nothing stored for (it sends nothing then).
     void tick();
+    static constexpr int64_t kBankrollWaitMs = 2000;
 
     // ---- what the window shows ----
     const Table& table() const { return table_; }
@@ -71,7 +75,7 @@ private:
     void handleCards(uint16_t sender, const Hand& hand);
     void handleTurn(uint16_t id);
     void handleNewHand();
-    void handleShowdown();
+    void handleShowdown(uint16_t announcer);
 
     void startLocalTurn();
     void endLocalTurn();
@@ -84,6 +88,7 @@ private:
     // Hands the turn on as `view` says; the walk starts at index `start`.
     void passTurn(const Table& view, size_t start);
     void passTurnFromLocal(const Table& view);
+    bool handsOnForLeavers() const;
     void learnMoney(uint16_t id) { moneyKnown_.insert(id); }
     void note(uint16_t id, const std::string& text);
 
@@ -92,11 +97,14 @@ private:
     TableObserver* observer_ = &silent_;
     Table table_;
     Deck deck_;
+    MillisecondClock clock_;
     TurnTimer timer_;
     LocalTurn localTurn_ = LocalTurn::None;
     bool wantsFirstTurn_ = false;  // the first turn waits for our bankroll
+    int64_t ownIdAt_ = 0;          // when the own id came, on the timer's clock
     bool idle_ = false;            // our hand-on found nobody with money
     bool followsTheHand_ = false;
+    uint16_t expectedOpener_ = 0;  // who is to open the next hand after a showdown
     std::set<uint16_t> moneyKnown_;
 };
 

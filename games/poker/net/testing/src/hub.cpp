@@ -66,6 +66,13 @@ PokerGame& Hub::join(uint16_t id, const std::string& name) {
     Payload info;
     if (const auto stored = database.find(id); stored != database.end()) info = encodeBankroll(stored->second);
     post({Kind::PlayerInfos, 0, id, everybody(), 0, info, false});
+    // Like the game server, the newcomer also gets what is stored for the
+    // others (which may be older than their money at the table).
+    for (uint16_t present : others) {
+        if (const auto stored = database.find(present); stored != database.end()) {
+            post({Kind::PlayerInfos, 0, present, {id}, 0, encodeBankroll(stored->second), false});
+        }
+    }
     return game;
 }
 

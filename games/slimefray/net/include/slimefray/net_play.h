@@ -3,6 +3,7 @@
 // the model's requests out.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,8 +33,10 @@ public:
     void poll();
     // Sends what the model asked for.
     void flush();
-    // The game window is going away.
-    void shutdown();
+    // The game window is going away: disconnects, leaves the finish report,
+    // and frees the library after `linger`, so that the lobby, which only
+    // reads reports of a game still present, has time to take it.
+    void shutdown(std::chrono::milliseconds linger = std::chrono::milliseconds(1000));
 
     bool connected() const { return connected_; }
     const std::string& registeredName() const { return name_; }

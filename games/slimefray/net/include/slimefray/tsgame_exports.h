@@ -5,47 +5,44 @@
 
 #include <cstdint>
 
+#include "TSGame.h"
+
 namespace tessary::slimefray::tsgame {
 
-using EnumPlayersCallback = void (*)(uint16_t id, const char* name);
-using MyIdCallback = void (*)(uint16_t id, uint16_t first, uint16_t second);
-using NewPlayerCallback = void (*)(uint16_t id, const char* name);
-using PlayerCallback = void (*)(uint16_t id);
-using DisconnectionCallback = void (*)();
-using PlayerInfosCallback = void (*)(uint16_t id, const void* data, int32_t length);
-using PersonalCallback = void (*)(uint16_t sender, const void* data, int32_t length);
-
-using Initialisation = int32_t (*)(const char* gameName, int32_t window);
-using NoArguments = int32_t (*)();
-using DebugInit = int32_t (*)(const char* address, uint32_t port);
-using Registration = int32_t (*)(const char* name);
-using EnumPlayers = int32_t (*)(EnumPlayersCallback);
-using GetPlayerName = int32_t (*)(int32_t id, char* buffer, int32_t size);
-using GetPlayerID = int32_t (*)(const char* name, uint16_t* id);
-using GetPlayerData = int32_t (*)(int32_t id, int32_t key, void* buffer, int32_t* size);
-using UpdatePlayerData = int32_t (*)(int32_t id, int32_t key, const void* data, int32_t size);
-using DeletePlayerData = int32_t (*)(int32_t id, int32_t key);
-using StorePlayerInfos = int32_t (*)(int32_t id, const void* data, int32_t length);
-using Group = int32_t (*)(int32_t group);
-using GroupMember = int32_t (*)(int32_t group, int32_t id);
-using Send = int32_t (*)(int32_t type, int32_t mode, const void* data, int32_t length);
-using SendToOne = int32_t (*)(int32_t type, int32_t id, int32_t mode, const void* data, int32_t length);
-using SendToGroup = int32_t (*)(int32_t type, int32_t group, int32_t mode, const void* data, int32_t length);
-using FixMyId = int32_t (*)(MyIdCallback);
-using FixNewPlayer = int32_t (*)(NewPlayerCallback);
-using FixPlayer = int32_t (*)(PlayerCallback);
-using FixDisconnection = int32_t (*)(DisconnectionCallback);
-using FixPlayerInfos = int32_t (*)(PlayerInfosCallback);
-using FixPersonal = int32_t (*)(PersonalCallback, int32_t type);
-using DeletePersonal = int32_t (*)(int32_t type);
-using GetServerTime = int32_t (*)(uint32_t* seconds, int32_t* milliseconds);
-using IsGameAllowed = int32_t (*)(char* name, char* extra);
-using InformFinished = int32_t (*)(const char* result);
+// The types come from the library's own header; nothing is linked.
+using PersonalCallback = TS_PersonalCallback;
+using Initialisation = decltype(&::TS_Initialisation);
+using NoArguments = decltype(&::TS_Engine);
+using DebugInit = decltype(&::TS_DebugInit);
+using Registration = decltype(&::TS_Registration);
+using EnumPlayers = decltype(&::TS_EnumPlayers);
+using GetPlayerName = decltype(&::TS_GetPlayerName);
+using GetPlayerID = decltype(&::TS_GetPlayerID);
+using GetPlayerData = decltype(&::TS_GetPlayerData);
+using UpdatePlayerData = decltype(&::TS_UpdatePlayerData);
+using DeletePlayerData = decltype(&::TS_DeletePlayerData);
+using StorePlayerInfos = decltype(&::TS_StorePlayerInfosInDatabase);
+using Group = decltype(&::TS_CreateGroup);
+using GroupMember = decltype(&::TS_AddPlayerInGroup);
+using Send = decltype(&::TS_SendMessageToServer);
+using SendToOne = decltype(&::TS_SendMessageToOnePlayer);
+using SendToGroup = decltype(&::TS_SendMessageToGroup);
+using FixMyId = decltype(&::TS_FixMyIdCallback);
+using FixNewPlayer = decltype(&::TS_FixNewPlayerCallback);
+using FixPlayerLeft = decltype(&::TS_FixPlayerLeftCallback);
+using FixNewMaster = decltype(&::TS_FixNewMasterCallback);
+using FixDisconnection = decltype(&::TS_FixDisconnectionCallback);
+using FixPlayerInfos = decltype(&::TS_FixPlayerInfosCallback);
+using FixPersonal = decltype(&::TS_FixPersonalCallback);
+using DeletePersonal = decltype(&::TS_DeletePersonalCallback);
+using GetServerTime = decltype(&::TS_GetServerTime);
+using IsGameAllowed = decltype(&::TS_IsGameAllowed);
+using InformFinished = decltype(&::TS_InformInterfaceGameFinished);
 
 // Results shared by the exports.
-inline constexpr int32_t kSuccess = 1;
-inline constexpr int32_t kLobbyAlreadyRunning = -18;
-inline constexpr int32_t kNoLobby = -19;
+inline constexpr int32_t kSuccess = TS_SUCCESS;
+inline constexpr int32_t kLobbyAlreadyRunning = TS_ERROR_LOBBY_RUNNING;
+inline constexpr int32_t kNoLobby = TS_ERROR_NO_LOBBY;
 
 // Every export, in the order they are resolved.
 struct Exports {
@@ -76,8 +73,8 @@ struct Exports {
     SendToGroup TS_SendMessageToGroup = nullptr;
     FixMyId TS_FixMyIdCallback = nullptr;
     FixNewPlayer TS_FixNewPlayerCallback = nullptr;
-    FixPlayer TS_FixPlayerLeftCallback = nullptr;
-    FixPlayer TS_FixNewMasterCallback = nullptr;
+    FixPlayerLeft TS_FixPlayerLeftCallback = nullptr;
+    FixNewMaster TS_FixNewMasterCallback = nullptr;
     FixDisconnection TS_FixDisconnectionCallback = nullptr;
     FixPlayerInfos TS_FixPlayerInfosCallback = nullptr;
     FixPersonal TS_FixPersonalCallback = nullptr;

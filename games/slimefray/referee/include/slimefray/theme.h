@@ -25,6 +25,10 @@ inline constexpr size_t kMaxThemePicture = 4 * 1024 * 1024;
 // Sorted by name.
 std::vector<Theme> loadThemes(const std::filesystem::path& directory);
 
+// The service's theme folder: "server/slimefray/themes" beside the running
+// program (the application directory, where tessaryd lies).
+std::filesystem::path defaultThemeDirectory();
+
 // A plain theme made in memory, used when no theme could be loaded.
 Theme fallbackTheme();
 

@@ -1,0 +1,306 @@
+// Whole Slimefray games across processes: tessaryd (with its referee) on
+// loopback; per player a lobby stand-in that starts the headless player
+// through libTSClient's hand-off, each under its own shared-memory prefix and
+// registry file as separate machines would be. The players' boards must agree
+// at every turn and at the end, and the winner's result must be stored.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "test_client.h"
+
+namespace tessary::slimefray {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace protocol;
+using server::Body;
+using server::TestClient;
+using server::request;
+
+uint16_t freeTcpPort(int type = SOCK_STREAM) {
+    int fd = ::socket(AF_INET, type, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool udpPortFree(uint16_t port) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return free;
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& output) {
+    std::vector<char*> argv, envp;
+    std::vector<std::string> a = args, e = env;
+    for (std::string& s : a) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    for (std::string& s : e) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits for `pid` at most `seconds`; kills it after that. The exit code, or -1.
+int reap(pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 20; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+struct TraceFile {
+    int slot = -1;
+    std::vector<std::string> turns;  // "<slot> <board>"
+    std::string over;
+    std::vector<std::string> problems;
+};
+
+TraceFile readTrace(const fs::path& path) {
+    TraceFile trace;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("slot ", 0) == 0) trace.slot = std::stoi(line.substr(5));
+        else if (line.rfind("turn ", 0) == 0) trace.turns.push_back(line.substr(5));
+        else if (line.rfind("over ", 0) == 0) trace.over = line.substr(5);
+        else trace.problems.push_back(line);
+    }
+    return trace;
+}
+
+std::map<int, int> blobCounts(const std::string& board) {
+    std::map<int, int> counts;
+    // Each cell is four characters; rows end with '/'.
+    size_t at = 0;
+    while (at < board.size()) {
+        if (board[at] == '/') {
+            ++at;
+            continue;
+        }
+        char owner = board[at + 1];
+        if (owner >= '0' && owner <= '7') ++counts[owner - '0'];
+        at += 4;
+    }
+    return counts;
+}
+
+class SlimefrayEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_ = fs::temp_directory_path() / ("slimefray-e2e-" + std::to_string(::getpid()));
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        do {
+            routerPort_ = freeTcpPort();
+            arenaPort_ = freeTcpPort();
+            gamePort_ = freeTcpPort();
+        } while (routerPort_ == arenaPort_ || arenaPort_ == gamePort_ || gamePort_ == routerPort_ ||
+                 !udpPortFree(uint16_t(gamePort_ + 1)));
+        std::ofstream(scratch_ / "tessaryd.conf")
+            << "[storage]\ndatabase = " << (scratch_ / "db.sqlite").string() << "\n\n"
+            << "[password]\nopslimit = 1\nmemlimit = 8192\n\n"
+            << "[router]\nname = Tessary\nlisten = 127.0.0.1:" << routerPort_ << "\npublic_host = 127.0.0.1\n"
+            << "client_version = 1.0\nclient_version_mandatory = no\n\n"
+            << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort_ << "\npublic_host = 127.0.0.1\n\n"
+            << "[gameserver]\nlisten = 127.0.0.1:" << gamePort_ << "\npublic_host = 127.0.0.1\n";
+        tessaryd_ = spawn({TESSARYD_PATH, "--config", (scratch_ / "tessaryd.conf").string()},
+                          {"HOME=" + scratch_.string()}, scratch_ / "tessaryd.log");
+        ASSERT_GT(tessaryd_, 0);
+        bool up = false;
+        for (int i = 0; i < 100 && !up; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            up = TestClient(routerPort_).connected();
+        }
+        ASSERT_TRUE(up) << "tessaryd did not come up";
+    }
+
+    void TearDown() override {
+        if (tessaryd_ > 0) {
+            ::kill(tessaryd_, SIGTERM);
+            reap(tessaryd_, 10);
+        }
+        if (!HasFailure()) fs::remove_all(scratch_);
+    }
+
+    // Creates the account and enters the arena; the connection stays open.
+    std::unique_ptr<TestClient> enterArena(const std::string& name) {
+        TestClient router(routerPort_);
+        Body form;
+        form.text(name).text("pw").text("First").text("Last").text("France").text("mail@example.org");
+        form.text("Plays blobs.").i8(0).i32(1).i32(2);
+        router.send(request(NEWUSERREQUEST, form));
+        auto created = router.waitAnswer(NEWUSERREQUEST, 10000);
+        EXPECT_TRUE(created && created->type == TSSUCCESS) << (created ? server::failText(*created) : "no answer");
+        router.send(request(CONNECTIONREQUEST, Body().text("Arena 1")));
+        auto admitted = router.waitAnswer(CONNECTIONREQUEST, 5000);
+        EXPECT_TRUE(admitted && admitted->type == TSSUCCESS);
+        auto arena = std::make_unique<TestClient>(arenaPort_);
+        arena->send(request(LOGINARENA, Body().text(name), kModuleArena));
+        auto entered = arena->waitAnswer(LOGINARENA, 5000);
+        EXPECT_TRUE(entered && entered->type == TSSUCCESS) << (entered ? server::failText(*entered) : "no answer");
+        return arena;
+    }
+
+    // The games list of a player's information card, as "game: statistics".
+    std::string cardGames(TestClient& arena, const std::string& name) {
+        arena.drain(100);
+        arena.send(request(GETPLAYERINFO, Body().text(name), kModuleArena));
+        auto answer = arena.waitAnswer(GETPLAYERINFO, 5000);
+        if (!answer || answer->type != TSSUCCESS) return "no card";
+        const ValueList* card = answer->body.list(1);
+        const ValueList* games = card ? card->list(8) : nullptr;
+        std::string text;
+        for (size_t i = 0; games && i < games->size(); ++i) {
+            const ValueList* entry = games->list(i);
+            if (entry && entry->text(0) && entry->text(1)) text += *entry->text(0) + ": " + *entry->text(1) + ";";
+        }
+        return text;
+    }
+
+    fs::path scratch_;
+    uint16_t routerPort_ = 0, arenaPort_ = 0, gamePort_ = 0;
+    pid_t tessaryd_ = -1;
+};
+
+struct Table {
+    std::vector<std::string> names;
+    std::string options;
+    std::string map;
+};
+
+TEST_F(SlimefrayEndToEnd, CompleteGamesBetweenSeparateMachines) {
+    const Table tables[] = {
+        {{"Ann", "Bob"}, "0 45 Meadow Duel 2", "Duel"},
+        {{"Cid", "Dan", "Eve"}, "1 30 Cavern Duel 2", "Duel"},
+        {{"Fay", "Gus", "Hal", "Ivy"}, "0 20 Lava Arena 1", "Arena"},
+    };
+    int tableNumber = 0;
+    for (const Table& table : tables) {
+        SCOPED_TRACE(std::to_string(table.names.size()) + " players");
+        ++tableNumber;
+        std::vector<std::unique_ptr<TestClient>> arenas;
+        for (const std::string& name : table.names) arenas.push_back(enterArena(name));
+        ASSERT_FALSE(HasFailure());
+        const std::string session = "Table" + std::to_string(tableNumber);
+        Body create;
+        create.text(session).text("SLIMEFRAY").text("1.0").i32(0).i32(int32_t(table.names.size())).i32(0);
+        create.text(table.options).text("").i8(0);
+        arenas[0]->send(request(CREATESESSION, create, kModuleArena));
+        auto created = arenas[0]->waitAnswer(CREATESESSION, 5000);
+        ASSERT_TRUE(created && created->type == TSSUCCESS) << (created ? server::failText(*created) : "no answer");
+        for (size_t i = 1; i < arenas.size(); ++i) {
+            arenas[i]->send(request(JOINSESSION, Body().text(session).text("").text("1.0").i8(0), kModuleArena));
+            auto joined = arenas[i]->waitAnswer(JOINSESSION, 5000);
+            ASSERT_TRUE(joined && joined->type == TSSUCCESS) << (joined ? server::failText(*joined) : "no answer");
+        }
+        arenas[0]->send(request(BEGINGAME, {}, kModuleArena));
+        std::vector<std::pair<std::string, int32_t>> servers;
+        for (auto& arena : arenas) {
+            auto start = arena->waitFor(STARTGAME, 5000);
+            ASSERT_TRUE(start);
+            int32_t port = 0;
+            ASSERT_TRUE(start->body.readInteger(1, port));
+            servers.emplace_back(*start->body.text(0), port);
+        }
+
+        std::vector<pid_t> lobbies;
+        std::vector<fs::path> traces;
+        for (size_t i = 0; i < table.names.size(); ++i) {
+            const fs::path machine = scratch_ / (session + "-" + table.names[i]);
+            fs::create_directories(machine / "game" / "map");
+            fs::create_directories(machine / "runtime");
+            fs::permissions(machine / "runtime", fs::perms::owner_all);
+            fs::copy_file(fs::path(SLIMEFRAY_DIST_DIR) / "map" / (table.map + ".map"),
+                          machine / "game" / "map" / (table.map + ".map"));
+            std::ofstream(machine / "registry.ini")
+                << "[SOFTWARE\\Quillon\\Tessary Client]\nDirectory=" << TESSARY_DIST << "\n";
+            traces.push_back(machine / "trace.txt");
+            const std::vector<std::string> env{
+                "TESSARY_SHM_PREFIX=sfe2e-" + std::to_string(::getpid()) + "-" + session + "-" + std::to_string(i) + "-",
+                "TESSARY_REGISTRY=" + (machine / "registry.ini").string(),
+                "XDG_RUNTIME_DIR=" + (machine / "runtime").string(),
+                "HOME=" + machine.string(),
+                "SLIMEFRAY_GAME_DIR=" + (machine / "game").string(),
+                "SLIMEFRAY_TRACE=" + traces.back().string(),
+                "SLIMEFRAY_STYLE=" + std::to_string(i % 3),
+                "SLIMEFRAY_SEED=" + std::to_string(17 * tableNumber + int(i)),
+            };
+            lobbies.push_back(spawn({LOBBY_STAND_IN_PATH, TSCLIENT_LIBRARY_PATH, table.names[i], "SLIMEFRAY",
+                                     table.options, std::string(HEADLESS_PLAYER_PATH) + "|", "127.0.0.1",
+                                     std::to_string(arenaPort_), servers[i].first, std::to_string(servers[i].second)},
+                                    env, machine / "lobby.log"));
+            ASSERT_GT(lobbies.back(), 0);
+        }
+        for (pid_t lobby : lobbies) EXPECT_EQ(reap(lobby, 200), 0) << "a game did not report its end";
+
+        std::vector<TraceFile> seen;
+        for (const fs::path& path : traces) seen.push_back(readTrace(path));
+        std::set<int> slots;
+        for (size_t i = 0; i < seen.size(); ++i) {
+            SCOPED_TRACE(table.names[i]);
+            slots.insert(seen[i].slot);
+            ASSERT_FALSE(seen[i].over.empty()) << "no end of game";
+            ASSERT_FALSE(seen[i].turns.empty());
+            EXPECT_EQ(seen[i].turns, seen[0].turns) << "boards differ between players";
+            EXPECT_EQ(seen[i].over, seen[0].over);
+            for (const std::string& problem : seen[i].problems) ADD_FAILURE() << problem;
+        }
+        EXPECT_EQ(slots.size(), table.names.size());
+        EXPECT_GT(seen[0].turns.size(), table.names.size());
+        std::printf("%zu players: %zu turns, final board %s\n", table.names.size(), seen[0].turns.size(),
+                    seen[0].over.c_str());
+
+        // The winners' results are on their information cards.
+        auto observer = enterArena("Obs" + std::string(1, char('a' + tableNumber)));
+        std::map<int, int> counts = blobCounts(seen[0].over);
+        int best = 0;
+        for (auto [slot, count] : counts) best = std::max(best, count);
+        for (size_t i = 0; i < table.names.size(); ++i) {
+            const std::string games = cardGames(*observer, table.names[i]);
+            const bool winner = counts[seen[i].slot] == best && best > 0;
+            EXPECT_NE(games.find(winner ? "SLIMEFRAY: played 1, won 1" : "SLIMEFRAY: played 1, won 0"),
+                      std::string::npos)
+                << table.names[i] << " has " << counts[seen[i].slot] << " blobs: " << games;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessary::slimefray
