@@ -88,6 +88,15 @@ struct Lobby {
         return false;
     }
 
+    // Sending only queues: the next poll transmits. The lobby's timer polls
+    // all the time; a test polls the sender before waiting elsewhere.
+    void transmit() {
+        for (int i = 0; i < 3; ++i) {
+            if (TS_GetMessageType() < 0) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
     // Reason-5 login, then the creation on a fresh connection.
     void createAccount(uint16_t routerPort) {
         char result = 0;
@@ -342,13 +351,14 @@ TEST_F(EndToEnd, ChatSessionsMasterChangeAndStart) {
     ann->TSArenaSend_ChatToAll("hello arena", 255, 0);
     for (Lobby* l : {ann.get(), bob.get(), cid.get()}) EXPECT_EQ(l->nextChat(27), "Ann: hello arena") << l->name;
     bob->TSArenaSend_ChatToSession("hello table", 255, 0);
-    for (Lobby* l : {ann.get(), bob.get(), cid.get()}) EXPECT_EQ(l->nextChat(29), "Bob: hello table") << l->name;
+    for (Lobby* l : {bob.get(), ann.get(), cid.get()}) EXPECT_EQ(l->nextChat(29), "Bob: hello table") << l->name;
     ann->TSArenaSend_ChatToPlayer("Cid", "psst", 255, 0);
-    EXPECT_EQ(cid->nextChat(28), "Ann: psst");
     EXPECT_EQ(ann->nextChat(28, 300), "");  // the lobby shows its own private line itself
+    EXPECT_EQ(cid->nextChat(28), "Ann: psst");
     EXPECT_EQ(bob->nextChat(28, 300), "");
 
     ASSERT_EQ(ann->TSArenaSend_LeaveSession(), 1);
+    ann->transmit();
     ASSERT_TRUE(cid->waitFor(57));
     char session[TS_TEXT_OUT_SIZE], master[TS_TEXT_OUT_SIZE];
     ASSERT_EQ(cid->TSArenaRcv_MasterChanged(session, master), 1);
@@ -390,6 +400,7 @@ TEST_F(EndToEnd, PagesAndSearchAcrossRoles) {
     EXPECT_STREQ(arena, "Arena 2");
     const char* to[] = {"Ann"};
     bob->TSSend_PagePlayer(1, to, "see you at the table");
+    bob->transmit();
     ASSERT_TRUE(ann->waitFor(205));
     char sender[TS_TEXT_OUT_SIZE], text[TS_TEXT_OUT_SIZE];
     ASSERT_EQ(ann->TSRcv_Page(sender, text), 1);
