@@ -19,16 +19,16 @@ SoundPlayer::SoundPlayer(const std::filesystem::path& directory) {
     SDL_AudioSpec wanted{};
     bool haveSpec = false;
     for (const auto& [sound, file] : kFiles) {
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec wavFormat{};
         Uint8* data = nullptr;
         Uint32 length = 0;
-        if (SDL_LoadWAV((directory / file).string().c_str(), &spec, &data, &length) == nullptr) continue;
+        if (SDL_LoadWAV((directory / file).string().c_str(), &wavFormat, &data, &length) == nullptr) continue;
         // All four are written in one format, which the device is opened with.
         if (!haveSpec) {
-            wanted = spec;
+            wanted = wavFormat;
             haveSpec = true;
         }
-        if (spec.freq == wanted.freq && spec.format == wanted.format && spec.channels == wanted.channels) {
+        if (wavFormat.freq == wanted.freq && wavFormat.format == wanted.format && wavFormat.channels == wanted.channels) {
             clips_[sound].samples.assign(data, data + length);
         }
         SDL_FreeWAV(data);

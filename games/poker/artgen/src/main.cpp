@@ -237,13 +237,13 @@ QImage button(QSize size, const QString& label, State state, bool hold) {
 }
 
 bool writeButtons(const QString& dir) {
-    struct Spec {
+    struct PictureJob {
         const char* file;
         const char* label;
         QSize size;
         bool hold;
     };
-    const Spec specs[] = {
+    const PictureJob pictureJobs[] = {
         {"ante", "Ante", {62, 24}, false}, {"call", "Call", {62, 24}, false}, {"raise", "Raise", {62, 24}, false},
         {"fold", "Fold", {62, 24}, false}, {"ok", "OK", {62, 24}, false},    {"exit", "Exit", {62, 24}, false},
         {"hold", "HOLD", {63, 18}, true},
@@ -251,7 +251,7 @@ bool writeButtons(const QString& dir) {
     const std::pair<State, const char*> states[] = {
         {State::Up, "up"}, {State::Down, "down"}, {State::Sel, "sel"}, {State::Dis, "dis"}};
     bool ok = true;
-    for (const Spec& s : specs) {
+    for (const PictureJob& s : pictureJobs) {
         for (const auto& [state, name] : states) {
             ok = save(button(s.size, s.label, state, s.hold), QString("%1/%2_%3.png").arg(dir, s.file, name)) && ok;
         }

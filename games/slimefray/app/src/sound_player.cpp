@@ -32,13 +32,13 @@ bool SoundPlayer::open() {
 
 const std::vector<uint8_t>* SoundPlayer::samples(const std::filesystem::path& file) {
     if (auto it = cache_.find(file); it != cache_.end()) return &it->second;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wavFormat{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(file.c_str(), &spec, &buffer, &length)) return nullptr;
+    if (!SDL_LoadWAV(file.c_str(), &wavFormat, &buffer, &length)) return nullptr;
     SDL_AudioCVT cvt{};
     std::vector<uint8_t> converted;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, format_, channels_, frequency_) < 0) {
+    if (SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, format_, channels_, frequency_) < 0) {
         SDL_FreeWAV(buffer);
         return nullptr;
     }
