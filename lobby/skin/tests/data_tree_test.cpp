@@ -395,12 +395,12 @@ TEST_F(DataTreeTest, SoundsAreShortRealWaves) {
                             "mbox.wav",     "pagereceive.wav",  "pagesend.wav"};
     for (const char* name : sounds) {
         std::string path = applicationPath(std::string("data\\sound\\") + name).string();
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec wavFormat{};
         Uint8* samples = nullptr;
         Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &samples, &length), nullptr) << name;
+        ASSERT_NE(SDL_LoadWAV(path.c_str(), &wavFormat, &samples, &length), nullptr) << name;
         const double seconds =
-            double(length) / (spec.freq * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8));
+            double(length) / (wavFormat.freq * wavFormat.channels * (SDL_AUDIO_BITSIZE(wavFormat.format) / 8));
         EXPECT_GT(seconds, 0.02) << name;
         EXPECT_LT(seconds, 2.0) << name;
         bool audible = false;
