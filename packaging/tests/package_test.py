@@ -8,7 +8,7 @@ from there as an ordinary user. Afterwards nothing below the root has
 changed and the user's folders hold the settings copy. The desktop entry and
 the systemd unit are checked with their validators when these are installed.
 
-    package_test.py <build folder>
+    package_test.py <build folder> [<cpack program>]
 """
 import hashlib
 import os
@@ -67,8 +67,8 @@ def scramble(data):
     return bytes(b ^ KEY7[i % 7] ^ KEY4[i % 4] for i, b in enumerate(data))
 
 
-def build_package(build, scratch):
-    run(["cpack", "--config", build / "CPackConfig.cmake", "-G", "DEB", "-B", scratch / "cpack"])
+def build_package(cpack, build, scratch):
+    run([cpack, "--config", build / "CPackConfig.cmake", "-G", "DEB", "-B", scratch / "cpack"])
     debs = list((scratch / "cpack").glob("tessary_*.deb"))
     check(len(debs) == 1, f"expected one package, found {debs}")
     return debs[0]
@@ -281,7 +281,8 @@ def run_programs(root, scratch):
 
 def main():
     build = Path(sys.argv[1]).resolve()
-    for tool in ("cpack", "dpkg-deb"):
+    cpack = sys.argv[2] if len(sys.argv) > 2 else "cpack"
+    for tool in (cpack, "dpkg-deb"):
         if not shutil.which(tool):
             print(f"SKIPPED: {tool} is not installed")
             return 0
@@ -289,7 +290,7 @@ def main():
     os.chmod(scratch, 0o755)  # the unprivileged user walks into it
     root = scratch / "root"
     try:
-        deb = build_package(build, scratch)
+        deb = build_package(cpack, build, scratch)
         check_lintian(deb)
         run(["dpkg-deb", "-x", deb, root])
         missing = [str(p) for p in EXPECTED if not os.path.lexists(root / p)]

@@ -29,7 +29,8 @@ inline constexpr const char* kInstalledMarker = "tessary.installed";
 // place, else the same path relative to the installation below the user's
 // cache folder ("/usr/lib/tessary/games/slimefray/theme" ->
 // "~/.cache/tessary/games/slimefray/theme"; a read-only folder without a
-// marker keeps its whole path there).
+// marker keeps its whole path there). Nothing is created: the writer makes
+// the folders it writes in.
 [[nodiscard]] std::filesystem::path cachePath(const std::filesystem::path& path);
 
 // The settings file `file` (absolute, below an application folder): itself
