@@ -71,4 +71,10 @@ inline bool pollUntil(const std::function<void()>& step, const std::function<boo
     return false;
 }
 
+// Waits for `done` alone in the same way: a test that would otherwise spin
+// on a condition fails after the bound instead of hanging.
+inline bool waitUntil(const std::function<bool()>& done, int attempts = 400) {
+    return pollUntil([] {}, done, attempts);
+}
+
 }  // namespace tessary::protocol::testing
