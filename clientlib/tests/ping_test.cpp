@@ -21,8 +21,8 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Worker threads start at once but may wait for a core: about ten seconds.
-constexpr int kWaitAttempts = 2000;
+// Worker threads start at once but may wait long for a core.
+constexpr std::chrono::seconds kWaitBound{10};
 
 // Answers echoes from a script instead of the network: the n-th echo of a
 // round gets script(n). Records the time-outs it was given.
@@ -114,7 +114,7 @@ TEST(PingRound, WorkerRunsAtIdlePriority) {
 TEST(PingRound, ARoundStoppedByForceReadsMinusOne) {
     HangingEcho echo;
     PingRound round("127.0.0.1", echo, PingSettings{});
-    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting > 0; }, kWaitAttempts))
+    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting > 0; }, kWaitBound))
         << "the round never sent an echo";
     round.stop();
     EXPECT_TRUE(round.finished());
@@ -202,7 +202,7 @@ TEST_F(PingRegistryTest, StopAllEndsHangingWorkersAndForgetsTheArenas) {
         registry.poll();
         clock_.advanceSeconds(2);
     }
-    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting >= 10; }, kWaitAttempts))
+    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting >= 10; }, kWaitBound))
         << echo.waiting << " of 10 echoes sent";
     registry.stopAll();  // must not wait for any echo
     EXPECT_FALSE(registry.value("a"));

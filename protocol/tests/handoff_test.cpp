@@ -279,13 +279,13 @@ TEST_F(HandoffTest, AHeldMutexTimesOperationsOut) {
         std::atomic<int> stage{0};  // 1: held, -1: not had, 2: may let go
     };
     auto shared = std::make_shared<Holder>(std::move(*mutex));
-    constexpr int kAttempts = 2000;  // about ten seconds: two operations time out meanwhile
+    static constexpr std::chrono::seconds kBound{10};  // two operations time out meanwhile
     std::thread holder([shared] {
         const platform::NamedMutex::Hold hold(shared->mutex, std::chrono::milliseconds(1000));
         shared->stage = hold.held() ? 1 : -1;
-        (void)testing::waitUntil([&] { return shared->stage != 1; }, kAttempts);
+        (void)testing::waitUntil([&] { return shared->stage != 1; }, kBound);
     });
-    if (!testing::waitUntil([&] { return shared->stage != 0; }, kAttempts)) {
+    if (!testing::waitUntil([&] { return shared->stage != 0; }, kBound)) {
         holder.detach();
         FAIL() << "a hold with a one-second time-out never returned";
     }
