@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "lobby/client_api.h"
-#include "lobby/lobby_flow.h"
-#include "lobby/lobby_view.h"
+#include "lobby/lobby.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -34,7 +33,16 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget, public LobbyView {
+class LobbyWindow : public QWidget,
+                    public LobbyView,
+                    public AccountView,
+                    public ArenaListView,
+                    public ChatView,
+                    public PlayersView,
+                    public SessionsView,
+                    public PagesView,
+                    public NewsView,
+                    public PlayerInfoView {
     Q_OBJECT
 
 public:
@@ -68,7 +76,8 @@ public:
     // rule, centring, then the login window or the way back to a game's Arena.
     void create();
 
-    LobbyFlow& flow() { return flow_; }
+    Lobby& lobby() { return lobby_; }
+    LobbyFlow& flow() { return lobby_.flow(); }
     LoginWindow* loginWindow() const { return login_; }
     AccountWindow* accountWindow() const { return account_; }
     View currentView() const { return view_; }
@@ -82,21 +91,21 @@ public:
     // game runs, otherwise the program ends.
     void requestClose();
 
-    // LobbyView.
-    MessageResult showMessage(int textNumber, int titleNumber, MessageStyle style) override;
+    // MessageView.
+    MessageResult showMessage(Text text, Text title, MessageStyle style) override;
     void showServerText(const std::string& text) override;
-    std::string text(int number) override;
+    std::string text(Text text) override;
+    // LobbyView.
     void setMainTitle(const std::string& title) override;
     void showMainWindow() override;
     void hideMainWindow() override;
     void restoreMainWindow() override;
+    void minimiseMainWindow() override;
     void selectView(View view) override;
     void setBusyCursor(bool busy) override;
-    void addChatSystemLine(int textNumber, const std::string& argument) override;
-    void prepareArena() override;
-    void stopArenaPingTimer() override;
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
+    // AccountView.
     void showLoginWindow() override;
     void hideLoginWindow() override;
     LoginPair loginFields() override;
@@ -107,6 +116,10 @@ public:
     AccountForm accountForm() override;
     void setAccountForm(const AccountForm& form) override;
     void storeUserInfo(const LoginPair& pair) override;
+    // The arena's views.
+    void stopPingTimer() override;
+    void addSystemLine(Text text, const std::string& argument) override;
+    void prepareArena() override;
 
 signals:
     // The ending has run; the program may leave its event loop.
@@ -132,7 +145,7 @@ private:
     void commandForLaterWindow(int command);
     QWidget* messageParent();
 
-    LobbyFlow flow_;
+    Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;
     LoginWindow* login_;

@@ -40,12 +40,12 @@ constexpr int kArenaHelpContext = 114;
 
 LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      flow_(api, *this),
+      lobby_(api, {*this, *this, *this, *this, *this, *this, *this, *this, *this}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    flow_.setRouter(setup.routerHost, setup.routerPort);
+    lobby_.flow().setRouter(setup.routerHost, setup.routerPort);
 
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidget(canvas_);
@@ -63,28 +63,28 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     soundToggle_ = new ToggleSwitch(canvas_, {692, 10}, skin::skinPath("soundoff.bmp"),
                                     skin::skinPath("soundon.bmp"), setup.soundOn);
     skin::skinEnvironment().soundsOn = [this] { return soundOn(); };
-    skin::skinEnvironment().busy = [this] { return flow_.busy().busy(); };
+    skin::skinEnvironment().busy = [this] { return lobby_.busy().busy(); };
     skin::skinEnvironment().mainWindow = this;
     createControls();
 
     login_ = new LoginWindow(nullptr);
     login_->setFields(initialLoginFields(LobbySettings().userInfo()));
-    connect(login_, &LoginWindow::logInRequested, this, [this] { flow_.logIn(); });
-    connect(login_, &LoginWindow::newUserRequested, this, [this] { flow_.newUser(); });
+    connect(login_, &LoginWindow::logInRequested, this, [this] { lobby_.account().logIn(); });
+    connect(login_, &LoginWindow::newUserRequested, this, [this] { lobby_.account().newUser(); });
     connect(login_, &LoginWindow::quitRequested, this, &LobbyWindow::endProgram);
     connect(login_, &LoginWindow::helpRequested, this, &LobbyWindow::openHelp);
     connect(login_, &LoginWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
 
     account_ = new AccountWindow(this, setup.countries, setup.pictureCount);
     account_->hide();
-    connect(account_, &AccountWindow::saveRequested, this, [this] { flow_.saveAccount(); });
-    connect(account_, &AccountWindow::cancelRequested, this, [this] { flow_.cancelAccount(); });
+    connect(account_, &AccountWindow::saveRequested, this, [this] { lobby_.account().saveAccount(); });
+    connect(account_, &AccountWindow::cancelRequested, this, [this] { lobby_.account().cancelAccount(); });
     connect(account_, &AccountWindow::ownPhotoRequested, this, &LobbyWindow::chooseOwnPhoto);
     connect(account_, &AccountWindow::stockPhotoRequested, this, &LobbyWindow::chooseStockPhoto);
     connect(account_, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
     connect(account_, &AccountWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
 
-    connect(&pollTimer_, &QTimer::timeout, this, [this] { flow_.poll(); });
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
 }
 
 LobbyWindow::~LobbyWindow() {
@@ -141,7 +141,7 @@ void LobbyWindow::create() {
     using namespace std::chrono_literals;
     const LobbyFlow::WallClock clock{[] { return static_cast<int64_t>(::time(nullptr)); },
                                      [] { std::this_thread::sleep_for(100ms); }};
-    if (!flow_.initialiseSharedMemory(static_cast<int32_t>(::getpid()), clock)) return;
+    if (!lobby_.flow().initialiseSharedMemory(static_cast<int32_t>(::getpid()), clock)) return;
     // Photos of an earlier run belong to whoever was logged in then.
     std::error_code ignored;
     std::filesystem::remove(skin::applicationPath("photo.jpg"), ignored);
@@ -154,7 +154,7 @@ void LobbyWindow::create() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    if (flow_.resumeFinishedGame()) return;
+    if (lobby_.flow().resumeFinishedGame()) return;
     showLoginWindow();
     selectView(View::Router);
 }
@@ -166,12 +166,12 @@ void LobbyWindow::runCommand(int command) {
         case kCommandExit: exitProgram(); break;
         case kCommandMinimise: showMinimized(); break;
         case kCommandMaximise: toggleMaximised(); break;
-        case kCommandLogOut: flow_.logOut(); break;
-        case kCommandModify: flow_.modifyAccount(); break;
-        case kCommandBackToRouter: flow_.backToRouter(); break;
+        case kCommandLogOut: lobby_.account().logOut(); break;
+        case kCommandModify: lobby_.account().modifyAccount(); break;
+        case kCommandBackToRouter: lobby_.flow().backToRouter(); break;
         case kCommandJoinArena:
             // Without an arena list nothing can be selected yet.
-            showMessage(14, 15, MessageStyle::Ok);
+            showMessage(Text::SelectArenaFirst, Text::TitleArena, MessageStyle::Ok);
             break;
         case kCommandMoreInfo: openWebPage(kServiceSite); break;
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
@@ -205,20 +205,20 @@ void LobbyWindow::applyDisplayRule() {
 }
 
 void LobbyWindow::openWebPage(const QString& address) {
-    if (!QDesktopServices::openUrl(QUrl(address))) showMessage(50, 1, MessageStyle::Ok);
+    if (!QDesktopServices::openUrl(QUrl(address))) showMessage(Text::NoProgramForLink, Text::TitleLobby, MessageStyle::Ok);
 }
 
 void LobbyWindow::openHelp(int context) {
     const auto page = skin::applicationPath("help\\" + std::to_string(context) + ".html");
     if (!std::filesystem::exists(page) ||
         !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())))) {
-        showMessage(50, 1, MessageStyle::Ok);
+        showMessage(Text::NoProgramForLink, Text::TitleLobby, MessageStyle::Ok);
     }
 }
 
 void LobbyWindow::chooseStockPhoto() {
     if (account_->form().photoNumber == 0 &&
-        showMessage(6, 7, MessageStyle::OkCancel) == MessageResult::Cancel) {
+        showMessage(Text::StockPhotoReplacesOwn, Text::TitlePhoto, MessageStyle::OkCancel) == MessageResult::Cancel) {
         return;
     }
     skin::MessageBox::show(messageParent(), "The choice of a stock photo comes in a later version.",
@@ -226,14 +226,14 @@ void LobbyWindow::chooseStockPhoto() {
 }
 
 void LobbyWindow::chooseOwnPhoto() {
-    if (showMessage(8, 9, MessageStyle::OkCancel) == MessageResult::Cancel) return;
-    const QString title = skin::fromAnsi(text(11));
-    QString filter = skin::fromAnsi(text(67));
+    if (showMessage(Text::OwnPhotoRules, Text::TitleOwnPhoto, MessageStyle::OkCancel) == MessageResult::Cancel) return;
+    const QString title = skin::fromAnsi(text(Text::TitleChoosePhoto));
+    QString filter = skin::fromAnsi(text(Text::PhotoFileFilter));
     if (!filter.contains('(')) filter = "Pictures (*.bmp *.gif *.jpg *.BMP *.GIF *.JPG)";
     const QString path = QFileDialog::getOpenFileName(account_, title, QString(), filter, nullptr,
                                                       QFileDialog::ReadOnly);
     if (path.isEmpty()) return;
-    flow_.chooseOwnPhoto(path.toStdString());
+    lobby_.account().chooseOwnPhoto(path.toStdString());
 }
 
 // ---------------------------------------------------------------- ending
@@ -246,7 +246,7 @@ void LobbyWindow::exitProgram() {
     if (ended_) return;
     ended_ = true;
     pollTimer_.stop();
-    flow_.disconnect();
+    lobby_.flow().disconnect();
     const bool sounds = soundOn();
     const LobbySettings settings;
     try {
@@ -254,7 +254,7 @@ void LobbyWindow::exitProgram() {
     } catch (const std::exception&) {
         // The settings file went away while the lobby ran: nothing to keep.
     }
-    if (sounds && !flow_.quietExit()) {
+    if (sounds && !lobby_.flow().quietExit()) {
         skin::playLobbySound("exittsc.wav", skin::SoundWait::Sync, skin::WhenBusy::Skip);
     }
     login_->hide();
@@ -264,11 +264,11 @@ void LobbyWindow::exitProgram() {
 }
 
 void LobbyWindow::requestClose() {
-    if (!flow_.gameRunning()) exitProgram();
+    if (!lobby_.flow().gameRunning()) exitProgram();
 }
 
 void LobbyWindow::closeEvent(QCloseEvent* event) {
-    if (flow_.gameRunning()) {
+    if (lobby_.flow().gameRunning()) {
         event->ignore();
         return;
     }
@@ -302,8 +302,8 @@ QWidget* LobbyWindow::messageParent() {
     return isVisible() ? this : nullptr;
 }
 
-MessageResult LobbyWindow::showMessage(int textNumber, int titleNumber, MessageStyle style) {
-    const int result = skin::MessageBox::show(messageParent(), textNumber, titleNumber,
+MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {
+    const int result = skin::MessageBox::show(messageParent(), number(text), number(title),
                                               static_cast<int>(style));
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
@@ -312,7 +312,7 @@ void LobbyWindow::showServerText(const std::string& text) {
     skin::MessageBox::show(messageParent(), text, "TSClient");
 }
 
-std::string LobbyWindow::text(int number) { return skin::stringText(number); }
+std::string LobbyWindow::text(Text text) { return skin::stringText(number(text)); }
 
 void LobbyWindow::setMainTitle(const std::string& title) { setWindowTitle(skin::fromAnsi(title)); }
 
@@ -354,9 +354,12 @@ void LobbyWindow::setBusyCursor(bool busy) {
     }
 }
 
-void LobbyWindow::addChatSystemLine(int, const std::string&) {}
+void LobbyWindow::minimiseMainWindow() { showMinimized(); }
+
+// The chat box, the player list and the arena list come with their windows.
+void LobbyWindow::addSystemLine(Text, const std::string&) {}
 void LobbyWindow::prepareArena() {}
-void LobbyWindow::stopArenaPingTimer() {}
+void LobbyWindow::stopPingTimer() {}
 
 bool LobbyWindow::runUpdate(const std::string&, const std::string&, int32_t) {
     return false;  // the download dialog does not exist yet

@@ -1,8 +1,8 @@
-#include "lobby/library_binding.h"
+#include "platform/shared_library.h"
 
 #include <dlfcn.h>
 
-namespace tessary::lobby {
+namespace tessary::platform {
 
 BindingResult bindExports(void* handle, std::span<const std::string_view> names,
                           std::span<void*> addresses) {
@@ -38,4 +38,4 @@ void SharedLibrary::unload() {
     handle_ = nullptr;
 }
 
-}  // namespace tessary::lobby
+}  // namespace tessary::platform
