@@ -23,7 +23,9 @@ public:
     // Types 27-29 are claimed when the chat box is built.
     void registerWith(Dispatcher&) {}
 
-    void systemLine(Text text, const std::string& argument = {}) { view_.addSystemLine(text, argument); }
+    void systemLine(Text text, const std::string& argument = {}) {
+        view_.addSystemLine(text, argument);
+    }
 
 private:
     ChatView& view_;

@@ -98,7 +98,7 @@ public:
     void joinArena(const std::string& name);
 
     // --- Arenas and games.
-    void backToRouter();                   // 1022
+    void backToRouter();  // 1022
     bool connectToArena();
     // A started session's game is being launched: the Arena connection
     // gives way to watching the hand-off mailbox.

@@ -19,7 +19,8 @@ class MessageView {
 public:
     virtual ~MessageView() = default;
     // StringTable texts; further polls may run while the box is open.
-    virtual MessageResult showMessage(Text text, Text title, MessageStyle style = MessageStyle::Ok) = 0;
+    virtual MessageResult showMessage(Text text, Text title,
+                                      MessageStyle style = MessageStyle::Ok) = 0;
     // A server's text (already bounded) under the title "TSClient".
     virtual void showServerText(const std::string& text) = 0;
     virtual std::string text(Text text) = 0;

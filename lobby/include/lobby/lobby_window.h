@@ -1,6 +1,7 @@
-// The lobby's main window: 800 by 600 without system chrome, a router view and
-// an arena view, the 50 ms poll of the client library, and the owner of the
-// login and account windows.
+// The lobby's main window: 800 by 600 without system chrome. It keeps the
+// frame (caption row, dragging, the page and sound switches), the 50 ms poll
+// of the client library and the login and account windows; each view (router,
+// arena) is a ViewPanel of its own.
 #pragma once
 
 #include <QScrollArea>
@@ -24,6 +25,7 @@ class AccountWindow;
 class LoginWindow;
 class MainCanvas;
 class ToggleSwitch;
+class ViewPanel;
 
 struct LobbyWindowSetup {
     std::string routerHost;
@@ -51,7 +53,9 @@ public:
     static constexpr int kPollPeriodMs = 50;
 
     enum Command {
-        kCommandExit = 2,
+        kCommandExit = 106,
+        kCommandHelp = 103,
+        kCommandLogoButton = 104,
         kCommandSearch = 102,
         kCommandMaximise = 107,
         kCommandMinimise = 108,
@@ -131,9 +135,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
-    void addViewButton(View view, QPoint topLeft, int command, const char* prefix, int pictures,
-                       std::string_view sound = {});
+    // The frame: the caption row and the switches the views share.
+    void createFrame(bool soundOn);
+    ViewPanel* panel(View view) const;
     void applyDisplayRule();
     void toggleMaximised();
     void openWebPage(const QString& address);
@@ -150,9 +154,11 @@ private:
     MainCanvas* canvas_;
     LoginWindow* login_;
     AccountWindow* account_;
-    ToggleSwitch* pageToggle_;
-    ToggleSwitch* soundToggle_;
-    std::vector<std::pair<View, skin::BitmapButton*>> viewButtons_;
+    ToggleSwitch* pageToggle_{nullptr};
+    ToggleSwitch* soundToggle_{nullptr};
+    ViewPanel* routerPanel_;
+    ViewPanel* arenaPanel_;
+    std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;
     View view_{View::Router};

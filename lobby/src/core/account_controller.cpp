@@ -118,8 +118,9 @@ void AccountController::saveAccount() {
     if (!flow_.relogin(LoginReason::Normal)) return;
     pendingName_ = trimmed(form.name);
     flow_.busy().awaitAnswer(kCreationAnswer);
-    api_.TSRouterSend_CreateAccount(pendingName_.c_str(), form.password.c_str(), form.field1004.c_str(),
-                                    form.field1003.c_str(), form.country.c_str(), form.field1005.c_str(),
+    api_.TSRouterSend_CreateAccount(pendingName_.c_str(), form.password.c_str(),
+                                    form.field1004.c_str(), form.field1003.c_str(),
+                                    form.country.c_str(), form.field1005.c_str(),
                                     form.description.c_str(), form.gender, 1, form.photoNumber);
 }
 
@@ -127,8 +128,9 @@ void AccountController::sendModification() {
     const auto form = view_.accountForm();
     pendingName_ = form.name;
     flow_.busy().awaitAnswer(kModificationAnswer);
-    api_.TSRouterSend_ModifyAccount(form.name.c_str(), form.password.c_str(), form.field1004.c_str(),
-                                    form.field1003.c_str(), form.country.c_str(), form.field1005.c_str(),
+    api_.TSRouterSend_ModifyAccount(form.name.c_str(), form.password.c_str(),
+                                    form.field1004.c_str(), form.field1003.c_str(),
+                                    form.country.c_str(), form.field1005.c_str(),
                                     form.description.c_str(), form.gender, 1, form.photoNumber);
 }
 
@@ -234,10 +236,14 @@ void AccountController::onAccountInfo() {
                                      f1005.data(), description.data(), &gender, &photo) == 0) {
         return;
     }
-    record_ = {name.field(kNameLimit),       f1004.field(kField1004Limit),
-               f1003.field(kField1003Limit), country.field(kCountryLimit),
-               f1005.field(kField1005Limit), description.field(kDescriptionLimit),
-               gender,                       photo};
+    record_ = {name.field(kNameLimit),
+               f1004.field(kField1004Limit),
+               f1003.field(kField1003Limit),
+               country.field(kCountryLimit),
+               f1005.field(kField1005Limit),
+               description.field(kDescriptionLimit),
+               gender,
+               photo};
     // Once the save has logged in again, the card a Router sends with its
     // login answer must neither replace what the player typed nor cut the
     // connection before the modification's answer.
@@ -253,9 +259,14 @@ bool AccountController::chooseOwnPhoto(const std::string& path) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     switch (checkOwnPhoto(path, error ? 0 : size)) {
-        case OwnPhotoCheck::WrongType: view_.showMessage(Text::PhotoWrongType, Text::TitleChoosePhoto); return false;
-        case OwnPhotoCheck::TooLarge: view_.showMessage(Text::PhotoTooLarge, Text::TitleChoosePhoto); return false;
-        case OwnPhotoCheck::Accepted: break;
+        case OwnPhotoCheck::WrongType:
+            view_.showMessage(Text::PhotoWrongType, Text::TitleChoosePhoto);
+            return false;
+        case OwnPhotoCheck::TooLarge:
+            view_.showMessage(Text::PhotoTooLarge, Text::TitleChoosePhoto);
+            return false;
+        case OwnPhotoCheck::Accepted:
+            break;
     }
     if (error) return false;
     auto form = view_.accountForm();

@@ -63,9 +63,13 @@ bool LobbyFlow::initialiseSharedMemory(int32_t window, const WallClock& clock) {
     return true;
 }
 
-bool LobbyFlow::resumeFinishedGame() { return sharedMemoryReady_ && watchGame(); }
+bool LobbyFlow::resumeFinishedGame() {
+    return sharedMemoryReady_ && watchGame();
+}
 
-void LobbyFlow::disconnect() { api_.TS_DisconnectFromHost(); }
+void LobbyFlow::disconnect() {
+    api_.TS_DisconnectFromHost();
+}
 
 // ---------------------------------------------------------------- polling
 
@@ -243,7 +247,8 @@ void LobbyFlow::onVersionCheck() {
     int32_t mandatory = 0;
     if (api_.TSRouterRcv_GetVersion(first.data(), second.data(), &number, &mandatory) == 0) return;
     const Text question = mandatory != 0 ? Text::UpdateRequired : Text::UpdateAvailable;
-    if (view_.showMessage(question, Text::TitleUpdate, MessageStyle::OkCancel) == MessageResult::Ok) {
+    if (view_.showMessage(question, Text::TitleUpdate, MessageStyle::OkCancel) ==
+        MessageResult::Ok) {
         view_.hideMainWindow();
         if (view_.runUpdate(first.field(255), second.field(255), number)) {
             quietExit_ = true;

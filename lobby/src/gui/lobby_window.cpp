@@ -20,6 +20,7 @@
 #include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
+#include "lobby/view_panel.h"
 #include "platform/clock.h"
 #include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
@@ -51,21 +52,22 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     scroll_->setWidget(canvas_);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    canvas_->setBackground(skin::skinPath("window\\1connect.jpg"));
     canvas_->setFixedSize(kWidth, kHeight);
     canvas_->installEventFilter(this);
     connect(canvas_, &skin::SkinnedDialog::command, this, &LobbyWindow::runCommand);
     resize(kWidth, kHeight);
     scroll_->setGeometry(rect());
 
-    pageToggle_ = new ToggleSwitch(canvas_, {674, 10}, skin::skinPath("pageoff.bmp"),
-                                   skin::skinPath("pageon.bmp"), true);
-    soundToggle_ = new ToggleSwitch(canvas_, {692, 10}, skin::skinPath("soundoff.bmp"),
-                                    skin::skinPath("soundon.bmp"), setup.soundOn);
     skin::skinEnvironment().soundsOn = [this] { return soundOn(); };
     skin::skinEnvironment().busy = [this] { return lobby_.busy().busy(); };
     skin::skinEnvironment().mainWindow = this;
-    createControls();
+    routerPanel_ = new ViewPanel(canvas_, "router view");
+    arenaPanel_ = new ViewPanel(canvas_, "arena view");
+    for (auto* view : {routerPanel_, arenaPanel_}) {
+        connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
+    }
+    createFrame(setup.soundOn);
+    canvas_->setBackground(skin::skinPath(routerPanel_->layout().background));
 
     login_ = new LoginWindow(nullptr);
     login_->setFields(initialLoginFields(LobbySettings().userInfo()));
@@ -77,8 +79,11 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
 
     account_ = new AccountWindow(this, setup.countries, setup.pictureCount);
     account_->hide();
-    connect(account_, &AccountWindow::saveRequested, this, [this] { lobby_.account().saveAccount(); });
-    connect(account_, &AccountWindow::cancelRequested, this, [this] { lobby_.account().cancelAccount(); });
+    auto& accountController = lobby_.account();
+    connect(account_, &AccountWindow::saveRequested, this,
+            [&accountController] { accountController.saveAccount(); });
+    connect(account_, &AccountWindow::cancelRequested, this,
+            [&accountController] { accountController.cancelAccount(); });
     connect(account_, &AccountWindow::ownPhotoRequested, this, &LobbyWindow::chooseOwnPhoto);
     connect(account_, &AccountWindow::stockPhotoRequested, this, &LobbyWindow::chooseStockPhoto);
     connect(account_, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
@@ -95,44 +100,47 @@ LobbyWindow::~LobbyWindow() {
     skin::skinEnvironment().busy = nullptr;
 }
 
-void LobbyWindow::createControls() {
-    for (View view : {View::Router, View::Arena}) {
-        addViewButton(view, {733, 10}, kCommandMinimise, "button\\min", 2);
-        addViewButton(view, {751, 10}, kCommandMaximise, "button\\max", 2);
-        addViewButton(view, {769, 10}, kCommandExit, "button\\exit", 2);
+void LobbyWindow::createFrame(bool soundOn) {
+    // Both views share the caption row and the switches; the router view's
+    // layout gives their places. Created after the panels, they lie above them.
+    const auto& layout = routerPanel_->layout();
+    for (const auto& placement : layout.buttons) {
+        if (!isCaptionButton(placement)) continue;
+        const QPoint topLeft(placement.x, placement.y);
+        skin::BitmapButton* button = nullptr;
+        if (placement.command == kCommandHelp || placement.command == kCommandLogoButton) {
+            button = addOptionalButton(*canvas_, topLeft, placement.command, placement.prefix,
+                                       placement.sound);
+        } else {
+            button = canvas_->addButton(topLeft, placement.command,
+                                        skin::skinPath(placement.prefix), placement.pictures,
+                                        placement.sound);
+        }
+        if (button == nullptr) continue;
+        captionButtons_.push_back(button);
+        if (placement.command == kCommandMaximise) {
+            (void)button->loadPicture(skin::BitmapButton::Face::Dis,
+                                      skin::skinPath("button\\maxdis.bmp"));
+            maxButtons_.push_back(button);
+        }
     }
-    addViewButton(View::Router, {500, 262}, kCommandJoinArena, "button\\1connect", 3, "connectarena.wav");
-    addViewButton(View::Router, {640, 262}, kCommandLogOut, "button\\1returnlogin", 3);
-    addViewButton(View::Router, {500, 299}, kCommandSearch, "button\\1search", 3);
-    addViewButton(View::Router, {640, 299}, kCommandPage, "button\\1page", 3);
-    addViewButton(View::Router, {500, 542}, kCommandMoreInfo, "button\\1moreinfo", 3, "web.wav");
-    addViewButton(View::Router, {18, 542}, kCommandModify, "button\\1modify", 3);
-    addViewButton(View::Router, {261, 542}, kCommandBuddy, "button\\1buddy", 3);
-    addViewButton(View::Arena, {497, 488}, kCommandCreateSession, "button\\2create", 4);
-    addViewButton(View::Arena, {497, 521}, kCommandJoinSession, "button\\2join", 3);
-    addViewButton(View::Arena, {497, 521}, kCommandLeaveSession, "button\\2leave", 3);
-    addViewButton(View::Arena, {497, 554}, kCommandGameInfo, "button\\2gameinfo", 3, "web.wav");
-    addViewButton(View::Arena, {644, 488}, kCommandBegin, "button\\2start", 4);
-    addViewButton(View::Arena, {644, 521}, kCommandBackToRouter, "button\\2arena", 3);
-    addViewButton(View::Arena, {644, 554}, kCommandPage, "button\\2page", 3);
-    addOptionalButton(*canvas_, {498, 12}, kCommandLogo, "button\\quillon", "web.wav");
-    addOptionalButton(*canvas_, {710, 12}, kCommandHelpButton, "button\\help");
+    for (const auto& placement : layout.switches) {
+        const bool page = placement.name == "page toggle";
+        auto* toggle = new ToggleSwitch(canvas_, {placement.x, placement.y},
+                                        skin::skinPath(placement.off), skin::skinPath(placement.on),
+                                        page || soundOn);
+        (page ? pageToggle_ : soundToggle_) = toggle;
+    }
 }
 
-void LobbyWindow::addViewButton(View view, QPoint topLeft, int command, const char* prefix,
-                                int pictures, std::string_view sound) {
-    auto* button = canvas_->addButton(topLeft, command, skin::skinPath(prefix), pictures, sound);
-    if (button == nullptr) return;
-    viewButtons_.emplace_back(view, button);
-    if (command == kCommandMaximise) {
-        (void)button->loadPicture(skin::BitmapButton::Face::Dis, skin::skinPath("button\\maxdis.bmp"));
-        maxButtons_.push_back(button);
-    }
+ViewPanel* LobbyWindow::panel(View view) const {
+    return view == View::Router ? routerPanel_ : arenaPanel_;
 }
 
 skin::BitmapButton* LobbyWindow::button(int command, View view) const {
-    for (const auto& [buttonView, button] : viewButtons_) {
-        if (buttonView == view && button->commandId() == command) return button;
+    if (auto* button = panel(view)->button(command)) return button;
+    for (auto* button : captionButtons_) {
+        if (button->commandId() == command) return button;
     }
     return nullptr;
 }
@@ -175,8 +183,8 @@ void LobbyWindow::runCommand(int command) {
             break;
         case kCommandMoreInfo: openWebPage(kServiceSite); break;
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
-        case kCommandLogo: openWebPage(kMakerSite); break;
-        case kCommandHelpButton: openHelp(helpContext_); break;
+        case kCommandLogoButton: openWebPage(kMakerSite); break;
+        case kCommandHelp: openHelp(helpContext_); break;
         default: commandForLaterWindow(command); break;
     }
 }
@@ -205,7 +213,9 @@ void LobbyWindow::applyDisplayRule() {
 }
 
 void LobbyWindow::openWebPage(const QString& address) {
-    if (!QDesktopServices::openUrl(QUrl(address))) showMessage(Text::NoProgramForLink, Text::TitleLobby, MessageStyle::Ok);
+    if (!QDesktopServices::openUrl(QUrl(address))) {
+        showMessage(Text::NoProgramForLink, Text::TitleLobby, MessageStyle::Ok);
+    }
 }
 
 void LobbyWindow::openHelp(int context) {
@@ -218,7 +228,8 @@ void LobbyWindow::openHelp(int context) {
 
 void LobbyWindow::chooseStockPhoto() {
     if (account_->form().photoNumber == 0 &&
-        showMessage(Text::StockPhotoReplacesOwn, Text::TitlePhoto, MessageStyle::OkCancel) == MessageResult::Cancel) {
+        showMessage(Text::StockPhotoReplacesOwn, Text::TitlePhoto, MessageStyle::OkCancel) ==
+            MessageResult::Cancel) {
         return;
     }
     skin::MessageBox::show(messageParent(), "The choice of a stock photo comes in a later version.",
@@ -226,7 +237,10 @@ void LobbyWindow::chooseStockPhoto() {
 }
 
 void LobbyWindow::chooseOwnPhoto() {
-    if (showMessage(Text::OwnPhotoRules, Text::TitleOwnPhoto, MessageStyle::OkCancel) == MessageResult::Cancel) return;
+    if (showMessage(Text::OwnPhotoRules, Text::TitleOwnPhoto, MessageStyle::OkCancel) ==
+        MessageResult::Cancel) {
+        return;
+    }
     const QString title = skin::fromAnsi(text(Text::TitleChoosePhoto));
     QString filter = skin::fromAnsi(text(Text::PhotoFileFilter));
     if (!filter.contains('(')) filter = "Pictures (*.bmp *.gif *.jpg *.BMP *.GIF *.JPG)";
@@ -333,14 +347,12 @@ void LobbyWindow::restoreMainWindow() {
 void LobbyWindow::selectView(View view) {
     view_ = view;
     activateWindow();
-    canvas_->setBackground(skin::skinPath(view == View::Router ? "window\\1connect.jpg"
-                                                               : "window\\2chat.jpg"));
+    canvas_->setBackground(skin::skinPath(panel(view)->layout().background));
     helpContext_ = view == View::Router ? kRouterHelpContext : kArenaHelpContext;
-    for (const auto& [buttonView, button] : viewButtons_) {
-        // The leave button waits for the player to be in a session.
-        const bool leave = button->commandId() == kCommandLeaveSession;
-        button->setVisible(buttonView == view && !leave);
-    }
+    routerPanel_->setVisible(view == View::Router);
+    arenaPanel_->setVisible(view == View::Arena);
+    // The leave button waits for the player to be in a session.
+    if (auto* leave = arenaPanel_->button(kCommandLeaveSession)) leave->hide();
     canvas_->update();
 }
 
@@ -402,7 +414,7 @@ void LobbyWindow::storeUserInfo(const LoginPair& pair) {
     }
 }
 
-bool LobbyWindow::soundOn() const { return soundToggle_->isOn(); }
-bool LobbyWindow::pageOn() const { return pageToggle_->isOn(); }
+bool LobbyWindow::soundOn() const { return soundToggle_ != nullptr && soundToggle_->isOn(); }
+bool LobbyWindow::pageOn() const { return pageToggle_ != nullptr && pageToggle_->isOn(); }
 
 }  // namespace tessary::lobby

@@ -98,7 +98,8 @@ TEST_F(AccountControllerTest, NewAccountIsCreatedOverASecondConnectionWithTheNam
     EXPECT_EQ(fake().logins.size(), 1u);  // this connection only creates
     ASSERT_EQ(fake().creations.size(), 1u);
     const auto& sent = fake().creations[0];
-    EXPECT_EQ(sent.texts, (std::vector<std::string>{"Bob Lee", "secret", "b", "a", "France", "c", "me"}));
+    EXPECT_EQ(sent.texts,
+              (std::vector<std::string>{"Bob Lee", "secret", "b", "a", "France", "c", "me"}));
     EXPECT_EQ(sent.gender, 1);
     EXPECT_EQ(sent.one, 1);
     EXPECT_EQ(sent.photo, 4);
@@ -128,10 +129,10 @@ TEST_F(AccountControllerTest, RefusedCreationDisconnectsAndKeepsTheForm) {
 TEST_F(AccountControllerTest, SaveChecksRequiredFieldsAndThePasswordConfirmation) {
     account.newUser();
     deliver(206);
-    for (auto AccountForm::*field : {&AccountForm::name, &AccountForm::field1003,
-                                     &AccountForm::field1004, &AccountForm::field1005,
-                                     &AccountForm::country, &AccountForm::password,
-                                     &AccountForm::description}) {
+    for (auto AccountForm::*field :
+         {&AccountForm::name, &AccountForm::field1003, &AccountForm::field1004,
+          &AccountForm::field1005, &AccountForm::country, &AccountForm::password,
+          &AccountForm::description}) {
         view.form = completeForm("Bob");
         view.form.*field = "";
         view.messages.clear();

@@ -70,10 +70,24 @@ TEST_F(LobbyFlowTest, VersionCheck) {
     };
     const Row rows[] = {
         {"optional declined", 0, MessageResult::Cancel, false, {{49, 48}}, 0, 0, false},
-        {"optional, download cannot run", 0, MessageResult::Ok, false, {{49, 48}, {38, 1}}, 1, 0, false},
+        {"optional, download cannot run",
+         0,
+         MessageResult::Ok,
+         false,
+         {{49, 48}, {38, 1}},
+         1,
+         0,
+         false},
         {"optional, update started", 0, MessageResult::Ok, true, {{49, 48}}, 1, 1, true},
         {"mandatory declined", 1, MessageResult::Cancel, false, {{47, 48}}, 0, 1, false},
-        {"mandatory, download cannot run", 1, MessageResult::Ok, false, {{47, 48}, {38, 1}}, 1, 1, false},
+        {"mandatory, download cannot run",
+         1,
+         MessageResult::Ok,
+         false,
+         {{47, 48}, {38, 1}},
+         1,
+         1,
+         false},
     };
     for (const auto& row : rows) {
         RecordingView rowView;

@@ -12,7 +12,9 @@ namespace tessary::lobby::testing {
 
 class LobbyFixture : public ::testing::Test {
 protected:
-    LobbyFixture() : api(prepared()), lobby(api, view.views()) { flow.setRouter("127.0.0.1", 7000); }
+    LobbyFixture() : api(prepared()), lobby(api, view.views()) {
+        flow.setRouter("127.0.0.1", 7000);
+    }
 
     static ClientApi prepared() {
         resetFake();

@@ -45,9 +45,7 @@ public:
     bool updateRuns{false};
     int updates{0};
 
-    LobbyViews views() {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this};
-    }
+    LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle) override {
