@@ -13,6 +13,74 @@ namespace {
 using testing::fake;
 using testing::RecordingView;
 
+// Each received message or command of the account, and what the windows are
+// asked to do.
+TEST(AccountControllerTable, MessagesAndCommands) {
+    using testing::LobbyStage;
+    const auto complete = [](LobbyStage& s, const char* name) {
+        s.view.form = {name, "secret", "secret", "a", "b", "c", "France", "me", 1, 4, {}};
+    };
+    const auto creating = [](LobbyStage& s) { s.account.newUser(), s.deliver(206); };
+    const auto modifying = [](LobbyStage& s) { s.loggedIn(), s.account.modifyAccount(); };
+    const auto logIn = [](LobbyStage& s) { s.account.logIn(); };
+    const auto login206 = [](LobbyStage& s) { s.deliver(206); };
+    const testing::Row rows[] = {
+        {"login without a name", [](LobbyStage& s) { s.view.login = {"", "pw"}; }, logIn,
+         {"focusName"}},
+        {"login without a password", [](LobbyStage& s) { s.view.login = {"Ann", ""}; }, logIn,
+         {"focusPassword"}},
+        {"login, Router unreachable", [](LobbyStage&) { fake().connectResult = 0; }, logIn,
+         {"busy", "notBusy", "message 44/45"}},
+        {"login sent", {}, logIn, {"busy", "notBusy", "busy"}},
+        {"login accepted (206)", logIn, login206,
+         {"notBusy", "title TSClient - Ann", "store Ann/pw", "hideLogin", "showMain"}},
+        {"login refused (206)",
+         [](LobbyStage& s) { fake().login = {kAnswerFailure, "Wrong"}, s.account.logIn(); },
+         login206, {"notBusy", "title TSClient", "serverText Wrong"}},
+        {"login under a name the settings file cannot hold (206)",
+         [](LobbyStage& s) { s.view.login = {"a[SOUND]", "pw"}, s.account.logIn(); }, login206,
+         {"notBusy", "title TSClient - a[SOUND]", "store DUMMY/DUMMY", "hideLogin", "showMain"}},
+        {"login before a creation (206)", [](LobbyStage& s) { s.account.newUser(); }, login206,
+         {"notBusy", "title TSClient - Ann", "hideLogin", "showAccountCreate", "setForm"}},
+        {"save with a field missing", creating, [](LobbyStage& s) { s.account.saveAccount(); },
+         {"message 2/3"}},
+        {"save with differing passwords",
+         [&](LobbyStage& s) { creating(s), complete(s, "Bob"), s.view.form.confirmation = "x"; },
+         [](LobbyStage& s) { s.account.saveAccount(); }, {"message 4/3", "setForm"}},
+        {"creation accepted (1)",
+         [&](LobbyStage& s) { creating(s), complete(s, "Bob"), s.account.saveAccount(); },
+         [](LobbyStage& s) { s.deliver(1); },
+         {"notBusy", "title TSClient - Bob", "store Bob/secret", "setLogin Bob", "hideAccount",
+          "showMain"}},
+        {"creation refused (1)",
+         [&](LobbyStage& s) {
+             creating(s), complete(s, "Bob"), s.account.saveAccount();
+             fake().creation = {kAnswerFailure, "Name taken"};
+         },
+         [](LobbyStage& s) { s.deliver(1); }, {"notBusy", "serverText Name taken"}},
+        {"modify (1027)", [](LobbyStage& s) { s.loggedIn(); },
+         [](LobbyStage& s) { s.account.modifyAccount(); },
+         {"hideMain", "setForm", "showAccountModify"}},
+        {"account card while modifying (26)", modifying, [](LobbyStage& s) { s.deliver(26); },
+         {"setForm"}},
+        {"account card while logged in (26)", [](LobbyStage& s) { s.loggedIn(); },
+         [](LobbyStage& s) { s.deliver(26); }, {}},
+        {"modification accepted (201)",
+         [&](LobbyStage& s) {
+             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
+         },
+         [](LobbyStage& s) { s.deliver(201); },
+         {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain"}},
+        {"cancel while modifying", modifying, [](LobbyStage& s) { s.account.cancelAccount(); },
+         {"hideAccount", "busy", "notBusy", "busy", "showMain"}},
+        {"cancel while creating", creating, [](LobbyStage& s) { s.account.cancelAccount(); },
+         {"hideAccount", "showLogin"}},
+        {"log out (112)", [](LobbyStage& s) { s.loggedIn(); },
+         [](LobbyStage& s) { s.account.logOut(); }, {"stopPings", "hideMain", "showLogin"}},
+    };
+    testing::runRows(rows);
+}
+
 class AccountControllerTest : public testing::LobbyFixture {
 protected:
     AccountForm completeForm(std::string name) {

@@ -12,6 +12,60 @@ using testing::RecordingView;
 
 using LobbyFlowTest = testing::LobbyFixture;
 
+// Each received message or command of the connection, and what the windows
+// are asked to do.
+TEST(LobbyFlowTable, MessagesAndCommands) {
+    using testing::LobbyStage;
+    const auto joining = [](LobbyStage& s) { s.loggedIn(), s.flow.joinArena("North"); };
+    const auto deliver = [](int32_t type) { return [type](LobbyStage& s) { s.deliver(type); }; };
+    const auto inArena = [](LobbyStage& s) { s.inArena(); };
+    const testing::Row rows[] = {
+        {"urgent message (61)", [](LobbyStage&) { fake().urgent = "adios"; }, deliver(61),
+         {"serverText adios"}},
+        {"urgent goodbye (61)", [](LobbyStage&) { fake().urgent = "ADIOS"; }, deliver(61),
+         {"end"}},
+        {"optional version declined (204)",
+         [](LobbyStage& s) { s.view.answer = MessageResult::Cancel; }, deliver(204),
+         {"message 49/48"}},
+        {"mandatory version declined (204)",
+         [](LobbyStage& s) {
+             s.view.answer = MessageResult::Cancel, fake().versionMandatory = 1;
+         },
+         deliver(204), {"message 47/48", "end"}},
+        {"join an arena", [](LobbyStage& s) { s.loggedIn(); },
+         [](LobbyStage& s) { s.flow.joinArena("North"); }, {"busy"}},
+        {"join refused (4)",
+         [&](LobbyStage& s) { fake().join = {kAnswerFailure, "Closed"}, joining(s); }, deliver(4),
+         {"notBusy", "serverText Closed"}},
+        {"join accepted (4)", joining, deliver(4), {"notBusy", "busy", "notBusy", "busy"}},
+        {"join accepted, arena unreachable (4)",
+         [&](LobbyStage& s) { joining(s), fake().connectResult = 0; }, deliver(4),
+         {"notBusy", "busy", "notBusy", "message 17/15", "busy", "notBusy", "message 44/45"}},
+        {"arena login accepted (208)", [&](LobbyStage& s) { joining(s), s.deliver(4); },
+         deliver(208), {"notBusy", "chat 53 North", "prepareArena", "arenaView"}},
+        {"arena login refused (208)",
+         [&](LobbyStage& s) {
+             joining(s), s.deliver(4), fake().arenaLogin = {kAnswerFailure, "Arena full"};
+         },
+         deliver(208),
+         {"notBusy", "serverText Arena full", "routerView", "busy", "notBusy", "busy"}},
+        {"back to the Router (1022)", inArena, [](LobbyStage& s) { s.flow.backToRouter(); },
+         {"chat 54 ", "routerView", "busy", "notBusy", "busy"}},
+        {"connection lost in an arena (-1)", inArena, deliver(-1),
+         {"message 52/1", "chat 54 ", "routerView", "busy", "notBusy", "busy"}},
+        {"connection lost on the Router (-1)", [](LobbyStage& s) { s.loggedIn(); }, deliver(-1),
+         {}},
+        {"a game starts", inArena, [](LobbyStage& s) { s.flow.enterGame(); }, {"minimiseMain"}},
+        {"the game finished",
+         [](LobbyStage& s) { s.inArena(), s.flow.enterGame(), fake().gameFinished = 1; },
+         [](LobbyStage& s) { s.flow.poll(); }, {"restoreMain", "busy", "notBusy", "busy"}},
+        {"the game asks the lobby to close",
+         [](LobbyStage& s) { s.inArena(), s.flow.enterGame(), fake().closeAsked = 1; },
+         [](LobbyStage& s) { s.flow.poll(); }, {"end"}},
+    };
+    testing::runRows(rows);
+}
+
 TEST_F(LobbyFlowTest, ConnectionLossOnTheRouterIsSilent) {
     loggedIn();
     flow.busy().awaitAnswer(4);

@@ -44,49 +44,78 @@ public:
     int restored{0};
     bool updateRuns{false};
     int updates{0};
+    // Every call, in order, as a short line ("message 44/45", "hideLogin").
+    std::vector<std::string> calls;
 
     LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle) override {
         messages.emplace_back(number(text), number(title));
+        log("message " + std::to_string(number(text)) + "/" + std::to_string(number(title)));
         if (whileMessageOpen) whileMessageOpen();
         return answer;
     }
-    void showServerText(const std::string& text) override { serverTexts.push_back(text); }
+    void showServerText(const std::string& text) override {
+        serverTexts.push_back(text);
+        log("serverText " + text);
+    }
     std::string text(Text text) override { return "text " + std::to_string(number(text)); }
 
     // LobbyView.
-    void setMainTitle(const std::string& t) override { title = t; }
-    void showMainWindow() override { mainVisible = true; }
-    void hideMainWindow() override { mainVisible = false; }
-    void restoreMainWindow() override { ++restored, mainVisible = true, minimised = false; }
-    void minimiseMainWindow() override { minimised = true; }
-    void selectView(View v) override { view = v; }
-    void setBusyCursor(bool busy) override { busyCursor = busy; }
+    void setMainTitle(const std::string& t) override { title = t, log("title " + t); }
+    void showMainWindow() override { mainVisible = true, log("showMain"); }
+    void hideMainWindow() override { mainVisible = false, log("hideMain"); }
+    void restoreMainWindow() override {
+        ++restored, mainVisible = true, minimised = false;
+        log("restoreMain");
+    }
+    void minimiseMainWindow() override { minimised = true, log("minimiseMain"); }
+    void selectView(View v) override {
+        view = v;
+        log(v == View::Router ? "routerView" : "arenaView");
+    }
+    void setBusyCursor(bool busy) override { busyCursor = busy, log(busy ? "busy" : "notBusy"); }
     bool runUpdate(const std::string&, const std::string&, int32_t) override {
+        log("update");
         return ++updates, updateRuns;
     }
-    void endProgram() override { ++ended; }
+    void endProgram() override { ++ended, log("end"); }
 
     // AccountView.
-    void showLoginWindow() override { loginVisible = true; }
-    void hideLoginWindow() override { loginVisible = false; }
+    void showLoginWindow() override { loginVisible = true, log("showLogin"); }
+    void hideLoginWindow() override { loginVisible = false, log("hideLogin"); }
     LoginPair loginFields() override { return login; }
-    void setLoginFields(const LoginPair& fields) override { login = fields; }
-    void focusLoginField(LoginField field) override { focused = field; }
-    void showAccountWindow(AccountMode mode) override { accountShown = mode; }
-    void hideAccountWindow() override { accountShown.reset(); }
+    void setLoginFields(const LoginPair& fields) override {
+        login = fields;
+        log("setLogin " + fields.name);
+    }
+    void focusLoginField(LoginField field) override {
+        focused = field;
+        log(field == LoginField::Name ? "focusName" : "focusPassword");
+    }
+    void showAccountWindow(AccountMode mode) override {
+        accountShown = mode;
+        log(mode == AccountMode::Create ? "showAccountCreate" : "showAccountModify");
+    }
+    void hideAccountWindow() override { accountShown.reset(), log("hideAccount"); }
     AccountForm accountForm() override { return form; }
-    void setAccountForm(const AccountForm& f) override { form = f; }
-    void storeUserInfo(const LoginPair& pair) override { storedUserInfo.push_back(pair); }
+    void setAccountForm(const AccountForm& f) override { form = f, log("setForm"); }
+    void storeUserInfo(const LoginPair& pair) override {
+        storedUserInfo.push_back(pair);
+        log("store " + pair.name + "/" + pair.password);
+    }
 
     // The arena's views.
-    void stopPingTimer() override { ++pingTimerStops; }
+    void stopPingTimer() override { ++pingTimerStops, log("stopPings"); }
     void addSystemLine(Text text, const std::string& argument) override {
         chatLines.emplace_back(number(text), argument);
+        log("chat " + std::to_string(number(text)) + " " + argument);
     }
-    void prepareArena() override { ++arenasPrepared; }
+    void prepareArena() override { ++arenasPrepared, log("prepareArena"); }
+
+private:
+    void log(std::string line) { calls.push_back(std::move(line)); }
 };
 
 }  // namespace tessary::lobby::testing
