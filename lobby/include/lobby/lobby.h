@@ -30,6 +30,21 @@ struct LobbyViews {
     PlayerInfoView& playerInfo;
 };
 
+// Every view at once, for a class that stands for all the windows: the main
+// window until each view has its widget, and the tests' recorder.
+class AllLobbyViews : public LobbyView,
+                      public AccountView,
+                      public ArenaListView,
+                      public ChatView,
+                      public PlayersView,
+                      public SessionsView,
+                      public PagesView,
+                      public NewsView,
+                      public PlayerInfoView {
+public:
+    LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
+};
+
 class Lobby {
 public:
     Lobby(const ClientApi& api, const LobbyViews& views);

@@ -35,16 +35,7 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget,
-                    public LobbyView,
-                    public AccountView,
-                    public ArenaListView,
-                    public ChatView,
-                    public PlayersView,
-                    public SessionsView,
-                    public PagesView,
-                    public NewsView,
-                    public PlayerInfoView {
+class LobbyWindow : public QWidget, public AllLobbyViews {
     Q_OBJECT
 
 public:

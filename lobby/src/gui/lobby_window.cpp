@@ -41,7 +41,7 @@ constexpr int kArenaHelpContext = 114;
 
 LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      lobby_(api, {*this, *this, *this, *this, *this, *this, *this, *this, *this}),
+      lobby_(api, views()),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");

@@ -12,15 +12,7 @@
 
 namespace tessary::lobby::testing {
 
-class RecordingView : public LobbyView,
-                      public AccountView,
-                      public ArenaListView,
-                      public ChatView,
-                      public PlayersView,
-                      public SessionsView,
-                      public PagesView,
-                      public NewsView,
-                      public PlayerInfoView {
+class RecordingView : public AllLobbyViews {
 public:
     std::vector<std::pair<int, int>> messages;
     std::vector<std::string> serverTexts;
@@ -46,8 +38,6 @@ public:
     int updates{0};
     // Every call, in order, as a short line ("message 44/45", "hideLogin").
     std::vector<std::string> calls;
-
-    LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle) override {
