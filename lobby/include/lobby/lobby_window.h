@@ -45,8 +45,6 @@ public:
 
     enum Command {
         kCommandExit = 106,
-        kCommandHelp = 103,
-        kCommandLogoButton = 104,
         kCommandSearch = 102,
         kCommandMaximise = 107,
         kCommandMinimise = 108,

@@ -32,8 +32,7 @@ class ViewPanel : public QWidget {
     Q_OBJECT
 
 public:
-    // `layoutName`: "router view" or "arena view". A layout that is missing
-    // is a build fault: it throws std::logic_error.
+    // `layoutName`: "router view" or "arena view".
     ViewPanel(QWidget* canvas, std::string_view layoutName);
 
     const skin::WindowLayout& layout() const { return *layout_; }

@@ -94,7 +94,8 @@ bool LobbyApp::startSteps() {
 
     if (!bindClientLibrary()) {
         splash_.reset();
-        skin::MessageBox::show(nullptr, number(Text::ClientLibraryMissing), number(Text::TitleFatalError));
+        skin::MessageBox::show(nullptr, number(Text::ClientLibraryMissing),
+                               number(Text::TitleFatalError));
         return false;
     }
 

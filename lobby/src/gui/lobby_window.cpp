@@ -106,16 +106,7 @@ void LobbyWindow::createFrame(bool soundOn) {
     const auto& layout = routerPanel_->layout();
     for (const auto& placement : layout.buttons) {
         if (!isCaptionButton(placement)) continue;
-        const QPoint topLeft(placement.x, placement.y);
-        skin::BitmapButton* button = nullptr;
-        if (placement.command == kCommandHelp || placement.command == kCommandLogoButton) {
-            button = addOptionalButton(*canvas_, topLeft, placement.command, placement.prefix,
-                                       placement.sound);
-        } else {
-            button = canvas_->addButton(topLeft, placement.command,
-                                        skin::skinPath(placement.prefix), placement.pictures,
-                                        placement.sound);
-        }
+        auto* button = placeButton(*canvas_, placement);
         if (button == nullptr) continue;
         captionButtons_.push_back(button);
         if (placement.command == kCommandMaximise) {
@@ -183,8 +174,8 @@ void LobbyWindow::runCommand(int command) {
             break;
         case kCommandMoreInfo: openWebPage(kServiceSite); break;
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
-        case kCommandLogoButton: openWebPage(kMakerSite); break;
-        case kCommandHelp: openHelp(helpContext_); break;
+        case kCommandLogo: openWebPage(kMakerSite); break;
+        case kCommandHelpButton: openHelp(helpContext_); break;
         default: commandForLaterWindow(command); break;
     }
 }

@@ -1,8 +1,8 @@
 #include "lobby/view_panel.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "lobby/skin_extras.h"
 #include "skin/bitmap_button.h"
 #include "skin/skin_environment.h"
 
@@ -22,8 +22,7 @@ bool isCaptionButton(const skin::ButtonPlacement& button) {
 }
 
 ViewPanel::ViewPanel(QWidget* canvas, std::string_view layoutName)
-    : QWidget(canvas), layout_(skin::findWindowLayout(layoutName)) {
-    if (layout_ == nullptr) throw std::logic_error("no window layout " + std::string(layoutName));
+    : QWidget(canvas), layout_(&windowLayout(layoutName)) {
     setGeometry(0, 0, layout_->width, layout_->height);
     for (const auto& placement : layout_->buttons) {
         if (isCaptionButton(placement)) continue;
@@ -46,11 +45,6 @@ skin::BitmapButton* ViewPanel::button(int command) const {
     return nullptr;
 }
 
-QRect ViewPanel::area(std::string_view name) const {
-    for (const auto& area : layout_->areas) {
-        if (area.name == name) return {area.x, area.y, area.width, area.height};
-    }
-    return {};
-}
+QRect ViewPanel::area(std::string_view name) const { return layoutArea(*layout_, name); }
 
 }  // namespace tessary::lobby
