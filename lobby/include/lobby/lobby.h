@@ -30,8 +30,7 @@ struct LobbyViews {
     PlayerInfoView& playerInfo;
 };
 
-// Every view at once, for a class that stands for all the windows: the main
-// window until each view has its widget, and the tests' recorder.
+// Every view at once, for a recorder that stands for all the windows in tests.
 class AllLobbyViews : public LobbyView,
                       public AccountView,
                       public ArenaListView,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lobby/client_api.h"
+#include "lobby/account_screens.h"
 #include "lobby/lobby.h"
 #include "skin/skinned_dialog.h"
 
@@ -35,7 +36,15 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget, public AllLobbyViews {
+class LobbyWindow : public QWidget,
+                    public LobbyView,
+                    public ArenaListView,
+                    public ChatView,
+                    public PlayersView,
+                    public SessionsView,
+                    public PagesView,
+                    public NewsView,
+                    public PlayerInfoView {
     Q_OBJECT
 
 public:
@@ -71,8 +80,8 @@ public:
 
     Lobby& lobby() { return lobby_; }
     LobbyFlow& flow() { return lobby_.flow(); }
-    LoginWindow* loginWindow() const { return login_; }
-    AccountWindow* accountWindow() const { return account_; }
+    LoginWindow* loginWindow() const { return account_.loginWindow(); }
+    AccountWindow* accountWindow() const { return account_.accountWindow(); }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -98,17 +107,6 @@ public:
     void setBusyCursor(bool busy) override;
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
-    // AccountView.
-    void showLoginWindow() override;
-    void hideLoginWindow() override;
-    LoginPair loginFields() override;
-    void setLoginFields(const LoginPair& fields) override;
-    void focusLoginField(LoginField field) override;
-    void showAccountWindow(AccountMode mode) override;
-    void hideAccountWindow() override;
-    AccountForm accountForm() override;
-    void setAccountForm(const AccountForm& form) override;
-    void storeUserInfo(const LoginPair& pair) override;
     // The arena's views.
     void stopPingTimer() override;
     void addSystemLine(Text text, const std::string& argument) override;
@@ -138,11 +136,10 @@ private:
     void commandForLaterWindow(int command);
     QWidget* messageParent();
 
+    AccountScreens account_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;
-    LoginWindow* login_;
-    AccountWindow* account_;
     ToggleSwitch* pageToggle_{nullptr};
     ToggleSwitch* soundToggle_{nullptr};
     ViewPanel* routerPanel_;

@@ -41,7 +41,8 @@ constexpr int kArenaHelpContext = 114;
 
 LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      lobby_(api, views()),
+      account_(this, *this, setup.countries, setup.pictureCount),
+      lobby_(api, {*this, account_, *this, *this, *this, *this, *this, *this, *this}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -69,32 +70,29 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     createFrame(setup.soundOn);
     canvas_->setBackground(skin::skinPath(routerPanel_->layout().background));
 
-    login_ = new LoginWindow(nullptr);
-    login_->setFields(initialLoginFields(LobbySettings().userInfo()));
-    connect(login_, &LoginWindow::logInRequested, this, [this] { lobby_.account().logIn(); });
-    connect(login_, &LoginWindow::newUserRequested, this, [this] { lobby_.account().newUser(); });
-    connect(login_, &LoginWindow::quitRequested, this, &LobbyWindow::endProgram);
-    connect(login_, &LoginWindow::helpRequested, this, &LobbyWindow::openHelp);
-    connect(login_, &LoginWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
+    auto* login = account_.loginWindow();
+    connect(login, &LoginWindow::logInRequested, this, [this] { lobby_.account().logIn(); });
+    connect(login, &LoginWindow::newUserRequested, this, [this] { lobby_.account().newUser(); });
+    connect(login, &LoginWindow::quitRequested, this, &LobbyWindow::endProgram);
+    connect(login, &LoginWindow::helpRequested, this, &LobbyWindow::openHelp);
+    connect(login, &LoginWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
 
-    account_ = new AccountWindow(this, setup.countries, setup.pictureCount);
-    account_->hide();
+    auto* account = account_.accountWindow();
     auto& accountController = lobby_.account();
-    connect(account_, &AccountWindow::saveRequested, this,
+    connect(account, &AccountWindow::saveRequested, this,
             [&accountController] { accountController.saveAccount(); });
-    connect(account_, &AccountWindow::cancelRequested, this,
+    connect(account, &AccountWindow::cancelRequested, this,
             [&accountController] { accountController.cancelAccount(); });
-    connect(account_, &AccountWindow::ownPhotoRequested, this, &LobbyWindow::chooseOwnPhoto);
-    connect(account_, &AccountWindow::stockPhotoRequested, this, &LobbyWindow::chooseStockPhoto);
-    connect(account_, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
-    connect(account_, &AccountWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
+    connect(account, &AccountWindow::ownPhotoRequested, this, &LobbyWindow::chooseOwnPhoto);
+    connect(account, &AccountWindow::stockPhotoRequested, this, &LobbyWindow::chooseStockPhoto);
+    connect(account, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
+    connect(account, &AccountWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
 
     connect(&pollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
 }
 
 LobbyWindow::~LobbyWindow() {
     if (busyCursorShown_) QApplication::restoreOverrideCursor();
-    delete login_;
     if (skin::skinEnvironment().mainWindow == this) skin::skinEnvironment().mainWindow = nullptr;
     skin::skinEnvironment().soundsOn = nullptr;
     skin::skinEnvironment().busy = nullptr;
@@ -154,7 +152,7 @@ void LobbyWindow::create() {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
     if (lobby_.flow().resumeFinishedGame()) return;
-    showLoginWindow();
+    account_.showLoginWindow();
     selectView(View::Router);
 }
 
@@ -218,7 +216,7 @@ void LobbyWindow::openHelp(int context) {
 }
 
 void LobbyWindow::chooseStockPhoto() {
-    if (account_->form().photoNumber == 0 &&
+    if (accountWindow()->form().photoNumber == 0 &&
         showMessage(Text::StockPhotoReplacesOwn, Text::TitlePhoto, MessageStyle::OkCancel) ==
             MessageResult::Cancel) {
         return;
@@ -235,8 +233,8 @@ void LobbyWindow::chooseOwnPhoto() {
     const QString title = skin::fromAnsi(text(Text::TitleChoosePhoto));
     QString filter = skin::fromAnsi(text(Text::PhotoFileFilter));
     if (!filter.contains('(')) filter = "Pictures (*.bmp *.gif *.jpg *.BMP *.GIF *.JPG)";
-    const QString path = QFileDialog::getOpenFileName(account_, title, QString(), filter, nullptr,
-                                                      QFileDialog::ReadOnly);
+    const QString path = QFileDialog::getOpenFileName(accountWindow(), title, QString(), filter,
+                                                      nullptr, QFileDialog::ReadOnly);
     if (path.isEmpty()) return;
     lobby_.account().chooseOwnPhoto(path.toStdString());
 }
@@ -262,8 +260,8 @@ void LobbyWindow::exitProgram() {
     if (sounds && !lobby_.flow().quietExit()) {
         skin::playLobbySound("exittsc.wav", skin::SoundWait::Sync, skin::WhenBusy::Skip);
     }
-    login_->hide();
-    account_->hide();
+    loginWindow()->hide();
+    accountWindow()->hide();
     hide();
     emit programEnded();
 }
@@ -302,8 +300,8 @@ bool LobbyWindow::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------- LobbyView
 
 QWidget* LobbyWindow::messageParent() {
-    if (account_->isVisible()) return account_;
-    if (login_->isVisible()) return login_;
+    if (accountWindow()->isVisible()) return accountWindow();
+    if (loginWindow()->isVisible()) return loginWindow();
     return isVisible() ? this : nullptr;
 }
 
@@ -366,43 +364,6 @@ void LobbyWindow::stopPingTimer() {}
 
 bool LobbyWindow::runUpdate(const std::string&, const std::string&, int32_t) {
     return false;  // the download dialog does not exist yet
-}
-
-void LobbyWindow::showLoginWindow() {
-    login_->centreOnScreen();
-    login_->show();
-    login_->raise();
-    login_->activateWindow();
-}
-
-void LobbyWindow::hideLoginWindow() { login_->hide(); }
-LoginPair LobbyWindow::loginFields() { return login_->fields(); }
-void LobbyWindow::setLoginFields(const LoginPair& fields) { login_->setFields(fields); }
-
-void LobbyWindow::focusLoginField(LoginField field) {
-    (field == LoginField::Name ? static_cast<QWidget*>(login_->nameField())
-                               : static_cast<QWidget*>(login_->passwordField()))
-        ->setFocus();
-}
-
-void LobbyWindow::showAccountWindow(AccountMode mode) {
-    account_->setMode(mode);
-    account_->centreOnScreen();
-    account_->show();
-    account_->raise();
-    account_->activateWindow();
-}
-
-void LobbyWindow::hideAccountWindow() { account_->hide(); }
-AccountForm LobbyWindow::accountForm() { return account_->form(); }
-void LobbyWindow::setAccountForm(const AccountForm& form) { account_->setForm(form); }
-
-void LobbyWindow::storeUserInfo(const LoginPair& pair) {
-    try {
-        (void)LobbySettings().writeUserInfo(pair);
-    } catch (const std::exception&) {
-        // Not remembering the login is no reason to stop the lobby.
-    }
 }
 
 bool LobbyWindow::soundOn() const { return soundToggle_ != nullptr && soundToggle_->isOn(); }
