@@ -36,15 +36,7 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget,
-                    public LobbyView,
-                    public ArenaListView,
-                    public ChatView,
-                    public PlayersView,
-                    public SessionsView,
-                    public PagesView,
-                    public NewsView,
-                    public PlayerInfoView {
+class LobbyWindow : public QWidget, public LobbyView, public ArenaAndSideViews {
     Q_OBJECT
 
 public:
