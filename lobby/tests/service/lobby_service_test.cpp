@@ -150,8 +150,8 @@ TEST_F(LobbyServiceTest, NewPlayerCreatesAnAccountLogsOutAndBackIn) {
     createAccount();
     EXPECT_EQ(appDir_->storedUser(), (LoginPair{"Newcomer", "secret1"}));
     // The Router sends the player's card after the creation.
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
-    EXPECT_EQ(window().flow().accountRecord().country, "Chile");
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
+    EXPECT_EQ(window().lobby().account().record().country, "Chile");
     savePreview(window(), "router_view");
 
     logOut();
@@ -179,7 +179,7 @@ TEST_F(LobbyServiceTest, WrongPasswordShowsTheServerTextAndStaysOffline) {
 
 TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     createAccount();
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
 
     clickMain(LobbyWindow::kCommandModify);
     ASSERT_TRUE(account().isVisible());
@@ -197,15 +197,15 @@ TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     click(account(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
     EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().field1005 == "http://poker.example.org/"; }));
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().field1005 == "http://poker.example.org/"; }));
 
     // A later login gets the changed card from the database.
     logOut();
     click(login(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer"));
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
-    EXPECT_EQ(window().flow().accountRecord().field1005, "http://poker.example.org/");
-    EXPECT_EQ(window().flow().accountRecord().description, "Plays at night.");
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
+    EXPECT_EQ(window().lobby().account().record().field1005, "http://poker.example.org/");
+    EXPECT_EQ(window().lobby().account().record().description, "Plays at night.");
 }
 
 TEST_F(LobbyServiceTest, CancelledModificationLogsBackIntoTheRouter) {
