@@ -208,6 +208,7 @@ TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
         std::vector<std::pair<uint8_t, Payload>> sent;
         void sendToOthers(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void sendToAll(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
+        void sendToOne(uint16_t, uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void storeMoney(uint16_t, int32_t) override {}
         std::string playerName(uint16_t) override { return "solo"; }
     } link;
