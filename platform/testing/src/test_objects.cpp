@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 namespace tessary::platform::testing {
@@ -30,6 +31,17 @@ ShmPrefixScope::ShmPrefixScope(std::string_view tag) : prefix_(shmPrefix(tag)) {
 ShmPrefixScope::~ShmPrefixScope() {
     removeShmObjects(prefix_);
     ::unsetenv("TESSARY_SHM_PREFIX");
+}
+
+TempFolder::TempFolder(std::string_view tag) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(tag) + "XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace tessary::platform::testing

@@ -6,6 +6,7 @@
 // this run left behind and nothing of a run beside it.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,21 @@ public:
 
 private:
     std::string prefix_;
+};
+
+// A fresh folder under the temporary directory, removed with everything in
+// it at the end of its scope.
+class TempFolder {
+public:
+    explicit TempFolder(std::string_view tag);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
 };
 
 }  // namespace tessary::platform::testing
