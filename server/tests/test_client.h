@@ -78,7 +78,8 @@ inline std::string failText(const ServiceMessage& m) {
 class TestClient {
 public:
     explicit TestClient(uint16_t port, const char* address = "127.0.0.1", const char* bindAddress = nullptr) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        // Not inherited by the programs a test starts: its close must close the link.
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (bindAddress) {
             sockaddr_in local{};
             local.sin_family = AF_INET;

@@ -4,7 +4,6 @@
 // plays the server's part. Every wait is bounded.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "fake_game_server.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/testing/test_objects.h"
 #include "poker/messages.h"
 #include "protocol/handoff.h"
 
@@ -26,13 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The mailbox's shared-memory objects outlive the programs by design; a test
-// removes the ones of its own prefix.
-void removeMailbox(const std::string& prefix) {
-    for (const char* name : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"}) {
-        shm_unlink(("/" + prefix + name).c_str());
-    }
-}
 using gamelib::testing::FakeGameServer;
 using protocol::Bytes;
 using protocol::RawMessage;
@@ -86,7 +79,7 @@ protected:
     void TearDown() override {
         endProgram(poker_, SIGKILL);
         endProgram(lobby_);
-        removeMailbox(prefix());
+        platform::testing::removeShmObjects(prefix());
         std::error_code ignored;
         fs::remove_all(scratch_, ignored);
     }
@@ -136,7 +129,7 @@ protected:
         return all;
     }
 
-    static std::string prefix() { return "poker-e2e-" + std::to_string(getpid()); }
+    static std::string prefix() { return platform::testing::shmPrefix("poker-e2e-"); }
 
     fs::path scratch_;
     pid_t lobby_ = 0;

@@ -155,6 +155,22 @@ TEST_F(TwoPlayers, TheTimerAtANewHandStartsItWithoutAnte) {
     EXPECT_EQ(alice->localTurn(), LocalTurn::Ante);
 }
 
+TEST_F(TwoPlayers, ANewcomerIsToldTheHolderUnlessAFresherTurnReachedHim) {
+    // Carol arrives during Alice's turn: Alice tells her.
+    PokerGame& carol = hub.join(30, "carol");
+    settle(hub);
+    EXPECT_EQ(carol.table().turnHolder(), 10);
+    EXPECT_TRUE(carol.knowsTheTurn());
+
+    // Dave arrives while Alice's ante and the turn she hands on are on their
+    // way: he hears the new turn before Alice, who still holds it at his
+    // arrival, tells him so. The older news must not win.
+    PokerGame& dave = hub.join(40, "dave");
+    alice->ante();
+    settle(hub);
+    for (PokerGame* g : {alice, bob, &carol, &dave}) EXPECT_EQ(g->table().turnHolder(), 20);
+}
+
 TEST_F(TwoPlayers, MalformedMessagesChangeNothing) {
     alice->ante();
     settle(hub);
@@ -208,6 +224,7 @@ TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
         std::vector<std::pair<uint8_t, Payload>> sent;
         void sendToOthers(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void sendToAll(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
+        void sendToOne(uint16_t, uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void storeMoney(uint16_t, int32_t) override {}
         std::string playerName(uint16_t) override { return "solo"; }
     } link;
