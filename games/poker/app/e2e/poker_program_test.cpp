@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -194,6 +195,90 @@ TEST_F(PokerProgram, JoinsAnnouncesItsBankrollTakesTheFirstTurnAndReportsTheEnd)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(waitUntil([&] { return lobbyLogText().find("report:report@77") != std::string::npos; }, 5000))
         << lobbyLogText();
+}
+
+// A hostile game server: well-framed messages of every kind the table reads,
+// with wrong sizes and values, names with control characters and path
+// separators, 2 MB payloads and a stream of chat at full speed. The program
+// stays alive, still answers a newcomer with its bankroll, and still ends
+// normally when asked.
+TEST_F(PokerProgram, SurvivesAHostileServerAndStillAnswers) {
+    FakeGameServer server;
+    ASSERT_TRUE(server.ready());
+    startLobby("alice@report@77@127.0.0.1@" + std::to_string(server.port()) + "@");
+    startPoker();
+    ASSERT_TRUE(server.accept(15000)) << "poker did not connect";
+    ASSERT_FALSE(receiveUntil(server, [](const RawMessage& m) { return !m.payload.empty() && m.payload[0] == 250; },
+                              5000)
+                     .empty());
+
+    auto newPlayer = [](uint16_t id, std::string_view name) {
+        Bytes payload{243, uint8_t(id), uint8_t(id >> 8)};
+        payload.resize(3 + 16, 0);
+        std::memcpy(&payload[3], name.data(), std::min<size_t>(name.size(), 16));
+        return payload;
+    };
+    auto game = [](uint8_t type, Bytes body, uint16_t sender = 8) {
+        body.insert(body.begin(), type);
+        return fromServer(std::move(body), protocol::SENDTOOTHERPLAYERS, sender);
+    };
+    std::vector<RawMessage> hostile = {
+        fromServer({249, 0, 0, 1, 0, 1, 0}),  // own id 0
+        fromServer(newPlayer(7, "alice")),    // our id, announced before the own id
+        fromServer({249, 7, 0, 1, 0, 1, 0}),
+        fromServer({249, 9, 0, 2, 0, 2, 0}),  // a second own id
+        fromServer(newPlayer(8, "\x01\x1b[31m\r\n\t\x7f")),
+        fromServer(newPlayer(10, "../../etc/passwd")),
+        fromServer(newPlayer(11, "a\\b/c:d*e?f")),
+        fromServer(newPlayer(12, "sixteen-bytes-no-nul")),
+        fromServer(newPlayer(13, "e")),
+        fromServer(newPlayer(0, "zero")),
+        fromServer({243, 14, 0}),  // a name field that is missing
+        fromServer({239, 7, 0, 100, 0, 0, 0}),
+        fromServer({239, 8, 0}),
+        fromServer({242, 7, 0}),  // "we" left
+        fromServer({241, 99, 0}),  // an unknown master
+        fromServer({240, 1, 2, 3}),
+    };
+    Bytes huge(2'000'000, 'x');
+    hostile.push_back(fromServer([&] {
+        Bytes infos{239, 8, 0};
+        infos.insert(infos.end(), huge.begin(), huge.end());
+        return infos;
+    }()));
+    hostile.push_back(game(kChatMessage, huge));
+    for (uint8_t type = 0; type <= 8; ++type) {
+        for (size_t size : {size_t{0}, size_t{1}, size_t{4}, size_t{8}, size_t{20}, size_t{1000}}) {
+            hostile.push_back(game(type, Bytes(size, 0xFF)));
+            hostile.push_back(game(type, Bytes(size, 0x00), 7));
+        }
+    }
+    for (const RawMessage& m : hostile) ASSERT_TRUE(server.send(m));
+    // Chat at full speed, read back while it goes so that neither side stalls.
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_TRUE(server.send(game(kChatMessage, Bytes(200, uint8_t('a' + i % 26)))));
+        if (i % 500 == 0) (void)server.receiveRawUntilQuiet(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(poker_, &status, WNOHANG), 0) << "poker ended under the hostile stream: " << status;
+
+    // Still listening: a newcomer is told our bankroll.
+    ASSERT_TRUE(server.send(fromServer(newPlayer(20, "newcomer"))));
+    const auto answer = receiveUntil(
+        server,
+        [](const RawMessage& m) {
+            if (m.payload.size() != 9 || m.payload[0] != kActionMessage) return false;
+            const auto action = decodeAction(std::span(m.payload).subspan(1));
+            return action && action->code == ActionCode::Money;
+        },
+        20000);
+    ASSERT_FALSE(answer.empty());
+    EXPECT_EQ(answer.back().payload[0], kActionMessage) << "no bankroll for the newcomer";
+
+    ASSERT_TRUE(platform::signalProgram(poker_, SIGTERM));
+    ASSERT_TRUE(waitUntil([&] { return waitpid(poker_, &status, WNOHANG) == poker_; }, 20000));
+    poker_ = 0;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(PokerProgram, EndsAtOnceWithoutALobby) {
