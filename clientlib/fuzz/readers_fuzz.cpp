@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "TSClient.h"
+#include "fuzz_support.h"
 #include "platform/diag.h"
 #include "platform/testing/loopback_peer.h"
 #include "protocol/codec.h"
@@ -140,15 +141,10 @@ void readEverything(Outs& o, bool fresh) {
 }
 
 // Even first byte: frames built from (type, size, plain body) records.
-Bytes framed(const uint8_t* data, size_t size) {
+Bytes framed(std::span<const uint8_t> records) {
     Bytes stream;
-    size_t at = 0;
-    while (at + 3 <= size) {
-        const uint8_t type = data[at];
-        size_t length = (size_t(data[at + 1]) << 8) | data[at + 2];
-        at += 3;
-        length = std::min(length, size - at);
-        const size_t frameSize = tessary::protocol::kHeaderSize + length;
+    forEachRecord(records, [&](uint8_t type, std::span<const uint8_t> body) {
+        const size_t frameSize = tessary::protocol::kHeaderSize + body.size();
         const size_t start = stream.size();
         stream.resize(start + frameSize);
         uint8_t* header = stream.data() + start;
@@ -158,10 +154,9 @@ Bytes framed(const uint8_t* data, size_t size) {
         header[3] = 0;
         header[4] = type;
         header[5] = uint8_t(tessary::protocol::kModuleArena << 4 | tessary::protocol::kModulePlayer);
-        std::memcpy(header + tessary::protocol::kHeaderSize, data + at, length);
-        tessary::protocol::scrambleBody(header + tessary::protocol::kHeaderSize, length);
-        at += length;
-    }
+        std::copy(body.begin(), body.end(), header + tessary::protocol::kHeaderSize);
+        tessary::protocol::scrambleBody(header + tessary::protocol::kHeaderSize, body.size());
+    });
     return stream;
 }
 
@@ -173,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static tessary::platform::testing::LoopbackPeer peer;
     static Outs outs;
     if (size == 0) return 0;
-    const Bytes stream = (data[0] & 1) ? Bytes(data + 1, data + size) : framed(data + 1, size - 1);
+    const Bytes stream = (data[0] & 1) ? Bytes(data + 1, data + size) : framed({data + 1, size - 1});
 
     require(TS_ConnectToHost("127.0.0.1", peer.port(), 3) == 1);
     require(peer.accept(5000));

@@ -16,6 +16,7 @@
 
 #include "datagram.h"
 #include "dispatch.h"
+#include "fuzz_support.h"
 #include "game_state.h"
 #include "platform/diag.h"
 #include "protocol/frame_cutter.h"
@@ -100,17 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return 0;
     }
-    size_t at = 1;
-    while (at + 3 <= size) {
-        const uint8_t flag = data[at];
-        size_t length = (size_t(data[at + 1]) << 8) | data[at + 2];
-        at += 3;
-        length = std::min(length, size - at);
-        const std::span<const uint8_t> bytes(data + at, length);
-        at += length;
+    forEachRecord({data + 1, size - 1}, [&](uint8_t flag, std::span<const uint8_t> bytes) {
         now += 50;
         if (flag & 1) {
-            if (bytes.size() > kMaxDatagramSize) continue;
+            if (bytes.size() > kMaxDatagramSize) return;
             if (auto datagram = decodeDatagram(bytes)) dispatch(state, datagram->message, now);
         } else {
             protocol::RawMessage message;
@@ -119,6 +113,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             message.payload.assign(bytes.begin(), bytes.end());
             dispatch(state, message, now);
         }
-    }
+    });
     return 0;
 }

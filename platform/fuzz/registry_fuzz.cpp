@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "fuzz_support.h"
 #include "platform/registry.h"
 
 namespace {
@@ -22,20 +23,6 @@ void require(bool condition) {
     if (!condition) std::abort();
 }
 
-// A private folder for the file and the writer's temporary, removed at exit.
-struct Folder {
-    fs::path path;
-    Folder() {
-        std::string name = (fs::temp_directory_path() / "fuzz-registry-XXXXXX").string();
-        require(::mkdtemp(name.data()) != nullptr);
-        path = name;
-    }
-    ~Folder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-};
-
 // Every read opens the file: a few keys and names keep the run fast.
 constexpr std::string_view kKeys[] = {"SOFTWARE\\Quillon\\Tessary Games\\POKER", "a", ""};
 constexpr std::string_view kNames[] = {"directory", "x"};
@@ -43,7 +30,7 @@ constexpr std::string_view kNames[] = {"directory", "x"};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Folder folder;
+    static FuzzFolder folder("fuzz-registry");
     const fs::path file = folder.path / "registry.ini";
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "slimefray/client_game.h"
 #include "slimefray/session_options.h"
 
@@ -33,24 +34,12 @@ struct Checks : GameEvents {
     void quit(const std::string& message, int) override { require(message.size() <= 1024); }
 };
 
-struct Folder {
-    fs::path path;
-    Folder() {
-        std::string name = (fs::temp_directory_path() / "fuzz-slimefray-XXXXXX").string();
-        require(::mkdtemp(name.data()) != nullptr);
-        path = name;
-        fs::create_directories(path / "game" / "map");
-    }
-    ~Folder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Folder folder;
+    static const FuzzFolder folder("fuzz-slimefray");
+    static const bool made = fs::create_directories(folder.path / "game" / "map");
+    (void)made;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t lineEnd = std::min(input.find('\n'), input.size());
     SessionOptions options = parseOptionLine(input.substr(0, lineEnd));
