@@ -155,6 +155,25 @@ public:
         return all;
     }
 
+    // The game library keeps sending its datagram probe (type 237) every
+    // 500 ms while the server leaves it unanswered: after what is waiting
+    // has been read, a fresh probe shows that the program's engine still runs.
+    bool engineTicks(FakeGameServer& server, int timeoutMs) {
+        while (server.receiveDatagram(50)) {
+        }
+        (void)server.receiveRawUntilQuiet(50);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (auto datagram = server.receiveDatagram(50);
+                datagram && !datagram->message.payload.empty() && datagram->message.payload[0] == kProbeType)
+                return true;
+            for (const protocol::RawMessage& m : server.receiveRawUntilQuiet(20))
+                if (!m.payload.empty() && m.payload[0] == kProbeType) return true;
+        }
+        return false;
+    }
+    static constexpr uint8_t kProbeType = 237;
+
     std::string lobbyLogText() const {
         std::ifstream in(lobbyLog());
         std::stringstream text;
