@@ -133,7 +133,7 @@ void GameServer::messageReceived(const LinkPtr& link, Message& message) {
     if (!raw) {
         const auto& structured = std::get<ServiceMessage>(message);
         if (structured.type != STILLALIVE)
-            logLine(role_, link->describe() + " refused: " + messageTypeName(structured.type) + " on a game link");
+            logLine(role_, *link, " refused: " + messageTypeName(structured.type) + " on a game link");
         return;
     }
     try {
@@ -237,7 +237,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
         if (otherId == id) continue;
         if (auto info = storage_->playerInfo(game, other->name)) sendEvent(added, infoEvent(otherId, *info));
     }
-    logLine(role_, link->describe() + " " + added.name + " registered as " + std::to_string(id) + " in " +
+    logLine(role_, *link, " " + added.name + " registered as " + std::to_string(id) + " in " +
                        session.announcement.arena + " / " + session.announcement.session + " (" + game + ")");
     if (session.logic) session.logic->playerJoined(id, added.name, added.spectator, nowMs());
     chooseMaster(session);
@@ -291,7 +291,7 @@ void GameServer::toServer(Player& player, uint8_t type, std::span<const uint8_t>
             auto subject = session.nameById.find(get16(data, 0));
             if (subject == session.nameById.end()) return;  // not a player of this session
             if (data.size() - 2 > size_t(settings_.limits.maxPlayerInfoBytes)) {
-                logLine(role_, player.link->describe() + " refused: player information over " +
+                logLine(role_, *player.link, " refused: player information over " +
                                    std::to_string(settings_.limits.maxPlayerInfoBytes) + " bytes");
                 return;
             }
@@ -345,7 +345,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
     if (type > kLastGameType) {
         // Library events come from the server alone; a player cannot
         // announce players, masters or ids to the others.
-        logLine(role_, sender.link->describe() + " refused: relay of reserved type " + std::to_string(type));
+        logLine(role_, *sender.link, " refused: relay of reserved type " + std::to_string(type));
         return;
     }
     RawMessage out{message.kind, uint8_t(message.flags & kReplaceFlag), sender.id, {}};

@@ -88,7 +88,7 @@ void Router::messageReceived(const LinkPtr& link, Message& message) {
     if (!client) return;
     const auto* request = std::get_if<ServiceMessage>(&message);
     if (!request) {
-        logLine(role_, link->describe() + " refused: raw message on a Router link");
+        logLine(role_, *link, " refused: raw message on a Router link");
         return;
     }
     try {
@@ -114,12 +114,12 @@ void Router::handle(Client& client, const ServiceMessage& request) {
             client.link->send(makeMessage(kSource, STILLALIVE));
             return;
         default:
-            logLine(role_, client.link->describe() + " refused: unexpected " + messageTypeName(request.type));
+            logLine(role_, *client.link, " refused: unexpected " + messageTypeName(request.type));
     }
 }
 
 void Router::refuse(Client& client, uint8_t request, const std::string& text) {
-    logLine(role_, client.link->describe() + (client.name.empty() ? "" : " (" + client.name + ")") + " refused " +
+    logLine(role_, *client.link, (client.name.empty() ? "" : " (" + client.name + ")") + " refused " +
                        messageTypeName(request) + ": " + text);
     client.link->send(failure(kSource, request, text));
 }
@@ -191,7 +191,7 @@ void Router::createAccount(Client& client, const ServiceMessage& request) {
             if (!*hash) return refuse(c, NEWUSERREQUEST, "The service cannot create accounts right now.");
             if (!storage_->createAccount(account->profile, **hash))
                 return refuse(c, NEWUSERREQUEST, "The name " + account->profile.name + " is already taken.");
-            logLine(role_, c.link->describe() + " created account " + account->profile.name);
+            logLine(role_, *c.link, " created account " + account->profile.name);
             logIn(c, account->profile.name);
             c.link->send(success(kSource, NEWUSERREQUEST));
             sendLists(c, settings_.config.clientVersion.version);
@@ -222,7 +222,7 @@ void Router::logIn(Client& client, const std::string& name) {
     client.name = name;
     client.loggedIn = true;
     storage_->setPresence(name, "", holder(client));
-    logLine(role_, client.link->describe() + " logged in as " + name);
+    logLine(role_, *client.link, " logged in as " + name);
 }
 
 void Router::sendLists(Client& client, const std::string& clientVersion) {
@@ -331,14 +331,14 @@ void Router::page(Client& client, const ServiceMessage& request) {
     // A page has no answer of its own: the lobby would show any answer to
     // type 205 as a received page.
     if (!client.loggedIn) {
-        logLine(role_, client.link->describe() + " refused PAGER: not logged in");
+        logLine(role_, *client.link, " refused PAGER: not logged in");
         return;
     }
     const RequestReader reader(request.body);
     const ValueList* addressees = reader.list(0);
     const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
     if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
-        logLine(role_, client.link->describe() + " refused PAGER: malformed or too long");
+        logLine(role_, *client.link, " refused PAGER: malformed or too long");
         return;
     }
     std::set<std::string> sent;

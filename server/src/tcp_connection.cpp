@@ -36,7 +36,7 @@ TcpConnection::TcpConnection(asio::ip::tcp::socket socket, uint64_t id, std::str
 void TcpConnection::start() {
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-    logLine(role_, describe() + " connected");
+    logLine(role_, *this, " connected");
     handler_.linkOpened(shared_from_this());
     startRead();
 }
@@ -102,7 +102,7 @@ void TcpConnection::throttle() {
     throttled_ = true;
     if (!throttleLogged_) {
         throttleLogged_ = true;
-        logLine(role_, describe() + " refused: more than " + std::to_string(limits_.requestsPerSecond) +
+        logLine(role_, *this, " refused: more than " + std::to_string(limits_.requestsPerSecond) +
                            " requests per second, throttled");
     }
     throttleTimer_.expires_after(std::chrono::milliseconds(bucket_.msUntilToken(limits_.clock->monotonicMs())));
@@ -160,7 +160,7 @@ void TcpConnection::startWrite() {
 void TcpConnection::close(std::string_view reason) {
     if (!open_) return;
     open_ = false;
-    logLine(role_, describe() + (reason.empty() ? " disconnected" : " closed: " + std::string(reason)));
+    logLine(role_, *this, (reason.empty() ? " disconnected" : " closed: " + std::string(reason)));
     asio::error_code ignored;
     throttleTimer_.cancel();
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);

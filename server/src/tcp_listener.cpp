@@ -87,7 +87,7 @@ void TcpListener::accepted(asio::ip::tcp::socket socket) {
     if (error) return;
     std::string address = peer.address().to_string();
     if (!addresses_.tryOpen(address)) {
-        logLine(role_, address + ":" + std::to_string(peer.port()) + " refused: more than " +
+        logFrom(role_, address, address + ":" + std::to_string(peer.port()) + " refused: more than " +
                            std::to_string(addresses_.perAddress()) + " connections from this address");
         socket.close(error);
         return;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <future>
+#include <mutex>
 #include <atomic>
 #include <thread>
 
@@ -49,6 +50,74 @@ TEST_F(SafetyTest, OneConnectionLimitPerAddressAcrossEveryListener) {
     EXPECT_TRUE(elsewhere.waitFor(STILLALIVE));
     router.reset();  // a place frees up
     EXPECT_TRUE(servedRouterClient(service->routerPort()));
+}
+
+// Collects the log lines for the length of a test.
+class CapturedLog {
+public:
+    CapturedLog() {
+        setLogSink([this](std::string_view line) {
+            std::lock_guard lock(mutex_);
+            lines_.emplace_back(line);
+        });
+    }
+    ~CapturedLog() { setLogSink({}); }
+    std::vector<std::string> lines() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+TEST(LogTest, TextsAreEscaped) {
+    const struct {
+        std::string_view in, out;
+    } cases[] = {
+        {"plain Name-1", "plain Name-1"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"x\n2026-01-01T00:00:00Z router: y logged in as admin", "x\\n2026-01-01T00:00:00Z router: y logged in as admin"},
+        {std::string_view("\0\x1B[2J\x7F\xE9\\", 8), "\\x00\\x1B[2J\\x7F\\xE9\\\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(escapeForLog(c.in), c.out);
+}
+
+TEST(LogTest, RepeatsFromOneAddressAreFolded) {
+    LogFold fold;
+    int written = 0;
+    for (int i = 0; i < 5020; ++i) written += fold.admit("r", "127.0.0.1", i) ? 1 : 0;
+    EXPECT_TRUE(fold.admit("r", "127.0.0.2", 5020)) << "another address has its own share";
+    EXPECT_EQ(written, LogFold::kLinesPerWindow);
+    EXPECT_TRUE(fold.closeWindows(6'000).empty()) << "the window is not over";
+    const auto summaries = fold.closeWindows(LogFold::kWindowMs + 1'000);
+    ASSERT_EQ(summaries.size(), 1u);
+    EXPECT_EQ(summaries[0].text, "... and 5,000 more from 127.0.0.1 in the last 10 s");
+    EXPECT_EQ(summaries[0].role, "r");
+    EXPECT_TRUE(fold.admit("r", "127.0.0.1", LogFold::kWindowMs + 1'001)) << "a new window";
+}
+
+// A name with a line break cannot forge a line, and a flood of refusals
+// from one address writes a bounded number of lines.
+TEST_F(SafetyTest, TheLogCannotBeForgedOrFlooded) {
+    CapturedLog log;
+    auto client = routerClient();
+    const std::string forged = "x\n2026-01-01T00:00:00Z router Tessary: 127.0.0.1:1 #1 logged in as admin";
+    auto answer = login(*client, forged, "pw");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->type, TSFAIL);
+    for (int i = 0; i < 500; ++i) client->send(request(GETSESSIONINFO));
+    client->send(request(STILLALIVE));
+    ASSERT_TRUE(client->waitFor(STILLALIVE));  // every request was handled
+    const auto lines = log.lines();
+    bool sawEscaped = false;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+        if (line.find("x\\n2026-01-01T00:00:00Z") != std::string::npos) sawEscaped = true;
+    }
+    EXPECT_TRUE(sawEscaped);
+    EXPECT_LE(lines.size(), size_t(LogFold::kLinesPerWindow) + 5) << "501 refusals, one address";
 }
 
 TEST_F(SafetyTest, MalformedInputClosesOnlyThatConnection) {
