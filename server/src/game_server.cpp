@@ -16,6 +16,9 @@ namespace {
 constexpr size_t kNameField = 16;         // registration and EVENT_NEWPLAYER
 constexpr size_t kStampBytes = 8;         // sender's stamp, echo stamp
 constexpr size_t kMaxDatagramBytes = 1024;  // what the game library reads at most
+// The game library keeps its stream alive every 30 s; a stream silent for
+// longer (with some slack) is taken for dropped.
+constexpr int64_t kStreamSilentMs = 35'000;
 constexpr uint8_t kLastGameType = 200;
 constexpr uint8_t kProbe = 237;
 constexpr uint8_t kCancelInfo = 238;
@@ -129,6 +132,8 @@ void GameServer::linkClosed(const LinkPtr& link) {
 }
 
 void GameServer::messageReceived(const LinkPtr& link, Message& message) {
+    if (auto known = players_.find(link->id()); known != players_.end())
+        known->second->lastHeardMs = settings_.clock->monotonicMs();
     auto* raw = std::get_if<RawMessage>(&message);
     if (!raw) {
         const auto& structured = std::get<ServiceMessage>(message);
@@ -193,7 +198,11 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     const std::string key = foldName(name);
     if (auto known = session.idByName.find(key); known != session.idByName.end()) {
         if (auto present = session.present.find(known->second); present != session.present.end()) {
+            // Without a token, the seat stays with a stream that is alive: a
+            // rejoin after a drop finds the old stream closed or silent.
             Player* old = present->second;
+            if (old->link->isOpen() && settings_.clock->monotonicMs() - old->lastHeardMs <= kStreamSilentMs)
+                return link->close("registration of " + name + " refused: that player's stream is still alive");
             leave(*old);
             old->link->close("replaced by a new registration of " + name);
         }
@@ -216,6 +225,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     player->session = &session;
     player->datagramTokens = settings_.limits.gameRequestBurst;
     player->datagramTokensAt = Clock::now();
+    player->lastHeardMs = settings_.clock->monotonicMs();
     Player& added = *player;
     players_[link->id()] = std::move(player);
     playersById_[id] = &added;
@@ -448,6 +458,10 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (it == playersById_.end()) return;
     Player& player = *it->second;
     if (!player.link->isOpen() || player.link->address() != from.address().to_string()) return;
+    // The first endpoint seen after the registration stays the player's:
+    // another program on the same address can neither speak for the player
+    // nor draw its datagrams away.
+    if (player.datagramAddress && *player.datagramAddress != from) return;
 
     const auto now = Clock::now();
     const double elapsed = std::chrono::duration<double>(now - player.datagramTokensAt).count();
@@ -457,10 +471,11 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (player.datagramTokens < 1.0) return;
     player.datagramTokens -= 1.0;
 
-    if (player.datagramAddress != from)
+    if (!player.datagramAddress) {
         logLine(role_, player.name + " sends datagrams from " + from.address().to_string() + ":" +
                            std::to_string(from.port()));
-    player.datagramAddress = from;
+        player.datagramAddress = from;
+    }
     player.peerStamp = get32(message.payload, 0);
     player.peerStampArrival = now;
     message.payload.erase(message.payload.begin(), message.payload.begin() + kStampBytes);
