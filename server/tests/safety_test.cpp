@@ -36,14 +36,15 @@ std::unique_ptr<TestClient> servedRouterClient(uint16_t port) {
 
 TEST_F(SafetyTest, OneConnectionLimitPerAddressAcrossEveryListener) {
     Config config = testConfig(dir.path());
-    config.limits.connectionsPerAddress = 2;
+    config.limits.connectionsPerAddress = 3;
     startService(config);
     auto arena = enterArena("Ann");
     auto router = servedRouterClient(service->routerPort());
-    ASSERT_TRUE(router) << "an arena and a router connection are two";
+    auto another = servedRouterClient(service->routerPort());
+    ASSERT_TRUE(router && another) << "an arena and two router connections are three";
     for (uint16_t port : {service->routerPort(), service->arenaPort(1), service->gameServerPort()}) {
-        TestClient third(port);
-        EXPECT_TRUE(third.closedByPeer()) << "a third on port " << port;
+        TestClient fourth(port);
+        EXPECT_TRUE(fourth.closedByPeer()) << "a fourth on port " << port;
     }
     TestClient elsewhere(service->routerPort(), "127.0.0.1", "127.0.0.2");
     elsewhere.send(request(STILLALIVE));
