@@ -556,8 +556,10 @@ void deepPhase(const Options& options, const Daemon& daemon) {
 }
 
 // One login from its own loopback address: the answer and its time in ms.
+// A TSSUCCESS answer gives an empty text.
 std::optional<std::pair<std::string, double>> timedLogin(asio::io_context& io, const Daemon& daemon,
-                                                         const std::string& from, const std::string& name) {
+                                                         const std::string& from, const std::string& name,
+                                                         const std::string& password = "not the password") {
     tcp::socket socket(io);
     asio::error_code error;
     socket.open(tcp::v4(), error);
@@ -566,7 +568,7 @@ std::optional<std::pair<std::string, double>> timedLogin(asio::io_context& io, c
     if (error) return std::nullopt;
     ValueList body;
     body.appendText(name);
-    body.appendText("not the password");
+    body.appendText(password);
     body.appendText("1.0");
     body.appendInteger<int32_t>(1);
     const Bytes frame = encode(request(LOGIN, kModuleRouter, body));
@@ -581,7 +583,7 @@ std::optional<std::pair<std::string, double>> timedLogin(asio::io_context& io, c
         std::string reason;
         while (reader.next(message, reason) == server::FrameReader::Result::Message) {
             const auto* answer = std::get_if<ServiceMessage>(&message);
-            if (!answer || answer->type != TSFAIL) continue;
+            if (!answer || (answer->type != TSFAIL && answer->type != TSSUCCESS)) continue;
             const ValueList* texts = answer->body.list(1);
             const std::string* text = texts ? texts->text(0) : nullptr;
             return std::pair{text ? *text : std::string(),
@@ -639,6 +641,37 @@ void refusalPhase(const Options& options, const std::string& binary, const std::
     std::printf("  wrong password: median %.1f ms (%.1f .. %.1f)\n", median(wrong), spread(wrong).first,
                 spread(wrong).second);
     std::printf("  difference of the medians: %.1f ms\n", median(wrong) - median(unknown));
+
+    // Twenty connections from one address keep guessing; real logins from
+    // other addresses meanwhile.
+    Bytes guesses;
+    for (int i = 0; i < 10; ++i) {
+        ValueList body;
+        body.appendText("known0");
+        body.appendText("guess" + std::to_string(i));
+        body.appendText("1.0");
+        body.appendInteger<int32_t>(1);
+        const Bytes frame = encode(request(LOGIN, kModuleRouter, body));
+        guesses.insert(guesses.end(), frame.begin(), frame.end());
+    }
+    std::vector<std::unique_ptr<tcp::socket>> guessers;
+    for (int i = 0; i < 20; ++i) {
+        auto socket = std::make_unique<tcp::socket>(io);
+        asio::error_code error;
+        socket->open(tcp::v4(), error);
+        socket->bind({asio::ip::make_address("127.0.3.1"), 0}, error);
+        socket->connect({asio::ip::make_address("127.0.0.1"), daemon.routerPort}, error);
+        if (!error) asio::write(*socket, asio::buffer(guesses), error);
+        guessers.push_back(std::move(socket));
+    }
+    std::vector<double> real;
+    for (int i = 1; i < count; ++i)
+        if (auto answer = timedLogin(io, daemon, "127.0.4." + std::to_string(i), "known" + std::to_string(i), "pw");
+            answer && answer->first.empty())
+            real.push_back(answer->second);
+    if (!real.empty())
+        std::printf("  %zu real logins while 20 connections of one address guess: median %.1f ms (%.1f .. %.1f)\n",
+                    real.size(), median(real), spread(real).first, spread(real).second);
 }
 
 void raiseDescriptorLimit(int wanted) {
