@@ -92,6 +92,9 @@ void TcpConnection::handleMessages() {
         waiting_.reset();
         handler_.messageReceived(self, message);
     }
+    // While this side holds the reading back, a frame cannot be overdue; its
+    // deadline starts again when reading resumes.
+    if (paused_ || throttled_) partialSinceMs_.reset();
     handling_ = false;
     startRead();
 }
