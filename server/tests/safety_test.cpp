@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <future>
 #include <mutex>
 #include <atomic>
 #include <thread>
@@ -254,14 +253,9 @@ struct ListenerOnClock {
         loop = std::thread([this] { io.run(); });
     }
     ~ListenerOnClock() {
-        std::promise<void> stopped;
-        asio::post(io, [this, &stopped] {
-            listener.stop();
-            stopped.set_value();
-        });
-        stopped.get_future().wait();
         io.stop();
         loop.join();
+        listener.stop();  // the loop's thread is gone: safe from here
     }
     asio::io_context io;
     EchoHandler handler;
