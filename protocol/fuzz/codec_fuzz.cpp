@@ -73,6 +73,14 @@ void decodeAsFrame(std::span<const uint8_t> input) {
     require(encode(*decoded) == expected);
 }
 
+// Whatever the input did, the parser's per-thread scratch is empty again and
+// holds no more than one ordinary body's worth: nothing grows input by input.
+void scratchIsBack() {
+    const ParserScratch scratch = parserScratch();
+    require(scratch.values == 0 && scratch.openLists == 0);
+    require(scratch.bytesHeld <= 4096 * (sizeof(Value) + sizeof(size_t)));
+}
+
 void scrambleRoundTrip(std::span<const uint8_t> input) {
     Bytes body(input.begin(), input.end());
     scrambleBody(body.data(), body.size());
@@ -92,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     protocol::parseAsBody(input);
     protocol::decodeAsFrame(input);
     protocol::scrambleRoundTrip(input);
+    protocol::scratchIsBack();
     return 0;
 }

@@ -313,18 +313,33 @@ public:
     std::optional<ValueList> build() {
         static_assert(kBuild);
         Stack& stack = stackStorage();
-        stack.values.clear();
+        stack.clear();
         std::optional<ValueList> result;
         if (parseValues()) result = takeValues(0);
-        stack.values.clear();
-        if (stack.values.capacity() > kLargeStack) std::vector<Value>().swap(stack.values);
+        // A refused body leaves its open lists behind: they must not pile up
+        // from one frame to the next.
+        stack.clear();
         return result;
+    }
+
+    static ParserScratch scratch() {
+        const Stack& stack = stackStorage();
+        return {stack.values.size(), stack.openAt.size(),
+                stack.values.capacity() * sizeof(Value) + stack.openAt.capacity() * sizeof(size_t)};
     }
 
 private:
     struct Stack {
         std::vector<Value> values;   // values of the open lists, innermost last
         std::vector<size_t> openAt;  // where each open list's values begin
+
+        // Empties both; a stack grown by one large body is given back.
+        void clear() {
+            values.clear();
+            openAt.clear();
+            if (values.capacity() > kLargeStack) std::vector<Value>().swap(values);
+            if (openAt.capacity() > kLargeStack) std::vector<size_t>().swap(openAt);
+        }
     };
     static constexpr size_t kLargeStack = 4096;
 
@@ -438,6 +453,8 @@ ServiceMessage serviceHeader(uint8_t flags, uint8_t type, uint8_t modules) {
 std::optional<ValueList> parseBody(std::span<const uint8_t> body) {
     return BodyParser<true>(body).build();
 }
+
+ParserScratch parserScratch() { return BodyParser<true>::scratch(); }
 
 std::optional<Message> decode(std::span<const uint8_t> frame) {
     if (!headerIsSound(frame)) return decodeFailure();

@@ -190,6 +190,26 @@ TEST(CodecBody, DeepNestingIsBoundedNotACrash) {
     EXPECT_TRUE(parseBody(fine));
 }
 
+// A refused body must leave nothing in the parser's per-thread scratch:
+// a stream of them from the network would otherwise grow without limit.
+TEST(CodecBody, RefusedBodiesLeaveNothingBehind) {
+    DiagCapture quiet;
+    Bytes body(1001, 0x5B);  // one list deeper than allowed
+    Bytes frame = {0, 0, 0, 0, LOGIN, 0x01};
+    frame[2] = uint8_t(kHeaderSize + body.size());
+    frame[1] = uint8_t((kHeaderSize + body.size()) >> 8);
+    scrambleBody(body.data(), body.size());
+    frame.insert(frame.end(), body.begin(), body.end());
+    ASSERT_FALSE(decode(frame));
+    const size_t heldAfterOne = parserScratch().bytesHeld;
+    for (int i = 0; i < 10'000; ++i) ASSERT_FALSE(decode(frame));
+    const ParserScratch after = parserScratch();
+    EXPECT_EQ(after.values, 0u);
+    EXPECT_EQ(after.openLists, 0u);
+    EXPECT_LE(after.bytesHeld, heldAfterOne);
+    EXPECT_TRUE(parseBody(Bytes{0x5B, 0x5D}));  // and the parser still works
+}
+
 TEST(CodecBody, KindCheckedReads) {
     ValueList list;
     list.appendText("t");

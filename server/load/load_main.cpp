@@ -6,6 +6,11 @@
 //   rr        M clients doing unpipelined request/answer round trips
 //             (GETSESSIONINFO): round trips per second and latency.
 //   idle      K idle connections opened and held, then checked alive.
+//   deep      D frames whose body opens one list more than allowed, each on a
+//             fresh connection: tessaryd's memory before and after.
+//   refusal   logins with unknown names and with wrong passwords, each from
+//             its own loopback address (no delay applies), at the real
+//             password cost: the answers' texts and times side by side.
 //
 // It starts its own tessaryd (the build's binary) with a temporary database
 // and a configuration whose limits allow the load, talks to 127.0.0.1 only,
@@ -29,6 +34,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -54,6 +60,8 @@ struct Options {
     int seconds = 5;
     int rrClients = 50;
     int idleConnections = 10000;
+    int deepFrames = 10000;
+    int refusals = 20;
     std::string phases = "chat,rr,idle";
 };
 
@@ -84,11 +92,12 @@ ServiceMessage request(uint8_t type, uint8_t destination, ValueList body = {}) {
 
 // --- the tessaryd child ---
 
-// A configuration whose limits allow the load.
-std::string loadConfig(const std::filesystem::path& dir, int connections) {
+// A configuration whose limits allow the load. `realPasswordCost`: the
+// service's own hashing cost instead of the cheapest one.
+std::string loadConfig(const std::filesystem::path& dir, int connections, bool realPasswordCost = false) {
     std::ostringstream config;
     config << "[storage]\ndatabase = " << (dir / "load.sqlite").string() << "\n"
-           << "[password]\nopslimit = 1\nmemlimit = 8192\n"
+           << (realPasswordCost ? "" : "[password]\nopslimit = 1\nmemlimit = 8192\n")
            << "[router]\nlisten = 127.0.0.1:0\n"
            << "[arena]\nname = Load Arena\nlisten = 127.0.0.1:0\nplayer_limit = " << connections << "\n"
            << "[limits]\nconnections_per_address = " << connections + 100
@@ -457,6 +466,154 @@ void idlePhase(const Options& options, const Daemon& daemon) {
                 clients.size(), daemon.rssKb() / 1024, rssBefore / 1024);
 }
 
+void deepPhase(const Options& options, const Daemon& daemon) {
+    Bytes body(1001, '[');
+    scrambleBody(body.data(), body.size());
+    const size_t size = kHeaderSize + body.size();
+    Bytes frame(size);
+    const uint8_t header[kHeaderSize] = {uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size), 0, LOGIN,
+                                         uint8_t(kModulePlayer << 4 | kModuleRouter)};
+    std::copy(std::begin(header), std::end(header), frame.begin());
+    std::copy(body.begin(), body.end(), frame.begin() + kHeaderSize);
+    asio::io_context io;
+    const long rssBefore = daemon.rssKb();
+    const auto start = Clock::now();
+    const auto deadline = start + std::chrono::seconds(60);
+    int sent = 0;
+    for (; sent < options.deepFrames && Clock::now() < deadline; ++sent) {
+        tcp::socket socket(io);
+        asio::error_code error;
+        socket.connect({asio::ip::make_address("127.0.0.1"), daemon.routerPort}, error);
+        if (error) break;
+        asio::write(socket, asio::buffer(frame), error);
+        // The service closes the connection on the refused frame.
+        std::array<uint8_t, 64> sink{};
+        while (!error) socket.read_some(asio::buffer(sink), error);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("deep: %d refused frames of 1,001 open lists in %.1f s   tessaryd RSS %ld MB (before %ld MB)\n", sent,
+                seconds, daemon.rssKb() / 1024, rssBefore / 1024);
+}
+
+// One login from its own loopback address: the answer and its time in ms.
+// A TSSUCCESS answer gives an empty text.
+std::optional<std::pair<std::string, double>> timedLogin(asio::io_context& io, const Daemon& daemon,
+                                                         const std::string& from, const std::string& name,
+                                                         const std::string& password = "not the password") {
+    tcp::socket socket(io);
+    asio::error_code error;
+    socket.open(tcp::v4(), error);
+    socket.bind({asio::ip::make_address(from), 0}, error);
+    socket.connect({asio::ip::make_address("127.0.0.1"), daemon.routerPort}, error);
+    if (error) return std::nullopt;
+    ValueList body;
+    body.appendText(name);
+    body.appendText(password);
+    body.appendText("1.0");
+    body.appendInteger<int32_t>(1);
+    const Bytes frame = encode(request(LOGIN, kModuleRouter, body));
+    const auto sentAt = Clock::now();
+    asio::write(socket, asio::buffer(frame), error);
+    server::FrameReader reader(1 << 20);
+    std::array<uint8_t, 4096> buffer{};
+    while (!error) {
+        const size_t got = socket.read_some(asio::buffer(buffer), error);
+        reader.append(buffer.data(), got);
+        Message message;
+        std::string reason;
+        while (reader.next(message, reason) == server::FrameReader::Result::Message) {
+            const auto* answer = std::get_if<ServiceMessage>(&message);
+            if (!answer || (answer->type != TSFAIL && answer->type != TSSUCCESS)) continue;
+            const ValueList* texts = answer->body.list(1);
+            const std::string* text = texts ? texts->text(0) : nullptr;
+            return std::pair{text ? *text : std::string(),
+                             std::chrono::duration<double, std::milli>(Clock::now() - sentAt).count()};
+        }
+    }
+    return std::nullopt;
+}
+
+void refusalPhase(const Options& options, const std::string& binary, const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    Daemon daemon(binary, dir, loadConfig(dir, 1000, true));
+    asio::io_context io;
+    const int count = options.refusals;
+    // One account per wrong password, one address per attempt: no failure
+    // counts twice, so what is timed is the check itself.
+    for (int i = 0; i < count; ++i) {
+        Client router(io);
+        if (!router.connect(daemon.routerPort)) return;
+        router.sendNow(request(NEWUSERREQUEST, kModuleRouter, accountForm("known" + std::to_string(i))));
+        auto created = router.waitAnswer(NEWUSERREQUEST);
+        if (!created || created->type != TSSUCCESS) {
+            std::printf("refusal: account creation failed\n");
+            return;
+        }
+    }
+    std::vector<double> unknown, wrong;
+    std::set<std::string> texts;
+    for (int i = 0; i < count; ++i) {
+        const std::string from = "127.0.1." + std::to_string(1 + i);
+        const std::string other = "127.0.2." + std::to_string(1 + i);
+        auto a = timedLogin(io, daemon, from, "nobody" + std::to_string(i));
+        auto b = timedLogin(io, daemon, other, "known" + std::to_string(i));
+        if (!a || !b) {
+            std::printf("refusal: no answer\n");
+            return;
+        }
+        unknown.push_back(a->second);
+        wrong.push_back(b->second);
+        texts.insert(a->first);
+        texts.insert(b->first);
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    auto spread = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return std::pair{v.front(), v.back()};
+    };
+    std::printf("refusal: %d each, %zu distinct answer text(s): \"%s\"\n", count, texts.size(),
+                texts.begin()->c_str());
+    std::printf("  unknown name:   median %.1f ms (%.1f .. %.1f)\n", median(unknown), spread(unknown).first,
+                spread(unknown).second);
+    std::printf("  wrong password: median %.1f ms (%.1f .. %.1f)\n", median(wrong), spread(wrong).first,
+                spread(wrong).second);
+    std::printf("  difference of the medians: %.1f ms\n", median(wrong) - median(unknown));
+
+    // Twenty connections from one address keep guessing; real logins from
+    // other addresses meanwhile.
+    Bytes guesses;
+    for (int i = 0; i < 10; ++i) {
+        ValueList body;
+        body.appendText("known0");
+        body.appendText("guess" + std::to_string(i));
+        body.appendText("1.0");
+        body.appendInteger<int32_t>(1);
+        const Bytes frame = encode(request(LOGIN, kModuleRouter, body));
+        guesses.insert(guesses.end(), frame.begin(), frame.end());
+    }
+    std::vector<std::unique_ptr<tcp::socket>> guessers;
+    for (int i = 0; i < 20; ++i) {
+        auto socket = std::make_unique<tcp::socket>(io);
+        asio::error_code error;
+        socket->open(tcp::v4(), error);
+        socket->bind({asio::ip::make_address("127.0.3.1"), 0}, error);
+        socket->connect({asio::ip::make_address("127.0.0.1"), daemon.routerPort}, error);
+        if (!error) asio::write(*socket, asio::buffer(guesses), error);
+        guessers.push_back(std::move(socket));
+    }
+    std::vector<double> real;
+    for (int i = 1; i < count; ++i)
+        if (auto answer = timedLogin(io, daemon, "127.0.4." + std::to_string(i), "known" + std::to_string(i), "pw");
+            answer && answer->first.empty())
+            real.push_back(answer->second);
+    if (!real.empty())
+        std::printf("  %zu real logins while 20 connections of one address guess: median %.1f ms (%.1f .. %.1f)\n",
+                    real.size(), median(real), spread(real).first, spread(real).second);
+}
+
 void raiseDescriptorLimit(int wanted) {
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
@@ -483,10 +640,13 @@ int main(int argc, char** argv) {
         else if (key == "--rr-clients") options.rrClients = std::clamp(std::stoi(value), 1, 1000);
         else if (key == "--idle") options.idleConnections = std::clamp(std::stoi(value), 1, 15000);
         else if (key == "--phases") options.phases = value;
+        else if (key == "--deep") options.deepFrames = std::clamp(std::stoi(value), 1, 100000);
+        else if (key == "--refusals") options.refusals = std::clamp(std::stoi(value), 1, 200);
         else {
             std::fprintf(stderr,
-                         "usage: tessaryd_load [--phases chat,rr,idle] [--clients N] [--chat-rate LINES/S]\n"
-                         "       [--seconds S] [--rr-clients M] [--idle K]\n");
+                         "usage: tessaryd_load [--phases chat,rr,idle,deep,refusal] [--clients N]\n"
+                         "       [--chat-rate LINES/S] [--seconds S] [--rr-clients M] [--idle K]\n"
+                         "       [--deep D] [--refusals R]\n");
             return 2;
         }
     }
@@ -502,6 +662,8 @@ int main(int argc, char** argv) {
         if (options.phases.find("chat") != std::string::npos) chatPhase(options, daemon);
         if (options.phases.find("rr") != std::string::npos) roundTripPhase(options, daemon);
         if (options.phases.find("idle") != std::string::npos) idlePhase(options, daemon);
+        if (options.phases.find("deep") != std::string::npos) deepPhase(options, daemon);
+        if (options.phases.find("refusal") != std::string::npos) refusalPhase(options, TESSARYD_PATH, dir / "refusal");
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaryd_load: %s\n", error.what());
         status = 1;

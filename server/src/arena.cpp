@@ -177,7 +177,7 @@ void Arena::removePlayer(const std::string& key, const char* why) {
 void Arena::messageReceived(const LinkPtr& link, Message& message) {
     const auto* request = std::get_if<ServiceMessage>(&message);
     if (!request) {
-        logLine(role_, link->describe() + " refused: raw message on an Arena link");
+        logLine(role_, *link, " refused: raw message on an Arena link");
         return;
     }
     try {
@@ -189,7 +189,7 @@ void Arena::messageReceived(const LinkPtr& link, Message& message) {
 }
 
 void Arena::refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text) {
-    logLine(role_, link->describe() + (who.empty() ? "" : " (" + who + ")") + " refused " + messageTypeName(request) +
+    logLine(role_, *link, (who.empty() ? "" : " (" + who + ")") + " refused " + messageTypeName(request) +
                        ": " + text);
     link->send(failure(kSource, request, text));
 }
@@ -204,7 +204,7 @@ void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& re
                                                    LEAVESESSION};
         if (request.type == GETSESSIONINFO) return refuse(link, "", 24, "Please enter the arena first.");
         if (answered.count(request.type)) return refuse(link, "", request.type, "Please enter the arena first.");
-        logLine(role_, link->describe() + " refused " + messageTypeName(request.type) + ": not in the arena");
+        logLine(role_, *link, " refused " + messageTypeName(request.type) + ": not in the arena");
         return;
     }
     switch (request.type) {
@@ -220,7 +220,7 @@ void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& re
         case PING: return pingAnswered(*player);
         case PAGER: return page(*player, request);
         default:
-            logLine(role_, link->describe() + " (" + player->name + ") refused: unexpected " +
+            logLine(role_, *link, " (" + player->name + ") refused: unexpected " +
                                messageTypeName(request.type));
     }
 }
@@ -255,7 +255,7 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
         player.nextPingAt = now + std::chrono::seconds(1);
         playerByLink_[link->id()] = key;
         removeFromSession(player);
-        logLine(role_, link->describe() + " " + player.name + " is back");
+        logLine(role_, *link, " " + player.name + " is back");
         link->send(success(kSource, LOGINARENA));
         sendPlayerList(player);
         sendSessionList(player);
@@ -275,7 +275,7 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
     broadcast(makeMessage(kSource, PLAYERNEW, std::move(body)));
     Player& added = players_.emplace(key, std::move(player)).first->second;
     playerByLink_[link->id()] = key;
-    logLine(role_, link->describe() + " " + canonical + " entered");
+    logLine(role_, *link, " " + canonical + " entered");
     link->send(success(kSource, LOGINARENA));
     sendPlayerList(added);
     sendSessionList(added);
@@ -326,7 +326,7 @@ void Arena::chat(Player& player, const ServiceMessage& request) {
     const auto colour = reader.int32(first + 1);
     const auto font = reader.int32(first + 2);
     if (!text || !colour || !font) {
-        logLine(role_, player.link->describe() + " (" + player.name + ") refused " + messageTypeName(request.type) +
+        logLine(role_, *player.link, " (" + player.name + ") refused " + messageTypeName(request.type) +
                            ": malformed or too long");
         return;
     }
@@ -592,7 +592,7 @@ void Arena::page(Player& player, const ServiceMessage& request) {
     const ValueList* addressees = reader.list(0);
     const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
     if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
-        logLine(role_, player.link->describe() + " (" + player.name + ") refused PAGER: malformed or too long");
+        logLine(role_, *player.link, " (" + player.name + ") refused PAGER: malformed or too long");
         return;
     }
     std::set<std::string> sent;

@@ -16,6 +16,9 @@ namespace {
 constexpr size_t kNameField = 16;         // registration and EVENT_NEWPLAYER
 constexpr size_t kStampBytes = 8;         // sender's stamp, echo stamp
 constexpr size_t kMaxDatagramBytes = 1024;  // what the game library reads at most
+// The game library keeps its stream alive every 30 s; a stream silent for
+// longer (with some slack) is taken for dropped.
+constexpr int64_t kStreamSilentMs = 35'000;
 constexpr uint8_t kLastGameType = 200;
 constexpr uint8_t kProbe = 237;
 constexpr uint8_t kCancelInfo = 238;
@@ -129,11 +132,13 @@ void GameServer::linkClosed(const LinkPtr& link) {
 }
 
 void GameServer::messageReceived(const LinkPtr& link, Message& message) {
+    if (auto known = players_.find(link->id()); known != players_.end())
+        known->second->lastHeardMs = settings_.clock->monotonicMs();
     auto* raw = std::get_if<RawMessage>(&message);
     if (!raw) {
         const auto& structured = std::get<ServiceMessage>(message);
         if (structured.type != STILLALIVE)
-            logLine(role_, link->describe() + " refused: " + messageTypeName(structured.type) + " on a game link");
+            logLine(role_, *link, " refused: " + messageTypeName(structured.type) + " on a game link");
         return;
     }
     try {
@@ -193,7 +198,11 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     const std::string key = foldName(name);
     if (auto known = session.idByName.find(key); known != session.idByName.end()) {
         if (auto present = session.present.find(known->second); present != session.present.end()) {
+            // Without a token, the seat stays with a stream that is alive: a
+            // rejoin after a drop finds the old stream closed or silent.
             Player* old = present->second;
+            if (old->link->isOpen() && settings_.clock->monotonicMs() - old->lastHeardMs <= kStreamSilentMs)
+                return link->close("registration of " + name + " refused: that player's stream is still alive");
             leave(*old);
             old->link->close("replaced by a new registration of " + name);
         }
@@ -216,6 +225,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     player->session = &session;
     player->datagramTokens = settings_.limits.gameRequestBurst;
     player->datagramTokensAt = Clock::now();
+    player->lastHeardMs = settings_.clock->monotonicMs();
     Player& added = *player;
     players_[link->id()] = std::move(player);
     playersById_[id] = &added;
@@ -237,7 +247,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
         if (otherId == id) continue;
         if (auto info = storage_->playerInfo(game, other->name)) sendEvent(added, infoEvent(otherId, *info));
     }
-    logLine(role_, link->describe() + " " + added.name + " registered as " + std::to_string(id) + " in " +
+    logLine(role_, *link, " " + added.name + " registered as " + std::to_string(id) + " in " +
                        session.announcement.arena + " / " + session.announcement.session + " (" + game + ")");
     if (session.logic) session.logic->playerJoined(id, added.name, added.spectator, nowMs());
     chooseMaster(session);
@@ -291,7 +301,7 @@ void GameServer::toServer(Player& player, uint8_t type, std::span<const uint8_t>
             auto subject = session.nameById.find(get16(data, 0));
             if (subject == session.nameById.end()) return;  // not a player of this session
             if (data.size() - 2 > size_t(settings_.limits.maxPlayerInfoBytes)) {
-                logLine(role_, player.link->describe() + " refused: player information over " +
+                logLine(role_, *player.link, " refused: player information over " +
                                    std::to_string(settings_.limits.maxPlayerInfoBytes) + " bytes");
                 return;
             }
@@ -345,7 +355,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
     if (type > kLastGameType) {
         // Library events come from the server alone; a player cannot
         // announce players, masters or ids to the others.
-        logLine(role_, sender.link->describe() + " refused: relay of reserved type " + std::to_string(type));
+        logLine(role_, *sender.link, " refused: relay of reserved type " + std::to_string(type));
         return;
     }
     RawMessage out{message.kind, uint8_t(message.flags & kReplaceFlag), sender.id, {}};
@@ -449,6 +459,10 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (it == playersById_.end()) return;
     Player& player = *it->second;
     if (!player.link->isOpen() || player.link->address() != from.address().to_string()) return;
+    // The first endpoint seen after the registration stays the player's:
+    // another program on the same address can neither speak for the player
+    // nor draw its datagrams away.
+    if (player.datagramAddress && *player.datagramAddress != from) return;
 
     const auto now = Clock::now();
     const double elapsed = std::chrono::duration<double>(now - player.datagramTokensAt).count();
@@ -458,10 +472,11 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
     if (player.datagramTokens < 1.0) return;
     player.datagramTokens -= 1.0;
 
-    if (player.datagramAddress != from)
+    if (!player.datagramAddress) {
         logLine(role_, player.name + " sends datagrams from " + from.address().to_string() + ":" +
                            std::to_string(from.port()));
-    player.datagramAddress = from;
+        player.datagramAddress = from;
+    }
     player.peerStamp = get32(message.payload, 0);
     player.peerStampArrival = now;
     message.payload.erase(message.payload.begin(), message.payload.begin() + kStampBytes);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "link.h"
+#include "platform/clock.h"
 #include "server/config.h"
 #include "server/events.h"
 #include "server/game_logic.h"
@@ -24,6 +25,8 @@ namespace tessary::server {
 
 struct GameServerSettings {
     Limits limits = Limits::defaults();
+    // Read for the silence of a player's stream; tests move a fake one.
+    const platform::Clock* clock = &platform::systemClock();
 };
 
 class GameServer final : public LinkHandler {
@@ -59,7 +62,8 @@ private:
         bool spectator = false;
         LinkPtr link;
         Session* session = nullptr;
-        std::optional<asio::ip::udp::endpoint> datagramAddress;
+        std::optional<asio::ip::udp::endpoint> datagramAddress;  // the first one seen, kept
+        int64_t lastHeardMs = 0;  // on the settings' clock, by the stream
         uint32_t peerStamp = 0;  // last stamp received by datagram, echoed back
         Clock::time_point peerStampArrival;
         double datagramTokens = 0;

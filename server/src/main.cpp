@@ -1,6 +1,7 @@
 // tessaryd: hosts the roles its configuration names. With no argument it
 // serves the embedded default (everything on 127.0.0.1, see defaults.h).
 #include <pthread.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -77,6 +78,23 @@ void broadcastUrgentFile(Service& service, const std::string& path) {
         if (!trim(line).empty()) service.broadcastUrgent(std::string(trim(line)));
 }
 
+// Every connection costs a descriptor: take all the kernel allows this
+// process and say how many clients that leaves room for.
+void raiseOpenFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+        getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    constexpr rlim_t kReserved = 64;  // listeners, databases, standard streams
+    const rlim_t capacity = limit.rlim_cur > kReserved ? limit.rlim_cur - kReserved : 0;
+    std::fprintf(stderr, "tessaryd: open-file limit %llu (hard %llu): room for about %llu connections\n",
+                 static_cast<unsigned long long>(limit.rlim_cur), static_cast<unsigned long long>(limit.rlim_max),
+                 static_cast<unsigned long long>(capacity));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +152,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    raiseOpenFileLimit();
     Service service(config);
     try {
         service.start();

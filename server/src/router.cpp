@@ -1,7 +1,9 @@
 #include "router.h"
 
+#include <chrono>
 #include <ctime>
 #include <set>
+#include <thread>
 
 #include "account_form.h"
 #include "log.h"
@@ -24,6 +26,15 @@ enum LoginReason : int32_t { kNormal = 1, kBackFromArena = 2, kBeforeModify = 4,
 
 int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
 
+int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The same answer whether the name or the password was wrong: which names
+// exist is not told to a guesser.
+constexpr const char* kLoginRefused = "Wrong password, or no account of that name.";
+
 }  // namespace
 
 bool isAcceptedPhoto(std::string_view bytes) {
@@ -35,7 +46,13 @@ bool isAcceptedPhoto(std::string_view bytes) {
 Router::Router(asio::io_context& io, RouterSettings settings, std::unique_ptr<Storage> storage, EventBus& bus)
     : io_(io), settings_(std::move(settings)), storage_(std::move(storage)), bus_(bus) {
     role_ = "router " + settings_.config.name;
-    if (!settings_.hashInline) workers_ = std::make_unique<asio::thread_pool>(1);
+    if (!settings_.hashInline) {
+        const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+        workers_ = std::make_unique<asio::thread_pool>(cores);
+        // One address may keep half the pool busy, never all of it.
+        hashesPerAddress_ = std::max(1, cores / 2);
+    }
+    dummyHash_ = hashPassword("no account has this password", settings_.passwordCost).value_or("");
 }
 
 Router::~Router() {
@@ -88,7 +105,7 @@ void Router::messageReceived(const LinkPtr& link, Message& message) {
     if (!client) return;
     const auto* request = std::get_if<ServiceMessage>(&message);
     if (!request) {
-        logLine(role_, link->describe() + " refused: raw message on a Router link");
+        logLine(role_, *link, " refused: raw message on a Router link");
         return;
     }
     try {
@@ -114,37 +131,72 @@ void Router::handle(Client& client, const ServiceMessage& request) {
             client.link->send(makeMessage(kSource, STILLALIVE));
             return;
         default:
-            logLine(role_, client.link->describe() + " refused: unexpected " + messageTypeName(request.type));
+            logLine(role_, *client.link, " refused: unexpected " + messageTypeName(request.type));
     }
 }
 
-void Router::refuse(Client& client, uint8_t request, const std::string& text) {
-    logLine(role_, client.link->describe() + (client.name.empty() ? "" : " (" + client.name + ")") + " refused " +
-                       messageTypeName(request) + ": " + text);
+void Router::refuse(Client& client, uint8_t request, const std::string& text, const std::string& note) {
+    logLine(role_, *client.link, (client.name.empty() ? "" : " (" + client.name + ")") + " refused " +
+                       messageTypeName(request) + ": " + text + (note.empty() ? "" : " (" + note + ")"));
     client.link->send(failure(kSource, request, text));
 }
 
-void Router::slowWork(const LinkPtr& link, std::function<void()> work, std::function<void(Client&)> done) {
+void Router::slowWork(const LinkPtr& link, std::function<int64_t()> delayMs, std::function<void()> work,
+                      std::function<void(Client&)> done) {
     if (!workers_) {
         work();
         if (Client* client = find(link)) done(*client);
         return;
     }
     link->pause();
-    asio::post(*workers_, [this, alive = alive_, link, work = std::move(work), done = std::move(done)]() mutable {
-        work();
-        asio::post(io_, [this, alive, link, done = std::move(done)] {
-            if (!*alive) return;
-            if (Client* client = find(link)) {
-                try {
-                    done(*client);
-                } catch (const StorageError& error) {
-                    logLine(role_, std::string("storage: ") + error.what());
-                }
+    const std::string address = link->address();
+    queues_[address].waiting.push_back({link, delayMs, std::move(work), std::move(done)});
+    startQueued(address);
+}
+
+void Router::startQueued(const std::string& address) {
+    auto it = queues_.find(address);
+    if (it == queues_.end()) return;
+    AddressQueue& queue = it->second;
+    while (queue.running < hashesPerAddress_ && !queue.waiting.empty()) {
+        SlowJob job = std::move(queue.waiting.front());
+        queue.waiting.pop_front();
+        ++queue.running;
+        runJob(address, std::move(job));
+    }
+    if (queue.running == 0 && queue.waiting.empty()) queues_.erase(it);
+}
+
+void Router::runJob(const std::string& address, SlowJob job) {
+    auto shared = std::make_shared<SlowJob>(std::move(job));
+    auto finish = [this, alive = alive_, address, shared] {
+        if (!*alive) return;
+        if (Client* client = find(shared->link)) {
+            try {
+                shared->done(*client);
+            } catch (const StorageError& error) {
+                logLine(role_, std::string("storage: ") + error.what());
             }
-            link->resume();
+        }
+        shared->link->resume();
+        if (auto it = queues_.find(address); it != queues_.end()) --it->second.running;
+        startQueued(address);
+    };
+    auto work = [this, alive = alive_, shared, finish] {
+        if (!*alive) return;
+        if (!shared->link->isOpen()) return finish();  // nobody waits for the answer
+        asio::post(*workers_, [this, alive, shared, finish] {
+            shared->work();
+            asio::post(io_, finish);
         });
-    });
+    };
+    // Asked now, when the earlier attempts of the address have been judged.
+    const int64_t delay = shared->delayMs ? shared->delayMs() : 0;
+    if (delay <= 0) return work();
+    // The address's slot stays taken while it waits: its guesses cannot
+    // keep the pool busy during the delay either.
+    auto timer = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(delay));
+    timer->async_wait([timer, work](asio::error_code) { work(); });
 }
 
 void Router::login(Client& client, const ServiceMessage& request) {
@@ -163,13 +215,23 @@ void Router::login(Client& client, const ServiceMessage& request) {
     if (*reason != kNormal && *reason != kBackFromArena && *reason != kBeforeModify)
         return refuse(client, LOGIN, "This kind of login is not known.");
     auto account = storage_->findAccount(*name);
-    if (!account) return refuse(client, LOGIN, "Unknown user name: " + *name + ".");
+    // An unknown name costs the same hash as a known one, and both wait the
+    // same delay after repeated failures.
+    const std::string hash = account ? account->passwordHash : dummyHash_;
+    const std::string key = foldName(*name);
+    const std::string note = (account ? "wrong password for " : "unknown name ") + *name;
     auto verified = std::make_shared<bool>(false);
     slowWork(
-        client.link, [verified, hash = account->passwordHash, pw = *password] { *verified = verifyPassword(hash, pw); },
-        [this, verified, canonical = account->profile.name, reason = *reason,
+        client.link, [this, key, address = client.link->address()] { return guard_.delayMs(key, address, steadyMs()); },
+        [verified, hash, pw = *password] { *verified = verifyPassword(hash, pw); },
+        [this, verified, key, note, found = account.has_value(),
+         canonical = account ? account->profile.name : std::string(), reason = *reason,
          version = *clientVersion](Client& c) {
-            if (!*verified) return refuse(c, LOGIN, "Wrong password for " + canonical + ".");
+            if (!found || !*verified) {
+                guard_.failed(key, c.link->address(), steadyMs());
+                return refuse(c, LOGIN, kLoginRefused, note);
+            }
+            guard_.succeeded(key);
             logIn(c, canonical);
             c.link->send(success(kSource, LOGIN));
             // Before a modification the lobby sends the change next and
@@ -186,12 +248,12 @@ void Router::createAccount(Client& client, const ServiceMessage& request) {
         return refuse(client, NEWUSERREQUEST, "The name " + account->profile.name + " is already taken.");
     auto hash = std::make_shared<std::optional<std::string>>();
     slowWork(
-        client.link, [hash, account, cost = settings_.passwordCost] { *hash = hashPassword(account->password, cost); },
+        client.link, {}, [hash, account, cost = settings_.passwordCost] { *hash = hashPassword(account->password, cost); },
         [this, hash, account](Client& c) {
             if (!*hash) return refuse(c, NEWUSERREQUEST, "The service cannot create accounts right now.");
             if (!storage_->createAccount(account->profile, **hash))
                 return refuse(c, NEWUSERREQUEST, "The name " + account->profile.name + " is already taken.");
-            logLine(role_, c.link->describe() + " created account " + account->profile.name);
+            logLine(role_, *c.link, " created account " + account->profile.name);
             logIn(c, account->profile.name);
             c.link->send(success(kSource, NEWUSERREQUEST));
             sendLists(c, settings_.config.clientVersion.version);
@@ -207,7 +269,7 @@ void Router::modifyAccount(Client& client, const ServiceMessage& request) {
         return refuse(client, MODIFYUSER, "The name of an account cannot be changed.");
     auto hash = std::make_shared<std::optional<std::string>>();
     slowWork(
-        client.link, [hash, account, cost = settings_.passwordCost] { *hash = hashPassword(account->password, cost); },
+        client.link, {}, [hash, account, cost = settings_.passwordCost] { *hash = hashPassword(account->password, cost); },
         [this, hash, account](Client& c) {
             if (!*hash) return refuse(c, MODIFYUSER, "The service cannot change accounts right now.");
             if (!storage_->updateAccount(c.name, account->profile, **hash))
@@ -222,7 +284,7 @@ void Router::logIn(Client& client, const std::string& name) {
     client.name = name;
     client.loggedIn = true;
     storage_->setPresence(name, "", holder(client));
-    logLine(role_, client.link->describe() + " logged in as " + name);
+    logLine(role_, *client.link, " logged in as " + name);
 }
 
 void Router::sendLists(Client& client, const std::string& clientVersion) {
@@ -331,14 +393,14 @@ void Router::page(Client& client, const ServiceMessage& request) {
     // A page has no answer of its own: the lobby would show any answer to
     // type 205 as a received page.
     if (!client.loggedIn) {
-        logLine(role_, client.link->describe() + " refused PAGER: not logged in");
+        logLine(role_, *client.link, " refused PAGER: not logged in");
         return;
     }
     const RequestReader reader(request.body);
     const ValueList* addressees = reader.list(0);
     const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
     if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
-        logLine(role_, client.link->describe() + " refused PAGER: malformed or too long");
+        logLine(role_, *client.link, " refused PAGER: malformed or too long");
         return;
     }
     std::set<std::string> sent;

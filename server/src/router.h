@@ -3,6 +3,7 @@
 #pragma once
 
 #include <asio.hpp>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "link.h"
+#include "login_guard.h"
 #include "server/config.h"
 #include "server/events.h"
 #include "server/storage.h"
@@ -31,8 +33,8 @@ struct RouterSettings {
     std::vector<ArenaDirectoryEntry> arenas;
     Limits limits = Limits::defaults();
     PasswordCost passwordCost = PasswordCost::interactive();
-    // Password hashing runs on a worker thread so that one login does not
-    // stall the others; the fuzzer runs it inline.
+    // Password hashing runs on a pool of worker threads (one per core) so
+    // that one login does not stall the others; the fuzzer runs it inline.
     bool hashInline = false;
 };
 
@@ -69,11 +71,23 @@ private:
     void logIn(Client& client, const std::string& name);
     void sendLists(Client& client, const std::string& clientVersion);
     void sendOwnCard(Client& client);
-    void refuse(Client& client, uint8_t request, const std::string& text);
+    // `note` goes to the log only.
+    void refuse(Client& client, uint8_t request, const std::string& text, const std::string& note = {});
 
     // Runs `work` off the Router thread, then `done` back on it, with the
-    // link paused in between so its later requests wait their turn.
-    void slowWork(const LinkPtr& link, std::function<void()> work, std::function<void(Client&)> done);
+    // link paused in between so its later requests wait their turn. One
+    // address has at most hashesPerAddress_ pieces of work under way, each
+    // after the delay `delayMs` gives when its turn comes; its others queue.
+    struct SlowJob {
+        LinkPtr link;
+        std::function<int64_t()> delayMs;  // empty: no delay
+        std::function<void()> work;
+        std::function<void(Client&)> done;
+    };
+    void slowWork(const LinkPtr& link, std::function<int64_t()> delayMs, std::function<void()> work,
+                  std::function<void(Client&)> done);
+    void startQueued(const std::string& address);
+    void runJob(const std::string& address, SlowJob job);
 
     void onEvent(const Event& event);
     std::string holder(const Client& client) const;
@@ -85,6 +99,16 @@ private:
     EventBus& bus_;
     int subscription_ = 0;
     std::unique_ptr<asio::thread_pool> workers_;
+    int hashesPerAddress_ = 1;
+    struct AddressQueue {
+        int running = 0;
+        std::deque<SlowJob> waiting;
+    };
+    std::unordered_map<std::string, AddressQueue> queues_;
+    LoginGuard guard_;
+    // Checked against for names that have no account, so that the answer
+    // takes as long as for a wrong password.
+    std::string dummyHash_;
     std::unordered_map<uint64_t, Client> clients_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::string role_;

@@ -56,8 +56,8 @@ struct RoleHost {
 };
 
 ConnectionLimits lobbyLimits(const Limits& limits) {
-    return {size_t(limits.maxFrameBytes), double(limits.requestsPerSecond), double(limits.requestBurst),
-            size_t(limits.maxPendingSendBytes)};
+    return {size_t(limits.maxFrameBytes), limits.requestsPerSecond, limits.requestBurst,
+            size_t(limits.maxPendingSendBytes), limits.frameDeadlineSeconds};
 }
 
 }  // namespace
@@ -65,6 +65,7 @@ ConnectionLimits lobbyLimits(const Limits& limits) {
 struct Service::Impl {
     Config config;
     LocalEventBus bus;
+    std::unique_ptr<AddressLimit> addresses;  // shared by every listener, so declared before them
     std::unique_ptr<RoleHost> router;
     std::vector<std::unique_ptr<RoleHost>> arenas;
     std::unique_ptr<RoleHost> gameServer;
@@ -83,6 +84,7 @@ void Service::start() {
     Config& config = impl_->config;
     const Limits& limits = config.limits;
     auto storage = [&config] { return openSqliteStorage(config.databasePath); };
+    impl_->addresses = std::make_unique<AddressLimit>(limits.connectionsPerAddress);
 
     std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
     uint16_t gamePort = config.gameServer ? config.gameServer->listen.port : 0;
@@ -91,10 +93,11 @@ void Service::start() {
         host->name = "game server";
         auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus,
                                                  builtinGameLogics());
-        const ConnectionLimits gameLimits{size_t(limits.maxGameFrameBytes), double(limits.gameRequestsPerSecond),
-                                          double(limits.gameRequestBurst), size_t(limits.maxPendingSendBytes)};
+        const ConnectionLimits gameLimits{size_t(limits.maxGameFrameBytes), limits.gameRequestsPerSecond,
+                                          limits.gameRequestBurst, size_t(limits.maxPendingSendBytes),
+                                          limits.frameDeadlineSeconds};
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *game, gameLimits,
-                                                       limits.connectionsPerAddress, limits.idleTimeoutSeconds);
+                                                       *impl_->addresses, limits.idleTimeoutSeconds);
         host->listener->open(config.gameServer->listen);
         gamePort = host->listener->port();
         game->openDatagrams(resolveHost(host->io, config.gameServer->listen.host), uint16_t(gamePort + 1));
@@ -113,7 +116,7 @@ void Service::start() {
         ArenaSettings settings{arenaConfig, gameHost, gamePort, limits};
         auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus);
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *arena, lobbyLimits(limits),
-                                                       limits.connectionsPerAddress, limits.idleTimeoutSeconds);
+                                                       *impl_->addresses, limits.idleTimeoutSeconds);
         host->listener->open(arenaConfig.listen);
         Arena* raw = arena.get();
         raw->start();
@@ -134,7 +137,7 @@ void Service::start() {
         settings.passwordCost = config.passwordCost;
         auto router = std::make_unique<Router>(host->io, settings, storage(), impl_->bus);
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *router, lobbyLimits(limits),
-                                                       limits.connectionsPerAddress, limits.idleTimeoutSeconds);
+                                                       *impl_->addresses, limits.idleTimeoutSeconds);
         host->listener->open(config.router->listen);
         Router* raw = router.get();
         raw->setPublicPort(host->listener->port());

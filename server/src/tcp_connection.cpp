@@ -29,15 +29,14 @@ TcpConnection::TcpConnection(asio::ip::tcp::socket socket, uint64_t id, std::str
       batcher_(batcher),
       ended_(std::move(ended)),
       reader_(limits.maxFrameBytes),
-      tokens_(limits.requestBurst),
-      tokensAt_(std::chrono::steady_clock::now()),
-      lastReceive_(tokensAt_),
+      bucket_(limits.requestsPerSecond, limits.requestBurst, limits.clock->monotonicMs()),
+      lastReceiveMs_(limits.clock->monotonicMs()),
       throttleTimer_(socket_.get_executor()) {}
 
 void TcpConnection::start() {
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-    logLine(role_, describe() + " connected");
+    logLine(role_, *this, " connected");
     handler_.linkOpened(shared_from_this());
     startRead();
 }
@@ -53,58 +52,68 @@ void TcpConnection::startRead() {
                                                                                              : error.message());
             return;
         }
-        self->lastReceive_ = std::chrono::steady_clock::now();
+        self->lastReceiveMs_ = self->limits_.clock->monotonicMs();
         self->reader_.append(self->readBuffer_.data(), n);
         self->handleMessages();
     });
-}
-
-bool TcpConnection::takeToken() {
-    const auto now = std::chrono::steady_clock::now();
-    const double elapsed = std::chrono::duration<double>(now - tokensAt_).count();
-    tokensAt_ = now;
-    tokens_ = std::min(limits_.requestBurst, tokens_ + elapsed * limits_.requestsPerSecond);
-    if (tokens_ < 1.0) return false;
-    tokens_ -= 1.0;
-    return true;
 }
 
 void TcpConnection::handleMessages() {
     if (handling_) return;  // resume() from inside a handler: the running loop goes on
     handling_ = true;
     auto self = shared_from_this();
+    bool cutOne = false;
     while (open_ && !paused_ && !throttled_) {
-        protocol::Message message;
-        std::string reason;
-        const FrameReader::Result result = reader_.next(message, reason);
-        if (result == FrameReader::Result::NeedMore) break;
-        if (result == FrameReader::Result::Error) {
-            close(reason);
+        if (!waiting_) {
+            protocol::Message message;
+            std::string reason;
+            const FrameReader::Result result = reader_.next(message, reason);
+            if (result == FrameReader::Result::NeedMore) {
+                // The deadline of an unfinished frame runs from when its
+                // first bytes were seen, not from the last byte.
+                if (reader_.buffered() == 0) partialSinceMs_.reset();
+                else if (cutOne || !partialSinceMs_) partialSinceMs_ = limits_.clock->monotonicMs();
+                break;
+            }
+            if (result == FrameReader::Result::Error) {
+                close(reason);
+                break;
+            }
+            cutOne = true;
+            partialSinceMs_.reset();
+            waiting_ = std::move(message);
+        }
+        // The token first: a message that finds the bucket empty waits.
+        if (!bucket_.take(limits_.clock->monotonicMs())) {
+            throttle();
             break;
         }
+        protocol::Message message = std::move(*waiting_);
+        waiting_.reset();
         handler_.messageReceived(self, message);
-        if (open_ && !takeToken()) {
-            // Too many requests: stop reading until the bucket refills, so
-            // the flood backs up in the client's own socket.
-            throttled_ = true;
-            if (!throttleLogged_) {
-                throttleLogged_ = true;
-                logLine(role_, describe() + " refused: more than " +
-                                   std::to_string(static_cast<int>(limits_.requestsPerSecond)) +
-                                   " requests per second, throttled");
-            }
-            const double wait = (1.0 - tokens_) / limits_.requestsPerSecond;
-            throttleTimer_.expires_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                std::chrono::duration<double>(wait)));
-            throttleTimer_.async_wait([self](asio::error_code error) {
-                if (error || !self->open_) return;
-                self->throttled_ = false;
-                self->handleMessages();
-            });
-        }
     }
+    // While this side holds the reading back, a frame cannot be overdue; its
+    // deadline starts again when reading resumes.
+    if (paused_ || throttled_) partialSinceMs_.reset();
     handling_ = false;
     startRead();
+}
+
+void TcpConnection::throttle() {
+    // Too many requests: stop reading until the bucket refills, so the flood
+    // backs up in the client's own socket.
+    throttled_ = true;
+    if (!throttleLogged_) {
+        throttleLogged_ = true;
+        logLine(role_, *this, " refused: more than " + std::to_string(limits_.requestsPerSecond) +
+                           " requests per second, throttled");
+    }
+    throttleTimer_.expires_after(std::chrono::milliseconds(bucket_.msUntilToken(limits_.clock->monotonicMs())));
+    throttleTimer_.async_wait([self = shared_from_this()](asio::error_code error) {
+        if (error || !self->open_) return;
+        self->throttled_ = false;
+        self->handleMessages();
+    });
 }
 
 void TcpConnection::resume() {
@@ -154,7 +163,7 @@ void TcpConnection::startWrite() {
 void TcpConnection::close(std::string_view reason) {
     if (!open_) return;
     open_ = false;
-    logLine(role_, describe() + (reason.empty() ? " disconnected" : " closed: " + std::string(reason)));
+    logLine(role_, *this, (reason.empty() ? " disconnected" : " closed: " + std::string(reason)));
     asio::error_code ignored;
     throttleTimer_.cancel();
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);

@@ -7,10 +7,12 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "frame_reader.h"
 #include "link.h"
+#include "request_bucket.h"
 #include "tcp_listener.h"
 
 namespace tessary::server {
@@ -52,14 +54,17 @@ public:
     void pause() override { paused_ = true; }
     void resume() override;
 
-    std::chrono::steady_clock::time_point lastReceive() const { return lastReceive_; }
+    // On the clock of the limits: when bytes last arrived, and since when an
+    // unfinished frame waits for the rest of its bytes (nothing when none does).
+    int64_t lastReceiveMs() const { return lastReceiveMs_; }
+    std::optional<int64_t> partialFrameSinceMs() const { return partialSinceMs_; }
     // Called by the batcher: starts writing what was queued.
     void flush();
 
 private:
     void startRead();
     void handleMessages();
-    [[nodiscard]] bool takeToken();
+    void throttle();
     void startWrite();
 
     asio::ip::tcp::socket socket_;
@@ -76,9 +81,10 @@ private:
     bool throttled_ = false;
     bool throttleLogged_ = false;
     bool handling_ = false;
-    double tokens_;
-    std::chrono::steady_clock::time_point tokensAt_;
-    std::chrono::steady_clock::time_point lastReceive_;
+    RequestBucket bucket_;
+    std::optional<protocol::Message> waiting_;  // cut, but its token not yet there
+    int64_t lastReceiveMs_;
+    std::optional<int64_t> partialSinceMs_;
     asio::steady_timer throttleTimer_;
 
     std::vector<SharedFrame> pending_;

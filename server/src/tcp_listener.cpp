@@ -17,13 +17,27 @@ asio::ip::address resolveHost(asio::io_context& io, const std::string& host) {
     return results.begin()->endpoint().address();
 }
 
+bool AddressLimit::tryOpen(const std::string& address) {
+    std::lock_guard lock(mutex_);
+    int& count = open_[address];
+    if (count >= perAddress_) return false;
+    ++count;
+    return true;
+}
+
+void AddressLimit::closed(const std::string& address) {
+    std::lock_guard lock(mutex_);
+    auto it = open_.find(address);
+    if (it != open_.end() && --it->second <= 0) open_.erase(it);
+}
+
 TcpListener::TcpListener(asio::io_context& io, std::string role, LinkHandler& handler, ConnectionLimits limits,
-                         int connectionsPerAddress, int idleTimeoutSeconds)
+                         AddressLimit& addresses, int idleTimeoutSeconds)
     : io_(io),
       role_(std::move(role)),
       handler_(handler),
       limits_(limits),
-      connectionsPerAddress_(connectionsPerAddress),
+      addresses_(addresses),
       idleTimeoutSeconds_(idleTimeoutSeconds),
       acceptor_(io),
       sweepTimer_(io),
@@ -72,14 +86,12 @@ void TcpListener::accepted(asio::ip::tcp::socket socket) {
     const auto peer = socket.remote_endpoint(error);
     if (error) return;
     std::string address = peer.address().to_string();
-    int& count = perAddress_[address];
-    if (count >= connectionsPerAddress_) {
-        logLine(role_, address + ":" + std::to_string(peer.port()) + " refused: more than " +
-                           std::to_string(connectionsPerAddress_) + " connections from this address");
+    if (!addresses_.tryOpen(address)) {
+        logFrom(role_, address, address + ":" + std::to_string(peer.port()) + " refused: more than " +
+                           std::to_string(addresses_.perAddress()) + " connections from this address");
         socket.close(error);
         return;
     }
-    ++count;
     const uint64_t id = nextId_++;
     auto connection = std::make_shared<TcpConnection>(
         std::move(socket), id, address, peer.port(), role_, handler_, limits_, *batcher_,
@@ -92,25 +104,36 @@ void TcpListener::accepted(asio::ip::tcp::socket socket) {
 
 void TcpListener::connectionEnded(uint64_t id, const std::string& address) {
     connections_.erase(id);
-    auto it = perAddress_.find(address);
-    if (it != perAddress_.end() && --it->second <= 0) perAddress_.erase(it);
+    addresses_.closed(address);
 }
 
 void TcpListener::scheduleSweep() {
-    // Often enough that no link outlives the limit by more than half of it.
-    const auto period = std::clamp<std::chrono::milliseconds>(std::chrono::seconds(idleTimeoutSeconds_) / 2,
+    // Often enough that no link outlives a limit by more than half of it.
+    const int shortest = std::min(idleTimeoutSeconds_, limits_.frameDeadlineSeconds);
+    const auto period = std::clamp<std::chrono::milliseconds>(std::chrono::seconds(shortest) / 2,
                                                               std::chrono::milliseconds(200), std::chrono::seconds(5));
     sweepTimer_.expires_after(period);
     sweepTimer_.async_wait([this, alive = alive_](asio::error_code error) {
         if (error || !*alive || stopped_) return;
-        const auto limit = std::chrono::steady_clock::now() - std::chrono::seconds(idleTimeoutSeconds_);
-        std::vector<std::shared_ptr<TcpConnection>> idle;
-        for (auto& [id, weak] : connections_)
-            if (auto connection = weak.lock(); connection && connection->lastReceive() < limit) idle.push_back(connection);
-        for (auto& connection : idle)
-            connection->close("silent for more than " + std::to_string(idleTimeoutSeconds_) + " s");
+        sweep();
         scheduleSweep();
     });
+}
+
+void TcpListener::sweep() {
+    const int64_t now = limits_.clock->monotonicMs();
+    std::vector<std::pair<std::shared_ptr<TcpConnection>, std::string>> overdue;
+    for (auto& [id, weak] : connections_) {
+        auto connection = weak.lock();
+        if (!connection) continue;
+        if (connection->lastReceiveMs() < now - int64_t(idleTimeoutSeconds_) * 1000)
+            overdue.emplace_back(connection, "silent for more than " + std::to_string(idleTimeoutSeconds_) + " s");
+        else if (auto since = connection->partialFrameSinceMs();
+                 since && *since < now - int64_t(limits_.frameDeadlineSeconds) * 1000)
+            overdue.emplace_back(connection, "frame not completed within " +
+                                                 std::to_string(limits_.frameDeadlineSeconds) + " s");
+    }
+    for (auto& [connection, reason] : overdue) connection->close(reason);
 }
 
 void TcpListener::stop() {

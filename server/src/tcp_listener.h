@@ -4,21 +4,45 @@
 
 #include <asio.hpp>
 #include <cstdint>
-#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
 #include "link.h"
+#include "platform/clock.h"
 #include "server/config.h"
 
 namespace tessary::server {
 
 struct ConnectionLimits {
     size_t maxFrameBytes;
-    double requestsPerSecond;
-    double requestBurst;
+    int64_t requestsPerSecond;
+    int64_t requestBurst;
     size_t maxPendingSendBytes;
+    // A frame whose first bytes arrived must be complete this long after.
+    int frameDeadlineSeconds = 30;
+    // The throttle, the idle time-out and the frame deadline read this clock.
+    const platform::Clock* clock = &platform::systemClock();
+};
+
+// The open connections of each peer address across the whole service: every
+// listener of every role counts against the same limit (each role runs on
+// its own thread, hence the lock).
+class AddressLimit {
+public:
+    explicit AddressLimit(int perAddress) : perAddress_(perAddress) {}
+
+    // Counts a new connection from `address`; false when it already has
+    // the most it may have.
+    [[nodiscard]] bool tryOpen(const std::string& address);
+    void closed(const std::string& address);
+    int perAddress() const { return perAddress_; }
+
+private:
+    std::mutex mutex_;
+    const int perAddress_;
+    std::unordered_map<std::string, int> open_;
 };
 
 class TcpConnection;
@@ -27,7 +51,7 @@ class WriteBatcher;
 class TcpListener {
 public:
     TcpListener(asio::io_context& io, std::string role, LinkHandler& handler, ConnectionLimits limits,
-                int connectionsPerAddress, int idleTimeoutSeconds);
+                AddressLimit& addresses, int idleTimeoutSeconds);
     ~TcpListener();
 
     // Binds and listens; throws std::system_error when the address is taken.
@@ -43,12 +67,15 @@ private:
     void accepted(asio::ip::tcp::socket socket);
     void connectionEnded(uint64_t id, const std::string& address);
     void scheduleSweep();
+    // Closes the connections silent beyond the idle time-out and those whose
+    // started frame is overdue.
+    void sweep();
 
     asio::io_context& io_;
     std::string role_;
     LinkHandler& handler_;
     ConnectionLimits limits_;
-    int connectionsPerAddress_;
+    AddressLimit& addresses_;
     int idleTimeoutSeconds_;
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer sweepTimer_;
@@ -58,7 +85,6 @@ private:
     uint64_t nextId_ = 1;
     bool stopped_ = false;
     std::unordered_map<uint64_t, std::weak_ptr<TcpConnection>> connections_;
-    std::map<std::string, int> perAddress_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

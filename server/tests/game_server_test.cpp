@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "fake_link.h"
+#include "platform/fake_clock.h"
 #include "service_fixture.h"
 
 namespace tessary::server {
@@ -48,7 +49,8 @@ protected:
         storage = owned.get();
         GameLogicRegistry registry;
         registry.add("TESTGAME", [this](GameTable& table) { return std::make_unique<RecordingLogic>(table, logicLog); });
-        server = std::make_unique<GameServer>(io, GameServerSettings{}, std::move(owned), bus, std::move(registry));
+        server = std::make_unique<GameServer>(io, GameServerSettings{Limits::defaults(), &clock}, std::move(owned), bus,
+                                              std::move(registry));
         bus.subscribe([this](const Event& e) { events.push_back(e); });
         announce("S#1", "POKER", {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}, {"Cid", "127.0.0.1", true}});
     }
@@ -74,6 +76,7 @@ protected:
         server->linkClosed(link);
     }
 
+    platform::FakeClock clock;
     asio::io_context io;
     LocalEventBus bus;
     Storage* storage = nullptr;
@@ -134,6 +137,26 @@ TEST_F(GameServerUnit, RegistrationsThatAreRefused) {
         EXPECT_FALSE(link->isOpen()) << c.label;
         EXPECT_NE(link->closeReason.find(c.fragment), std::string::npos) << c.label << ": " << link->closeReason;
     }
+}
+
+// A second registration of a name takes the seat only from a stream that is
+// gone or silent beyond the keep-alive; a rejoin after a drop still works.
+TEST_F(GameServerUnit, ASeatIsTakenOnlyFromAGoneOrSilentStream) {
+    auto first = join("Ann");
+    auto refused = join("Ann");
+    EXPECT_FALSE(refused->isOpen());
+    EXPECT_NE(refused->closeReason.find("still alive"), std::string::npos) << refused->closeReason;
+    clock.advanceSeconds(30);
+    Message keepAlive = request(STILLALIVE, {}, kModuleGame);
+    server->messageReceived(first, keepAlive);
+    clock.advanceSeconds(30);
+    EXPECT_FALSE(join("Ann")->isOpen()) << "heard 30 s ago: still alive";
+    clock.advanceSeconds(6);
+    auto second = join("Ann");
+    EXPECT_TRUE(second->isOpen()) << "silent for 36 s: taken for dropped";
+    EXPECT_FALSE(first->isOpen());
+    leave(second);
+    EXPECT_TRUE(join("Ann")->isOpen()) << "the stream is gone: a rejoin at once";
 }
 
 TEST_F(GameServerUnit, RelayKinds) {
@@ -366,15 +389,19 @@ TEST_F(GameServerNetwork, DatagramsAreLearnedEchoedAndRelayed) {
 
     // Bob's probe by datagram teaches the server his address; the answer
     // comes back by datagram and echoes his stamp.
+    const auto probeSent = std::chrono::steady_clock::now();
     sendDatagram(bobUdp, udpPort, bobId, SENDTOSERVER, 5000, 0, {237, 0});
     auto probe = receiveDatagram(bobUdp);
+    const auto roundTrip = std::chrono::steady_clock::now() - probeSent;
     ASSERT_TRUE(probe);
     ASSERT_EQ(probe->payload.size(), 9u);
     EXPECT_EQ(probe->payload[8], 237);
     const uint32_t echo = uint32_t(probe->payload[4] | probe->payload[5] << 8 | probe->payload[6] << 16 |
                                    uint32_t(probe->payload[7]) << 24);
+    // The stamp comes back with the time the server held it added, which
+    // lies within the round trip this side saw.
     EXPECT_GE(echo, 5000u);
-    EXPECT_LT(echo, 5300u);
+    EXPECT_LE(echo - 5000u, std::chrono::ceil<std::chrono::milliseconds>(roundTrip).count());
 
     // Now Ann's paced traffic goes to Bob by datagram.
     sendDatagram(annUdp, udpPort, annId, SENDTOOTHERPLAYERS, 1100, 0, {20, 2});
@@ -383,7 +410,15 @@ TEST_F(GameServerNetwork, DatagramsAreLearnedEchoedAndRelayed) {
     EXPECT_EQ(relayed->sender, annId);
     EXPECT_EQ(Bytes(relayed->payload.begin() + 8, relayed->payload.end()), Bytes({20, 2}));
 
-    // Forgeries: Ann's id from Bob's address, an unknown id, a broken frame.
+    // Forgeries: Bob's id from Bob's address but another port (it must
+    // neither be relayed nor move Bob's endpoint), Ann's id from Bob's
+    // address, an unknown id, a broken frame.
+    sendDatagram(forger, udpPort, bobId, SENDTOOTHERPLAYERS, 1, 0, {20, 65});
+    EXPECT_FALSE(receiveDatagram(annUdp));
+    sendDatagram(annUdp, udpPort, annId, SENDTOOTHERPLAYERS, 1200, 0, {20, 3});
+    auto stillBob = receiveDatagram(bobUdp);
+    ASSERT_TRUE(stillBob) << "Bob's endpoint stayed his";
+    EXPECT_EQ(Bytes(stillBob->payload.begin() + 8, stillBob->payload.end()), Bytes({20, 3}));
     sendDatagram(forger, udpPort, annId, SENDTOOTHERPLAYERS, 1, 0, {20, 66});
     sendDatagram(forger, udpPort, 4321, SENDTOOTHERPLAYERS, 1, 0, {20, 67});
     const uint8_t junk[] = {0, 0, 40, 0x40, 1, 0, 0};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "login_guard.h"
 #include "router.h"
 #include "service_fixture.h"
 
@@ -105,12 +106,13 @@ TEST_F(RouterTest, LoginReasons) {
         bool lists;
     } cases[] = {
         {"before creating, empty fields", "", "", 5, TSSUCCESS, "", false},
-        {"unknown user", "Bob", "secret", 1, TSFAIL, "Unknown user", false},
-        {"wrong password", "Ann", "Secret", 1, TSFAIL, "Wrong password", false},
+        {"unknown user", "Bob", "secret", 1, TSFAIL, "Wrong password, or no account of that name.", false},
+        {"wrong password", "Ann", "Secret", 1, TSFAIL, "Wrong password, or no account of that name.", false},
         {"normal", "ann", "secret", 1, TSSUCCESS, "", true},
         {"back from an arena", "Ann", "secret", 2, TSSUCCESS, "", true},
         {"before modifying", "Ann", "secret", 4, TSSUCCESS, "", false},
-        {"before modifying, wrong password", "Ann", "x", 4, TSFAIL, "Wrong password", false},
+        {"before modifying, wrong password", "Ann", "x", 4, TSFAIL, "Wrong password, or no account of that name.",
+         false},
         {"unknown reason", "Ann", "secret", 3, TSFAIL, "not known", false},
     };
     for (const Case& c : cases) {
@@ -127,6 +129,54 @@ TEST_F(RouterTest, LoginReasons) {
             EXPECT_EQ(*findType(after, PLAYERINFO)->body.text(0), "Ann") << c.label;
         }
     }
+}
+
+TEST(LoginGuardTest, DelaysGrowPerAccountAndPerAddressUpToABound) {
+    // After each failure of `account` from `address`: the delay of the next attempt.
+    struct Step {
+        const char* account;
+        const char* address;
+        int64_t atMs;
+        int64_t delayAfter;
+    } steps[] = {
+        {"ann", "a", 0, 0},        {"ann", "a", 1, 0},       {"ann", "a", 2, 250},  // a fourth attempt waits
+        {"ann", "b", 3, 500},      {"ann", "c", 4, 1000},    {"ann", "d", 5, 2000},  // whatever the address
+        {"ann", "e", 6, 4000},     {"ann", "f", 7, 8000},    {"ann", "g", 8, 8000},  // the bound
+        {"ann", "h", 9 + LoginGuard::kForgetMs, 0},                                   // forgotten after a quiet spell
+    };
+    LoginGuard guard;
+    for (const Step& step : steps) {
+        guard.failed(step.account, step.address, step.atMs);
+        EXPECT_EQ(guard.delayMs(step.account, step.address, step.atMs), step.delayAfter)
+            << step.account << " from " << step.address << " at " << step.atMs;
+    }
+    // One address guessing many names waits after its tenth failure.
+    LoginGuard byAddress;
+    for (int i = 0; i < 9; ++i) byAddress.failed("name" + std::to_string(i), "x", i);
+    EXPECT_EQ(byAddress.delayMs("other", "x", 9), 0);
+    byAddress.failed("name10", "x", 10);
+    EXPECT_EQ(byAddress.delayMs("other", "x", 11), 250);
+    EXPECT_EQ(byAddress.delayMs("other", "y", 11), 0) << "another address does not wait";
+    byAddress.succeeded("name10");
+    EXPECT_EQ(byAddress.delayMs("other", "x", 12), 250) << "a success keeps the address's count";
+}
+
+// Guesses from one address are answered one after another, each later
+// than the one before; a login from another address does not wait behind them.
+TEST_F(RouterTest, GuessesFromOneAddressDoNotHoldUpOthers) {
+    createAccount("Bob", "right");
+    std::vector<std::unique_ptr<TestClient>> guessers;
+    for (int i = 0; i < 16; ++i) {
+        guessers.push_back(routerClient());
+        guessers.back()->send(request(LOGIN, Body().text("Guess" + std::to_string(i)).text("x").text("1.0").i32(1)));
+    }
+    TestClient bob(service->routerPort(), "127.0.0.1", "127.0.0.2");
+    auto answer = login(bob, "Bob", "right");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->type, TSSUCCESS);
+    size_t answered = 0;
+    for (auto& guesser : guessers) answered += guesser->receive(1) ? 1 : 0;
+    EXPECT_LT(answered, guessers.size()) << "the later guesses are still waiting";
 }
 
 TEST_F(RouterTest, OlderClientsAreToldAboutTheNewVersion) {

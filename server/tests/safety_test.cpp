@@ -3,10 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <mutex>
+#include <atomic>
 #include <thread>
 
 #include "frame_reader.h"
 #include "log.h"
+#include "request_bucket.h"
 #include "server/storage.h"
 #include "service_fixture.h"
 #include "tcp_listener.h"
@@ -18,42 +21,103 @@ using namespace protocol;
 
 using SafetyTest = ServiceTest;
 
-TEST_F(SafetyTest, ConnectionsPerAddressAreLimited) {
+// A Router connection that the service serves, once the per-address limit
+// lets one in (places are freed when the service sees a connection end).
+std::unique_ptr<TestClient> servedRouterClient(uint16_t port) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto client = std::make_unique<TestClient>(port);
+        client->send(request(STILLALIVE));
+        if (client->waitFor(STILLALIVE, 500)) return client;
+    }
+    return nullptr;
+}
+
+TEST_F(SafetyTest, OneConnectionLimitPerAddressAcrossEveryListener) {
     Config config = testConfig(dir.path());
     config.limits.connectionsPerAddress = 3;
     startService(config);
-    std::vector<std::unique_ptr<TestClient>> clients;
-    for (int i = 0; i < 3; ++i) clients.push_back(routerClient());
-    for (auto& client : clients) {
-        client->send(request(STILLALIVE));
-        ASSERT_TRUE(client->waitFor(STILLALIVE)) << "the first three are served";
+    auto arena = enterArena("Ann");
+    auto router = servedRouterClient(service->routerPort());
+    auto another = servedRouterClient(service->routerPort());
+    ASSERT_TRUE(router && another) << "an arena and two router connections are three";
+    for (uint16_t port : {service->routerPort(), service->arenaPort(1), service->gameServerPort()}) {
+        TestClient fourth(port);
+        EXPECT_TRUE(fourth.closedByPeer()) << "a fourth on port " << port;
     }
-    TestClient fourth(service->routerPort());
-    EXPECT_TRUE(fourth.closedByPeer());
     TestClient elsewhere(service->routerPort(), "127.0.0.1", "127.0.0.2");
     elsewhere.send(request(STILLALIVE));
     EXPECT_TRUE(elsewhere.waitFor(STILLALIVE));
-    clients.pop_back();  // a place frees up
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    TestClient again(service->routerPort());
-    again.send(request(STILLALIVE));
-    EXPECT_TRUE(again.waitFor(STILLALIVE));
+    router.reset();  // a place frees up
+    EXPECT_TRUE(servedRouterClient(service->routerPort()));
 }
 
-TEST_F(SafetyTest, AFloodIsSlowedDownButNothingIsLost) {
-    Config config = testConfig(dir.path());
-    config.limits.requestsPerSecond = 20;
-    config.limits.requestBurst = 5;
-    startService(config);
+// Collects the log lines for the length of a test.
+class CapturedLog {
+public:
+    CapturedLog() {
+        setLogSink([this](std::string_view line) {
+            std::lock_guard lock(mutex_);
+            lines_.emplace_back(line);
+        });
+    }
+    ~CapturedLog() { setLogSink({}); }
+    std::vector<std::string> lines() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+TEST(LogTest, TextsAreEscaped) {
+    const struct {
+        std::string_view in, out;
+    } cases[] = {
+        {"plain Name-1", "plain Name-1"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"x\n2026-01-01T00:00:00Z router: y logged in as admin", "x\\n2026-01-01T00:00:00Z router: y logged in as admin"},
+        {std::string_view("\0\x1B[2J\x7F\xE9\\", 8), "\\x00\\x1B[2J\\x7F\\xE9\\\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(escapeForLog(c.in), c.out);
+}
+
+TEST(LogTest, RepeatsFromOneAddressAreFolded) {
+    LogFold fold;
+    int written = 0;
+    for (int i = 0; i < 5020; ++i) written += fold.admit("r", "127.0.0.1", i) ? 1 : 0;
+    EXPECT_TRUE(fold.admit("r", "127.0.0.2", 5020)) << "another address has its own share";
+    EXPECT_EQ(written, LogFold::kLinesPerWindow);
+    EXPECT_TRUE(fold.closeWindows(6'000).empty()) << "the window is not over";
+    const auto summaries = fold.closeWindows(LogFold::kWindowMs + 1'000);
+    ASSERT_EQ(summaries.size(), 1u);
+    EXPECT_EQ(summaries[0].text, "... and 5,000 more from 127.0.0.1 in the last 10 s");
+    EXPECT_EQ(summaries[0].role, "r");
+    EXPECT_TRUE(fold.admit("r", "127.0.0.1", LogFold::kWindowMs + 1'001)) << "a new window";
+}
+
+// A name with a line break cannot forge a line, and a flood of refusals
+// from one address writes a bounded number of lines.
+TEST_F(SafetyTest, TheLogCannotBeForgedOrFlooded) {
+    CapturedLog log;
     auto client = routerClient();
-    const int sent = 30;
-    for (int i = 0; i < sent; ++i) client->send(request(STILLALIVE));
-    const auto start = std::chrono::steady_clock::now();
-    size_t early = 0;
-    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300) && client->receive(50)) ++early;
-    EXPECT_LT(early, 15u);  // 5 saved up, then 20 per second
-    const auto rest = client->drain(500);
-    EXPECT_EQ(early + rest.size(), size_t(sent));
+    const std::string forged = "x\n2026-01-01T00:00:00Z router Tessary: 127.0.0.1:1 #1 logged in as admin";
+    auto answer = login(*client, forged, "pw");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->type, TSFAIL);
+    for (int i = 0; i < 500; ++i) client->send(request(GETSESSIONINFO));
+    client->send(request(STILLALIVE));
+    ASSERT_TRUE(client->waitFor(STILLALIVE));  // every request was handled
+    const auto lines = log.lines();
+    bool sawEscaped = false;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+        if (line.find("x\\n2026-01-01T00:00:00Z") != std::string::npos) sawEscaped = true;
+    }
+    EXPECT_TRUE(sawEscaped);
+    EXPECT_LE(lines.size(), size_t(LogFold::kLinesPerWindow) + 5) << "501 refusals, one address";
 }
 
 TEST_F(SafetyTest, MalformedInputClosesOnlyThatConnection) {
@@ -160,33 +224,122 @@ TEST(FrameReaderTest, RefusesALargeFrameBeforeItsBody) {
     EXPECT_NE(reason.find("over the limit"), std::string::npos);
 }
 
-// A silent connection is closed; one that keeps talking is not.
-class SilentHandler final : public LinkHandler {
+// Answers every message with an empty one, so a client sees what was handled.
+class EchoHandler final : public LinkHandler {
 public:
     void linkOpened(const LinkPtr&) override {}
     void messageReceived(const LinkPtr& link, Message&) override { link->send(encodeShared(ServiceMessage{})); }
-    void linkClosed(const LinkPtr&) override { ++closed; }
-    int closed = 0;
+    void linkClosed(const LinkPtr&) override {}
 };
 
-TEST(ListenerTest, SilentConnectionsAreClosed) {
-    asio::io_context io;
-    SilentHandler handler;
-    TcpListener listener(io, "test", handler, {1024, 1000, 1000, 1 << 20}, 10, 1);
-    listener.open({"127.0.0.1", 0});
-    std::thread loop([&] { io.run_for(std::chrono::seconds(3)); });
-    TestClient silent(listener.port());
-    TestClient talker(listener.port());
-    const auto start = std::chrono::steady_clock::now();
-    bool talkerAlive = true;
-    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2200)) {
-        talker.send(request(STILLALIVE));
-        talkerAlive = talker.receive(500).has_value() && talkerAlive;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+// A clock the test moves while the listener's thread reads it.
+class SteppedClock final : public platform::Clock {
+public:
+    int64_t wallSeconds() const override { return 1'000'000'000 + ms_.load() / 1000; }
+    int64_t monotonicMs() const override { return ms_.load(); }
+    void advanceMs(int64_t ms) { ms_ += ms; }
+
+private:
+    std::atomic<int64_t> ms_{0};
+};
+
+// A listener on loopback whose connections read `clock`.
+struct ListenerOnClock {
+    ListenerOnClock(SteppedClock& clock, int64_t perSecond, int64_t burst, int frameDeadlineSeconds,
+                    int idleSeconds)
+        : listener(io, "test", handler, {1024, perSecond, burst, 1 << 20, frameDeadlineSeconds, &clock}, addresses,
+                   idleSeconds) {
+        listener.open({"127.0.0.1", 0});
+        loop = std::thread([this] { io.run(); });
     }
-    EXPECT_TRUE(silent.closedByPeer(100));
-    EXPECT_TRUE(talkerAlive);
-    loop.join();
+    ~ListenerOnClock() {
+        io.stop();
+        loop.join();
+        listener.stop();  // the loop's thread is gone: safe from here
+    }
+    asio::io_context io;
+    EchoHandler handler;
+    AddressLimit addresses{100};
+    TcpListener listener;
+    std::thread loop;
+};
+
+// Counts what arrives until `quietMs` pass without a frame.
+size_t countUntilQuiet(TestClient& client, int quietMs = 300) {
+    size_t count = 0;
+    while (client.receive(quietMs)) ++count;
+    return count;
+}
+
+TEST(RequestBucketTest, LetsThroughExactlyTheRate) {
+    struct Case {
+        int64_t perSecond, burst, stepMs, durationMs;
+    } cases[] = {{40, 120, 1, 10'000}, {10, 2, 7, 3'000}, {3, 5, 1, 1'000}, {1000, 1, 1, 500}};
+    for (const Case& c : cases) {
+        RequestBucket bucket(c.perSecond, c.burst, 0);
+        int64_t taken = 0;
+        for (int64_t t = 0; t <= c.durationMs; t += c.stepMs)
+            while (bucket.take(t)) ++taken;
+        const int64_t lastStep = c.durationMs / c.stepMs * c.stepMs;
+        EXPECT_EQ(taken, c.burst + lastStep * c.perSecond / 1000) << c.perSecond << "/s burst " << c.burst;
+    }
+}
+
+// A flood over loopback gets the burst, then exactly one message handled
+// per token: none is handled before its token is there.
+TEST(ListenerTest, AFloodGetsExactlyTheRateAndLosesNothing) {
+    SteppedClock clock;
+    ListenerOnClock server(clock, 10, 5, 30, 600);
+    TestClient flooder(server.listener.port());
+    for (int i = 0; i < 40; ++i) flooder.send(request(STILLALIVE));
+    // The bucket holds at most 5, so the clock moves at most 500 ms at once
+    // but for the long pause.
+    const struct {
+        int64_t advanceMs;
+        size_t handled;
+    } steps[] = {{0, 5}, {400, 4}, {400, 4}, {400, 4}, {250, 2}, {60'000, 5}, {500, 5}, {500, 5}, {500, 5}, {100, 1}};
+    size_t total = 0;
+    for (const auto& step : steps) {
+        clock.advanceMs(step.advanceMs);
+        const size_t handled = countUntilQuiet(flooder);
+        EXPECT_EQ(handled, step.handled) << "after " << step.advanceMs << " ms more";
+        total += handled;
+    }
+    EXPECT_EQ(total, 40u) << "nothing lost";
+}
+
+// A silent connection is closed after the idle time-out, and a frame whose
+// first bytes came must be complete within its deadline even when its bytes
+// keep trickling in; a client that sends whole frames stays.
+TEST(ListenerTest, SilentAndTricklingConnectionsAreClosed) {
+    SteppedClock clock;
+    ListenerOnClock server(clock, 1000, 1000, 1, 3);
+    TestClient silent(server.listener.port());
+    TestClient trickler(server.listener.port());
+    TestClient talker(server.listener.port());
+    trickler.sendBytes({0, 0, 100});  // announces 100 bytes, sends one more per step
+    int tricklerClosedAt = -1;
+    int silentClosedAt = -1;
+    const int steps = 20;  // 250 ms each: past both limits
+    for (int step = 0; step < steps; ++step) {
+        talker.send(request(STILLALIVE));
+        ASSERT_TRUE(talker.receive()) << "the talker is served at step " << step;
+        trickler.sendBytes({0x5B});
+        if (tricklerClosedAt < 0 && trickler.closedByPeer(1)) tricklerClosedAt = step;
+        if (silentClosedAt < 0 && silent.closedByPeer(1)) silentClosedAt = step;
+        clock.advanceMs(250);
+    }
+    EXPECT_TRUE(tricklerClosedAt >= 0 || trickler.closedByPeer());
+    EXPECT_TRUE(silentClosedAt >= 0 || silent.closedByPeer());
+    // Never before its limit: a close seen at step n happened by n * 250 ms.
+    if (tricklerClosedAt >= 0) {
+        EXPECT_GT(tricklerClosedAt, 4);
+    }
+    if (silentClosedAt >= 0) {
+        EXPECT_GT(silentClosedAt, 12);
+    }
+    talker.send(request(STILLALIVE));
+    EXPECT_TRUE(talker.receive());
 }
 
 }  // namespace
@@ -198,8 +351,9 @@ namespace {
 TEST(ServiceStart, ATakenPortIsNamedInTheError) {
     TempDir dir;
     asio::io_context io;
-    SilentHandler handler;
-    TcpListener taken(io, "other", handler, {1024, 1, 1, 1024}, 1, 60);
+    EchoHandler handler;
+    AddressLimit addresses(1);
+    TcpListener taken(io, "other", handler, {1024, 1, 1, 1024}, addresses, 60);
     taken.open({"127.0.0.1", 0});
     Config config = testConfig(dir.path());
     config.arenas[1].listen.port = taken.port();

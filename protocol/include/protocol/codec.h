@@ -258,6 +258,15 @@ inline size_t announcedSize(const uint8_t* bytes) {
 void encodeBody(const ValueList& body, Bytes& out);
 [[nodiscard]] std::optional<ValueList> parseBody(std::span<const uint8_t> body);
 
+// What the calling thread's body parser keeps between two bodies: nothing in
+// use, and a bounded allocation, whatever the bodies were.
+struct ParserScratch {
+    size_t values = 0;     // values still on the stack
+    size_t openLists = 0;  // lists still open
+    size_t bytesHeld = 0;  // capacity kept for the next body
+};
+ParserScratch parserScratch();
+
 // The body scrambling step and its inverse, in place.
 void scrambleBody(uint8_t* body, size_t size);
 void unscrambleBody(uint8_t* body, size_t size);

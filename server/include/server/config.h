@@ -81,6 +81,7 @@ struct Limits {
     int maxPageAddressees;
     int sessionsPerArena;
     int idleTimeoutSeconds;
+    int frameDeadlineSeconds;  // to complete a frame once its first bytes came
     int admissionSeconds;
     int gameReturnSeconds;
     int returnAfterGameSeconds;

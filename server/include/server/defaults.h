@@ -41,6 +41,7 @@ inline constexpr int kMaxPageAddressees = 64;
 inline constexpr int kSessionsPerArena = 100;
 inline constexpr int kPlayersPerArena = 2000;
 inline constexpr int kIdleTimeoutSeconds = 200;  // clients keep alive every 30 s
+inline constexpr int kFrameDeadlineSeconds = 30;  // a whole 64 KB frame at a slow 2.2 KB/s
 inline constexpr int kAdmissionSeconds = 30;     // CONNECTIONREQUEST -> LOGINARENA
 inline constexpr int kGameReturnSeconds = 4 * 3600;
 inline constexpr int kReturnAfterGameSeconds = 120;

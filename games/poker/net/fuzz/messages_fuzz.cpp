@@ -36,6 +36,7 @@ public:
         require(payload.size() < 4096);
         if (echoes.size() < 64) echoes.push_back({type, Payload(payload.begin(), payload.end())});
     }
+    void sendToOne(uint16_t, uint8_t, std::span<const uint8_t> payload) override { require(payload.size() < 4096); }
     void storeMoney(uint16_t, int32_t) override {}
     std::string playerName(uint16_t id) override { return id < 8 ? "player" + std::to_string(id) : std::string(); }
     std::deque<Echo> echoes;

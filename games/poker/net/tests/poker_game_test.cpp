@@ -251,6 +251,7 @@ TEST(PokerGame, HostileEventsNeverTakeTheLocalPlayerAway) {
     struct Quiet : PokerLink {
         void sendToOthers(uint8_t, std::span<const uint8_t>) override {}
         void sendToAll(uint8_t, std::span<const uint8_t>) override {}
+        void sendToOne(uint16_t, uint8_t, std::span<const uint8_t>) override {}
         void storeMoney(uint16_t, int32_t) override {}
         std::string playerName(uint16_t) override { return "me"; }
     };
