@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "desktop/ansi_text.h"
 #include "lobby/account_window.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/login_window.h"
@@ -21,7 +22,6 @@
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
 #include "platform/clock.h"
-#include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
 #include "skin/message_box.h"
 #include "skin/skin_environment.h"
@@ -227,8 +227,8 @@ void LobbyWindow::chooseStockPhoto() {
 
 void LobbyWindow::chooseOwnPhoto() {
     if (showMessage(8, 9, MessageStyle::OkCancel) == MessageResult::Cancel) return;
-    const QString title = skin::fromAnsi(text(11));
-    QString filter = skin::fromAnsi(text(67));
+    const QString title = desktop::fromAnsi(text(11));
+    QString filter = desktop::fromAnsi(text(67));
     if (!filter.contains('(')) filter = "Pictures (*.bmp *.gif *.jpg *.BMP *.GIF *.JPG)";
     const QString path = QFileDialog::getOpenFileName(account_, title, QString(), filter, nullptr,
                                                       QFileDialog::ReadOnly);
@@ -255,7 +255,7 @@ void LobbyWindow::exitProgram() {
         // The settings file went away while the lobby ran: nothing to keep.
     }
     if (sounds && !flow_.quietExit()) {
-        skin::playLobbySound("exittsc.wav", skin::SoundWait::Sync, skin::WhenBusy::Skip);
+        skin::playLobbySound("exittsc.wav", desktop::SoundWait::Sync, desktop::WhenBusy::Skip);
     }
     login_->hide();
     account_->hide();
@@ -314,7 +314,7 @@ void LobbyWindow::showServerText(const std::string& text) {
 
 std::string LobbyWindow::text(int number) { return skin::stringText(number); }
 
-void LobbyWindow::setMainTitle(const std::string& title) { setWindowTitle(skin::fromAnsi(title)); }
+void LobbyWindow::setMainTitle(const std::string& title) { setWindowTitle(desktop::fromAnsi(title)); }
 
 void LobbyWindow::showMainWindow() {
     show();

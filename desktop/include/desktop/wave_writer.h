@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 // 16-bit mono PCM at `sampleRate` samples per second.
 [[nodiscard]] std::vector<std::uint8_t> encodeWave(const std::vector<std::int16_t>& samples,
                                                    int sampleRate);
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,11 +1,11 @@
-#include "skin/image_writers.h"
+#include "desktop/image_writers.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <jpeglib.h>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 void putU16(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -90,4 +90,4 @@ std::vector<std::uint8_t> encodeJpeg(const DecodedImage& image, int quality) {
     return out;
 }
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

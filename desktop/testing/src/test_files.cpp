@@ -1,4 +1,4 @@
-#include "test_files.h"
+#include "desktop/testing/test_files.h"
 
 #include <unistd.h>
 
@@ -6,12 +6,12 @@
 #include <fstream>
 #include <iterator>
 
-namespace tessary::skin::testing {
+namespace tessary::desktop::testing {
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     path_ = std::filesystem::temp_directory_path() /
-            ("tessary-skin-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            ("tessary-desktop-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
 }
@@ -39,4 +39,4 @@ std::string readFile(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace tessary::skin::testing
+}  // namespace tessary::desktop::testing

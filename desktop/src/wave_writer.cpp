@@ -1,8 +1,8 @@
-#include "skin/wave_writer.h"
+#include "desktop/wave_writer.h"
 
 #include <string_view>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 void put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
@@ -36,4 +36,4 @@ std::vector<std::uint8_t> encodeWave(const std::vector<std::int16_t>& samples, i
     return out;
 }
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,4 +1,4 @@
-#include "skin/bmp_reader.h"
+#include "desktop/bmp_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "skin/image_writers.h"
+#include "desktop/image_writers.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 // Builds bitmap files of any layout the reader accepts, from raw pixel values
@@ -346,4 +346,4 @@ TEST(BmpReaderTest, OwnWriterRoundTrips) {
 }
 
 }  // namespace
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

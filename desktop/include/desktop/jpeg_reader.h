@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <span>
 
-#include "skin/decoded_image.h"
+#include "desktop/decoded_image.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 // Decodes from an open file (read from its current position); the caller
 // keeps and closes the file. Returns false and leaves `image` empty when the
@@ -19,4 +19,4 @@ namespace tessary::skin {
 // The same for a picture already in memory.
 [[nodiscard]] bool decodeJpeg(std::span<const std::uint8_t> bytes, DecodedImage& image);
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,11 +1,11 @@
-#include "skin/jpeg_reader.h"
+#include "desktop/jpeg_reader.h"
 
 #include <csetjmp>
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 struct ErrorManager {
@@ -119,4 +119,4 @@ bool decodeJpeg(std::span<const std::uint8_t> bytes, DecodedImage& image) {
     return decode(Input{Source::Memory, nullptr, bytes}, &image);
 }
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,9 +1,9 @@
-#include "skin/bmp_reader.h"
+#include "desktop/bmp_reader.h"
 
 #include <bit>
 #include <cstddef>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -219,4 +219,4 @@ BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image) {
     return BmpError::None;
 }
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

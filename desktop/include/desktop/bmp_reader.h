@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <span>
 
-#include "skin/decoded_image.h"
+#include "desktop/decoded_image.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 enum class BmpError {
     None,
@@ -23,4 +23,4 @@ enum class BmpError {
 // leaves it empty.
 [[nodiscard]] BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image);
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,14 +1,14 @@
-#include "skin/jpeg_reader.h"
+#include "desktop/jpeg_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "skin/image_writers.h"
-#include "test_files.h"
+#include "desktop/image_writers.h"
+#include "desktop/testing/test_files.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
 // Four flat quadrants: red, green, blue and a light grey, which survive JPEG
@@ -126,4 +126,4 @@ TEST(JpegReaderTest, PictureCutShortStillDecodesItsSize) {
 }
 
 }  // namespace
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

@@ -1,14 +1,19 @@
-#include "skin/sound_player.h"
+#include "desktop/sound_player.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <numbers>
+#include <vector>
 
-#include "skin/skin_environment.h"
-#include "skin_fixture.h"
+#include "desktop/testing/test_files.h"
+#include "desktop/wave_writer.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 namespace {
 
-class SoundPlayerTest : public testing::SkinFixture {
+class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!player_.hasDevice())
@@ -17,10 +22,19 @@ protected:
         writeSound("short.wav", 150);
     }
 
-    std::filesystem::path sound(const char* name) const {
-        return dir_.path() / "data/sound" / name;
+    void writeSound(const std::string& name, int milliseconds) const {
+        const int rate = 22050;
+        std::vector<std::int16_t> samples;
+        for (int i = 0; i < rate * milliseconds / 1000; ++i) {
+            samples.push_back(static_cast<std::int16_t>(
+                8000 * std::sin(i * 2 * std::numbers::pi * 440 / rate)));
+        }
+        dir_.write(name, encodeWave(samples, rate));
     }
 
+    std::filesystem::path sound(const char* name) const { return dir_.path() / name; }
+
+    testing::TempDir dir_;
     SoundPlayer player_;
 };
 
@@ -47,7 +61,7 @@ TEST_F(SoundPlayerTest, SyncReturnsWhenTheSoundHasEnded) {
 }
 
 TEST_F(SoundPlayerTest, UnreadableFilesAreNotPlayed) {
-    dir_.write("data/sound/broken.wav", "RIFF but nothing else");
+    dir_.write("broken.wav", "RIFF but nothing else");
     EXPECT_EQ(player_.play(sound("absent.wav"), SoundWait::Async, WhenBusy::Skip),
               PlayResult::CannotLoad);
     EXPECT_EQ(player_.play(sound("broken.wav"), SoundWait::Sync, WhenBusy::Skip),
@@ -55,15 +69,5 @@ TEST_F(SoundPlayerTest, UnreadableFilesAreNotPlayed) {
     EXPECT_FALSE(player_.isPlaying());
 }
 
-TEST_F(SoundPlayerTest, LobbySoundsFollowTheSoundSetting) {
-    skinEnvironment().sounds = &player_;
-    EXPECT_EQ(playLobbySound("long.wav", SoundWait::Async, WhenBusy::Skip), PlayResult::SoundsOff);
-    EXPECT_FALSE(player_.isPlaying());
-    soundsOn_ = true;
-    EXPECT_EQ(playLobbySound("long.wav", SoundWait::Async, WhenBusy::Skip), PlayResult::Played);
-    EXPECT_TRUE(player_.isPlaying());
-    player_.stop();
-}
-
 }  // namespace
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

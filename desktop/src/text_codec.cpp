@@ -1,8 +1,8 @@
-#include "lobby/cp1252.h"
+#include "desktop/text_codec.h"
 
 #include <array>
 
-namespace tessary::lobby {
+namespace tessary::desktop {
 namespace {
 
 // Bytes 0x80 to 0x9F; the undefined ones keep their C1 code point.
@@ -45,4 +45,4 @@ std::string toCp1252(std::u32string_view text, char replacement) {
     return bytes;
 }
 
-}  // namespace tessary::lobby
+}  // namespace tessary::desktop

@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "skin/bmp_reader.h"
+#include "desktop/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    tessary::skin::DecodedImage image;
-    if (tessary::skin::decodeBmp({data, size}, image) == tessary::skin::BmpError::None) {
+    tessary::desktop::DecodedImage image;
+    if (tessary::desktop::decodeBmp({data, size}, image) == tessary::desktop::BmpError::None) {
         // Every pixel of a decoded picture is opaque and within the picture.
         volatile std::uint32_t sum = 0;
         for (std::uint32_t pixel : image.pixels) sum = sum + (pixel >> 24);

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/decoded_image.h"
+#include "desktop/decoded_image.h"
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 // A 24-bit, bottom-up, uncompressed Windows bitmap file.
 [[nodiscard]] std::vector<std::uint8_t> encodeBmp24(const DecodedImage& image);
@@ -15,4 +15,4 @@ namespace tessary::skin {
 // A baseline JPEG file (libjpeg, RGB input); `quality` from 1 to 100.
 [[nodiscard]] std::vector<std::uint8_t> encodeJpeg(const DecodedImage& image, int quality);
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

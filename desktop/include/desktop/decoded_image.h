@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 struct DecodedImage {
     int width = 0;
@@ -24,4 +24,4 @@ struct DecodedImage {
 inline constexpr int kMaxImageSide = 16384;
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 26;
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

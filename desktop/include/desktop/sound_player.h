@@ -7,7 +7,7 @@
 #include <chrono>
 #include <filesystem>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 enum class SoundWait {
     Async,  // return at once, the sound plays on
@@ -48,4 +48,4 @@ private:
     SDL_AudioSpec spec_{};
 };
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop

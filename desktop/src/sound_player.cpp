@@ -1,10 +1,10 @@
-#include "skin/sound_player.h"
+#include "desktop/sound_player.h"
 
 #include <cstring>
 #include <thread>
 #include <vector>
 
-namespace tessary::skin {
+namespace tessary::desktop {
 
 SoundPlayer::~SoundPlayer() {
     if (device_ != 0) SDL_CloseAudioDevice(device_);
@@ -81,4 +81,4 @@ PlayResult SoundPlayer::play(const std::filesystem::path& file, SoundWait wait, 
     return PlayResult::Played;
 }
 
-}  // namespace tessary::skin
+}  // namespace tessary::desktop
