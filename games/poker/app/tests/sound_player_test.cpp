@@ -10,18 +10,23 @@ namespace {
 TEST(SoundPlayer, PlaysTheGeneratedSoundsOnADummyDevice) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player(std::string(POKER_PICTURES_DIR) + "/../sound");
-    EXPECT_TRUE(player.hasDevice());
-    for (Sound s : {Sound::Button, Sound::Card, Sound::Timer, Sound::Winner}) player.play(s);
+    ASSERT_TRUE(player.hasDevice());
+    for (Sound s : {Sound::Button, Sound::Card, Sound::Timer, Sound::Winner}) {
+        player.play(s);
+        EXPECT_TRUE(player.isPlaying()) << static_cast<int>(s);
+    }
     player.setEnabled(false);
     EXPECT_FALSE(player.enabled());
-    player.play(Sound::Winner);  // silent, no effect
+    EXPECT_FALSE(player.isPlaying());
+    player.play(Sound::Winner);
+    EXPECT_FALSE(player.isPlaying());
 }
 
 TEST(SoundPlayer, WithoutFilesIsSilent) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player("/nonexistent/poker/sound");
-    EXPECT_FALSE(player.hasDevice());
     player.play(Sound::Card);
+    EXPECT_FALSE(player.isPlaying());
 }
 
 }  // namespace
