@@ -62,7 +62,7 @@ struct Header {
     std::size_t paletteEntrySize = 4;
 };
 
-BmpError readHeader(std::span<const std::uint8_t> file, Header& header) {
+BmpError readHeader(std::span<const std::uint8_t> file, ImageLimits limits, Header& header) {
     if (file.size() < kFileHeaderSize + 4) return BmpError::BadHeader;
     header.headerSize = readU32(file, kFileHeaderSize);
     const std::size_t size = header.headerSize;
@@ -90,8 +90,8 @@ BmpError readHeader(std::span<const std::uint8_t> file, Header& header) {
     }
     if (header.width <= 0 || header.height == 0) return BmpError::BadHeader;
     const std::int64_t rows = header.height < 0 ? -header.height : header.height;
-    if (header.width > kMaxImageSide || rows > kMaxImageSide ||
-        header.width * rows > kMaxImagePixels) {
+    if (header.width > limits.maxSide || rows > limits.maxSide ||
+        header.width * rows > limits.maxPixels) {
         return BmpError::BadHeader;
     }
     return BmpError::None;
@@ -115,13 +115,13 @@ bool supported(const Header& header) {
 
 }  // namespace
 
-BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image) {
+BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image, ImageLimits limits) {
     image = DecodedImage{};
     if (file.size() < kFileHeaderSize || file[0] != 'B' || file[1] != 'M') {
         return BmpError::NotBitmap;
     }
     Header header;
-    if (BmpError error = readHeader(file, header); error != BmpError::None) return error;
+    if (BmpError error = readHeader(file, limits, header); error != BmpError::None) return error;
     if (!supported(header)) return BmpError::Unsupported;
 
     // The colour table follows the information header; for deep pictures it

@@ -333,16 +333,34 @@ TEST(BmpReaderTest, TooManyPixelsAreRefusedBeforeAllocating) {
     BmpBuilder::patch32(bytes, 22, kMaxImageSide);
     DecodedImage image;
     EXPECT_EQ(decodeBmp(bytes, image), BmpError::BadHeader);
+
+    // A caller's tighter bounds, on a 4 x 3 picture.
+    DecodedImage small{4, 3, std::vector<std::uint32_t>(12, 0xFF102030u)};
+    const std::vector<std::uint8_t> file = encodeBmp24(small);
+    struct Case {
+        ImageLimits limits;
+        BmpError expected;
+    };
+    for (const Case& c : {Case{{3, 100}, BmpError::BadHeader}, Case{{4, 11}, BmpError::BadHeader},
+                          Case{{4, 12}, BmpError::None}}) {
+        EXPECT_EQ(decodeBmp(file, image, c.limits), c.expected)
+            << c.limits.maxSide << " " << c.limits.maxPixels;
+    }
+    EXPECT_EQ(image, small);
 }
 
-TEST(BmpReaderTest, OwnWriterRoundTrips) {
-    DecodedImage picture;
-    picture.width = 5;
-    picture.height = 3;
-    for (std::uint32_t i = 0; i < 15; ++i) picture.pixels.push_back(0xFF000000u | (i * 0x110F0D));
-    DecodedImage decoded;
-    ASSERT_EQ(decodeBmp(encodeBmp24(picture), decoded), BmpError::None);
-    EXPECT_EQ(decoded.pixels, picture.pixels);
+TEST(BmpReaderTest, OwnWriterRoundTripsEveryRowPadding) {
+    for (int width : {1, 2, 3, 4, 5}) {
+        DecodedImage picture;
+        picture.width = width;
+        picture.height = 3;
+        for (std::uint32_t i = 0; i < std::uint32_t(width) * 3; ++i) {
+            picture.pixels.push_back(0xFF000000u | (i * 0x110F0D));
+        }
+        DecodedImage decoded;
+        ASSERT_EQ(decodeBmp(encodeBmp24(picture), decoded), BmpError::None) << width;
+        EXPECT_EQ(decoded, picture) << width;
+    }
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ enum class BmpError {
 };
 
 // Decodes the whole file held in `file`. On success fills `image`; on failure
-// leaves it empty.
-[[nodiscard]] BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image);
+// leaves it empty. A picture beyond `limits` is a BadHeader.
+[[nodiscard]] BmpError decodeBmp(std::span<const std::uint8_t> file, DecodedImage& image,
+                                 ImageLimits limits = {});
 
 }  // namespace tessary::desktop
