@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 #include "desktop/testing/test_files.h"
 
 namespace tessary::desktop {

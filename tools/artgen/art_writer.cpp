@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 
 namespace tessary::artgen {
 namespace {

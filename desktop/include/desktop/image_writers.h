@@ -1,5 +1,5 @@
-// Writers of the two picture formats the skin reads, used by the artwork
-// generator and by tests.
+// The .bmp writer of the generators and tests (desktop/jpeg_writer.h writes
+// JPEG pictures).
 #pragma once
 
 #include <cstdint>
@@ -11,8 +11,5 @@ namespace tessary::desktop {
 
 // A 24-bit, bottom-up, uncompressed Windows bitmap file.
 [[nodiscard]] std::vector<std::uint8_t> encodeBmp24(const DecodedImage& image);
-
-// A baseline JPEG file (libjpeg, RGB input); `quality` from 1 to 100.
-[[nodiscard]] std::vector<std::uint8_t> encodeJpeg(const DecodedImage& image, int quality);
 
 }  // namespace tessary::desktop

@@ -1,6 +1,6 @@
 #include "skin/image_loader.h"
 
-#include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 #include "skin/skin_error.h"
 #include "skin_fixture.h"
 

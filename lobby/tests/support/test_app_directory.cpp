@@ -9,6 +9,7 @@
 
 #include "desktop/decoded_image.h"
 #include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 #include "platform/paths.h"
 #include "skin/scramble.h"
 #include "skin/skin_environment.h"

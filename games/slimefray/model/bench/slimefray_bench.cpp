@@ -88,7 +88,7 @@ BENCHMARK(BM_WholeGameInMemory)->Args({2, 8})->Args({4, 20})->Args({8, 50})->Uni
 void BM_DecodeThemePicture(benchmark::State& state) {
     const int side = int(state.range(0));
     const Bytes file =
-        desktop::encodeBmp24({side, side, std::vector<uint32_t>(size_t(side) * size_t(side), 0xFF336699u)});
+        tessary::desktop::encodeBmp24({side, side, std::vector<uint32_t>(size_t(side) * size_t(side), 0xFF336699u)});
     for (auto _ : state) benchmark::DoNotOptimize(decodePicture(file));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
