@@ -7,33 +7,34 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "helpers/peer_process.h"
 #include "platform/named_mutex.h"
 #include "platform/shared_memory.h"
+#include "test_support.h"
+#include "platform/testing/test_objects.h"
 
 namespace tessary::protocol {
 namespace {
 
 using platform::SharedMemory;
-using testing::PeerProcess;
+using tessary::testing::PeerProcess;
 
 // Every test gets mailbox objects of its own through the name prefix.
 class HandoffTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int serial = 0;
-        const std::string prefix = "tessary-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + "-";
-        ::setenv("TESSARY_SHM_PREFIX", prefix.c_str(), 1);
+        shm_.emplace("tessary-test-" + std::to_string(++serial) + "-");
     }
-    void TearDown() override {
-        SharedMemory::remove(SharedMemory::objectName(kHandoffBlockName));
-        SharedMemory::remove(SharedMemory::objectName(kHandoffMutexName));
-        ::unsetenv("TESSARY_SHM_PREFIX");
-    }
+    void TearDown() override { shm_.reset(); }
+    std::optional<platform::testing::ShmPrefixScope> shm_;
 
     // The raw bytes of the block, as another program sees them.
     SharedMemory rawBlock() {
@@ -269,20 +270,74 @@ TEST_F(HandoffTest, AHeldMutexTimesOperationsOut) {
     ASSERT_TRUE(PostRecord(view, HandoffChannel::Presence, ""));
     auto mutex = platform::NamedMutex::open(SharedMemory::objectName(kHandoffMutexName));
     ASSERT_TRUE(mutex);
-    std::atomic<int> stage{0};  // 1: held, 2: may let go
-    std::thread holder([&] {
-        const platform::NamedMutex::Hold hold(*mutex, std::chrono::milliseconds(1000));
-        stage = hold.held() ? 1 : -1;
-        while (stage == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Shared with the holder thread, which is left behind rather than waited
+    // for should its timed hold never return.
+    struct Holder {
+        explicit Holder(platform::NamedMutex m) : mutex(std::move(m)) {}
+        platform::NamedMutex mutex;
+        std::atomic<int> stage{0};  // 1: held, -1: not had, 2: may let go
+    };
+    auto shared = std::make_shared<Holder>(std::move(*mutex));
+    static constexpr std::chrono::seconds kBound{10};  // two operations time out meanwhile
+    std::thread holder([shared] {
+        const platform::NamedMutex::Hold hold(shared->mutex, std::chrono::milliseconds(1000));
+        shared->stage = hold.held() ? 1 : -1;
+        (void)testing::waitUntil([&] { return shared->stage != 1; }, kBound);
     });
-    while (stage == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_EQ(stage, 1);
-    EXPECT_FALSE(PostRecord(view, HandoffChannel::StartOrder, "POKER", "lost"));
-    EXPECT_FALSE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
-    stage = 2;
+    if (!testing::waitUntil([&] { return shared->stage != 0; }, kBound)) {
+        holder.detach();
+        FAIL() << "a hold with a one-second time-out never returned";
+    }
+    const bool held = shared->stage == 1;
+    if (held) {
+        EXPECT_FALSE(PostRecord(view, HandoffChannel::StartOrder, "POKER", "lost"));
+        EXPECT_FALSE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
+    }
+    shared->stage = 2;
     holder.join();
+    ASSERT_TRUE(held) << "the holder could not take the mutex";
     EXPECT_TRUE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
     EXPECT_EQ(countIn(rawBlock()), 1);
+}
+
+TEST_F(HandoffTest, TheLastViewToCloseTakesTheBlockAwayUnlessARecordWaits) {
+    const auto named = [] {
+        return std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffBlockName)) &&
+               std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffMutexName));
+    };
+    const auto gone = [] {
+        return !std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffBlockName)) &&
+               !std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffMutexName));
+    };
+    {
+        HandoffView lobby, game;
+        ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+        ASSERT_TRUE(ClaimPresence(lobby));
+        ASSERT_TRUE(OpenHandoff(game, "POKER", 2));  // no record of its own yet
+        CloseHandoff(lobby);
+        EXPECT_TRUE(named()) << "another view is open";
+        ASSERT_TRUE(PostRecord(game, HandoffChannel::FinishReport, "TSClient", "h@4000@"));
+        CloseHandoff(game);
+        EXPECT_TRUE(named()) << "the finish report waits for the lobby";
+    }
+    HandoffView lobby;
+    ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+    EXPECT_EQ(TakeRecord(lobby, HandoffChannel::FinishReport, "POKER", 1024, true), "h@4000@");
+    CloseHandoff(lobby);
+    EXPECT_TRUE(gone());
+
+    // A view whose objects lost their names meanwhile takes nothing away from
+    // the objects that carry them now.
+    ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+    SharedMemory::remove(SharedMemory::objectName(kHandoffBlockName));
+    SharedMemory::remove(SharedMemory::objectName(kHandoffMutexName));
+    HandoffView game;
+    ASSERT_TRUE(OpenHandoff(game, "POKER", 2));
+    ASSERT_TRUE(ClaimPresence(game));
+    CloseHandoff(lobby);  // no longer named: takes nothing away
+    EXPECT_TRUE(named());
+    CloseHandoff(game);
+    EXPECT_TRUE(gone());
 }
 
 TEST_F(HandoffTest, AnUnusableViewDoesNothing) {

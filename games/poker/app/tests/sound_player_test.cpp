@@ -7,7 +7,7 @@
 namespace tessary::poker {
 namespace {
 
-TEST(SoundPlayer, PlaysTheGeneratedSoundsOnADummyDevice) {
+TEST(SoundPlayer, PlaysEachGeneratedSoundOnADummyDevice) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player(std::string(POKER_PICTURES_DIR) + "/../sound");
     ASSERT_TRUE(player.hasDevice());
@@ -22,7 +22,7 @@ TEST(SoundPlayer, PlaysTheGeneratedSoundsOnADummyDevice) {
     EXPECT_FALSE(player.isPlaying());
 }
 
-TEST(SoundPlayer, WithoutFilesIsSilent) {
+TEST(SoundPlayer, WithoutFilesPlaysNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player("/nonexistent/poker/sound");
     player.play(Sound::Card);
