@@ -4,14 +4,15 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "skin/image_writers.h"
+#include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 
 namespace tessary::artgen {
 namespace {
 
-skin::DecodedImage toDecoded(const QImage& source, bool keepBlack) {
+desktop::DecodedImage toDecoded(const QImage& source, bool keepBlack) {
     QImage image = source.convertToFormat(QImage::Format_RGB32);
-    skin::DecodedImage decoded;
+    desktop::DecodedImage decoded;
     decoded.width = image.width();
     decoded.height = image.height();
     decoded.pixels.reserve(static_cast<std::size_t>(image.width() * image.height()));
@@ -43,11 +44,11 @@ void ArtWriter::writeText(std::string_view relative, std::string_view text) {
 }
 
 void ArtWriter::writeBmp(std::string_view relative, const QImage& image, bool blackIsTransparent) {
-    writeBytes(relative, skin::encodeBmp24(toDecoded(image, blackIsTransparent)));
+    writeBytes(relative, desktop::encodeBmp24(toDecoded(image, blackIsTransparent)));
 }
 
 void ArtWriter::writeJpeg(std::string_view relative, const QImage& image, int quality) {
-    writeBytes(relative, skin::encodeJpeg(toDecoded(image, true), quality));
+    writeBytes(relative, desktop::encodeJpeg(toDecoded(image, true), quality));
 }
 
 void ArtWriter::writePng(std::string_view relative, const QImage& image) {

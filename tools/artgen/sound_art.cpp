@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "artgen.h"
-#include "skin/wave_writer.h"
+#include "desktop/wave_writer.h"
 
 namespace tessary::artgen {
 namespace {
@@ -68,7 +68,7 @@ void writeSounds(ArtWriter& out) {
     };
     for (const auto& sound : kSounds) {
         out.writeBytes(std::string("data/sound/") + sound.name,
-                       skin::encodeWave(render(sound.notes), kRate));
+                       desktop::encodeWave(render(sound.notes), kRate));
     }
 }
 

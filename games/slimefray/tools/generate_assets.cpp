@@ -21,7 +21,7 @@
 #include <numbers>
 #include <random>
 
-#include "slimefray/bmp_image.h"
+#include "desktop/image_writers.h"
 #include "slimefray/map_file.h"
 
 namespace fs = std::filesystem;
@@ -35,13 +35,13 @@ constexpr double kPi = std::numbers::pi;
 // Qt's pictures into our writer, so the program reads exactly what we wrote.
 void saveBmp(const QImage& picture, const fs::path& path) {
     QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    Image image{rgb.width(), rgb.height(), {}};
+    tessary::desktop::DecodedImage image{rgb.width(), rgb.height(), {}};
     image.pixels.reserve(size_t(rgb.width()) * size_t(rgb.height()));
     for (int y = 0; y < rgb.height(); ++y) {
         for (int x = 0; x < rgb.width(); ++x) image.pixels.push_back(rgb.pixel(x, y) | 0xFF000000u);
     }
     fs::create_directories(path.parent_path());
-    Bytes bytes = encodeBmp24(image);
+    Bytes bytes = tessary::desktop::encodeBmp24(image);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 

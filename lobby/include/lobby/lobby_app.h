@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "desktop/sound_player.h"
 #include "lobby/client_api.h"
 #include "platform/shared_library.h"
 #include "skin/font_table.h"
 #include "skin/skin_error.h"
-#include "skin/sound_player.h"
 
 class QSplashScreen;
 
@@ -54,7 +54,7 @@ private:
     LobbyAppOptions options_;
     std::string directory_;
     std::unique_ptr<QSplashScreen> splash_;
-    skin::SoundPlayer sounds_;
+    desktop::SoundPlayer sounds_;
     skin::FontTable fonts_;
     platform::SharedLibrary library_;
     ClientApi api_;

@@ -75,7 +75,7 @@ void BitmapButton::mousePressEvent(QMouseEvent* event) {
             event->accept();  // taken, so the window does not start a move either
             return;
         }
-        playLobbySound(sound_, SoundWait::Async, WhenBusy::Skip);
+        playLobbySound(sound_, desktop::SoundWait::Async, desktop::WhenBusy::Skip);
         hovered_ = false;
     }
     QAbstractButton::mousePressEvent(event);

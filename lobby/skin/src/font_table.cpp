@@ -5,8 +5,9 @@
 #include <cmath>
 #include <set>
 
+#include "desktop/ansi_text.h"
+#include "desktop/text_codec.h"
 #include "platform/paths.h"
-#include "skin/ansi_text.h"
 
 namespace tessary::skin {
 namespace {
@@ -31,7 +32,8 @@ FontTable::Widths measure(const QFont& font) {
     FontTable::Widths widths{};
     widths[0] = metrics.height();
     for (int c = 1; c < 256; ++c) {
-        widths[c] = metrics.horizontalAdvance(QChar(unicodeOfAnsi(static_cast<unsigned char>(c))));
+        const auto unit = static_cast<char16_t>(desktop::cp1252Char(static_cast<unsigned char>(c)));
+        widths[c] = metrics.horizontalAdvance(QChar(unit));
     }
     return widths;
 }
@@ -80,7 +82,7 @@ void FontTable::build(const std::vector<FontEntry>& entries, std::string_view fo
         if (id >= 0) registeredIds_.push_back(id);
     }
     for (const FontEntry& entry : entries) {
-        fonts_.push_back(fontWithCellHeight(fromAnsi(entry.face), entry.height));
+        fonts_.push_back(fontWithCellHeight(desktop::fromAnsi(entry.face), entry.height));
         widths_.push_back(measure(fonts_.back()));
     }
     fallbackWidths_ = measure(fallbackFont_);

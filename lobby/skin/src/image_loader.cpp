@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/ansi_text.h"
+#include "desktop/bmp_reader.h"
+#include "desktop/jpeg_reader.h"
 #include "platform/paths.h"
-#include "skin/ansi_text.h"
-#include "skin/bmp_reader.h"
-#include "skin/jpeg_reader.h"
 #include "skin/skin_environment.h"
 #include "skin/skin_error.h"
 
@@ -39,12 +39,12 @@ ImageFileError decodeBmpFile(const std::filesystem::path& file, QImage& image) {
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
     if (in.bad()) return ImageFileError::CannotOpen;
-    DecodedImage decoded;
-    switch (decodeBmp(bytes, decoded)) {
-        case BmpError::None:
+    desktop::DecodedImage decoded;
+    switch (desktop::decodeBmp(bytes, decoded)) {
+        case desktop::BmpError::None:
             image = toQImage(decoded);
             return ImageFileError::None;
-        case BmpError::NotBitmap:
+        case desktop::BmpError::NotBitmap:
             return ImageFileError::NotBitmap;
         default:
             return ImageFileError::BadBitmap;
@@ -54,8 +54,8 @@ ImageFileError decodeBmpFile(const std::filesystem::path& file, QImage& image) {
 ImageFileError decodeJpegFile(const std::filesystem::path& file, QImage& image) {
     std::unique_ptr<std::FILE, FileCloser> handle(std::fopen(file.c_str(), "rb"));
     if (!handle) return ImageFileError::CannotOpen;
-    DecodedImage decoded;
-    if (!decodeJpeg(handle.get(), decoded)) return ImageFileError::BadJpeg;
+    desktop::DecodedImage decoded;
+    if (!desktop::decodeJpeg(handle.get(), decoded)) return ImageFileError::BadJpeg;
     image = toQImage(decoded);
     return ImageFileError::None;
 }
@@ -78,7 +78,7 @@ bool loadImage(SkinImage& image, std::string_view path) {
             image.setImage(decoded);
             return true;
         case ImageFileError::UnknownFormat:
-            showSystemMessage(QStringLiteral("Unknow file format: ") + fromAnsi(path),
+            showSystemMessage(QStringLiteral("Unknow file format: ") + desktop::fromAnsi(path),
                               QStringLiteral("Error"));
             return false;
         case ImageFileError::CannotOpen:
@@ -103,8 +103,8 @@ bool loadJpegResource(SkinImage& image, int resourceNumber) {
     QFile resource(QStringLiteral(":/IMAGEJPEG/%1.jpg").arg(resourceNumber));
     if (!resource.open(QIODevice::ReadOnly)) return false;
     QByteArray bytes = resource.readAll();
-    DecodedImage decoded;
-    if (!decodeJpeg({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+    desktop::DecodedImage decoded;
+    if (!desktop::decodeJpeg({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                      static_cast<std::size_t>(bytes.size())},
                     decoded)) {
         return false;

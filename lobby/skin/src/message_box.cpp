@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "skin/ansi_text.h"
+#include "desktop/ansi_text.h"
 #include "skin/bitmap_button.h"
 #include "skin/font_table.h"
 #include "skin/skin_environment.h"
@@ -21,8 +21,8 @@ MessageBox::MessageBox(QWidget* parent, const std::string& text, const std::stri
                        int style)
     : SkinnedDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint),
-      text_(fromAnsi(text)) {
-    setWindowTitle(fromAnsi(title));
+      text_(desktop::fromAnsi(text)) {
+    setWindowTitle(desktop::fromAnsi(title));
     setModal(true);
     setMovable(true);
     setBackgroundColor(QColor(0, 0, 120));
@@ -94,7 +94,7 @@ void MessageBox::paintEvent(QPaintEvent* event) {
 
 void MessageBox::showEvent(QShowEvent* event) {
     SkinnedDialog::showEvent(event);
-    playLobbySound("mbox.wav", SoundWait::Async, WhenBusy::Skip);
+    playLobbySound("mbox.wav", desktop::SoundWait::Async, desktop::WhenBusy::Skip);
 }
 
 }  // namespace tessary::skin

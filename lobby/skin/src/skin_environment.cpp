@@ -38,10 +38,10 @@ std::string stringText(int number) {
     return skinEnvironment().strings.text(number);
 }
 
-PlayResult playLobbySound(std::string_view fileName, SoundWait wait, WhenBusy whenBusy) {
+desktop::PlayResult playLobbySound(std::string_view fileName, desktop::SoundWait wait, desktop::WhenBusy whenBusy) {
     SkinEnvironment& environment = skinEnvironment();
-    if (!soundsOn()) return PlayResult::SoundsOff;
-    if (environment.sounds == nullptr) return PlayResult::NoDevice;
+    if (!soundsOn()) return desktop::PlayResult::SoundsOff;
+    if (environment.sounds == nullptr) return desktop::PlayResult::NoDevice;
     return environment.sounds->play(applicationPath("data\\sound\\" + std::string(fileName)), wait,
                                     whenBusy);
 }

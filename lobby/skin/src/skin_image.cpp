@@ -5,7 +5,7 @@
 
 namespace tessary::skin {
 
-QImage toQImage(const DecodedImage& decoded) {
+QImage toQImage(const desktop::DecodedImage& decoded) {
     if (decoded.width <= 0 || decoded.height <= 0) return {};
     QImage image(decoded.width, decoded.height, QImage::Format_RGB32);
     const std::size_t rowBytes = static_cast<std::size_t>(decoded.width) * 4;
@@ -21,7 +21,7 @@ void SkinImage::setImage(const QImage& image) {
     transparent_ = QImage();
 }
 
-void SkinImage::setImage(const DecodedImage& decoded) {
+void SkinImage::setImage(const desktop::DecodedImage& decoded) {
     setImage(toQImage(decoded));
 }
 

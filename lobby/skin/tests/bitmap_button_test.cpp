@@ -172,7 +172,7 @@ TEST_F(BitmapButtonTest, PressClearsTheHover) {
 }
 
 TEST_F(BitmapButtonTest, ClickPlaysItsSoundWhenSoundsAreOn) {
-    SoundPlayer player;
+    desktop::SoundPlayer player;
     if (!player.hasDevice()) GTEST_SKIP() << "no audio device (SDL_AUDIODRIVER=dummy gives one)";
     skinEnvironment().sounds = &player;
     writeSound("button.wav", 400);

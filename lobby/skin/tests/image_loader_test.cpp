@@ -1,6 +1,6 @@
 #include "skin/image_loader.h"
 
-#include "skin/image_writers.h"
+#include "desktop/jpeg_writer.h"
 #include "skin/skin_error.h"
 #include "skin_fixture.h"
 
@@ -11,11 +11,11 @@ class ImageLoaderTest : public testing::SkinFixture {
 protected:
     ImageLoaderTest() {
         writePicture("pictures/blue.bmp", QSize(7, 5), QColor(0, 0, 200));
-        DecodedImage jpeg;
+        desktop::DecodedImage jpeg;
         jpeg.width = 16;
         jpeg.height = 8;
         jpeg.pixels.assign(16 * 8, 0xFF00C000);
-        dir_.write("pictures/green.jpg", encodeJpeg(jpeg, 90));
+        dir_.write("pictures/green.jpg", desktop::encodeJpeg(jpeg, 90));
     }
 
     std::string at(const std::string& name) const { return dir_.path().string() + "/" + name; }

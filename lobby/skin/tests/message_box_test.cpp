@@ -126,7 +126,7 @@ TEST_F(MessageBoxTest, StringTableNumbersGiveTextAndTitle) {
 }
 
 TEST_F(MessageBoxTest, OpeningPlaysMboxWhenSoundsAreOn) {
-    SoundPlayer player;
+    desktop::SoundPlayer player;
     if (!player.hasDevice()) GTEST_SKIP() << "no audio device";
     skinEnvironment().sounds = &player;
     writeSound("mbox.wav", 500);

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "skin/image_writers.h"
-#include "skin/wave_writer.h"
+#include "desktop/image_writers.h"
+#include "desktop/wave_writer.h"
 
 namespace tessary::skin::testing {
 
@@ -32,12 +32,12 @@ SkinFixture::~SkinFixture() {
 }
 
 void SkinFixture::writePicture(const std::string& relative, QSize size, QColor color) const {
-    DecodedImage image;
+    desktop::DecodedImage image;
     image.width = size.width();
     image.height = size.height();
     image.pixels.assign(static_cast<std::size_t>(size.width() * size.height()),
                         0xFF000000u | (color.rgb() & 0xFFFFFF));
-    dir_.write(relative, encodeBmp24(image));
+    dir_.write(relative, desktop::encodeBmp24(image));
 }
 
 void SkinFixture::writeButton(const std::string& name, int count, QSize size) const {
@@ -53,7 +53,7 @@ void SkinFixture::writeSound(const std::string& name, int milliseconds) const {
     for (int i = 0; i < rate * milliseconds / 1000; ++i) {
         samples.push_back(static_cast<std::int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / rate)));
     }
-    dir_.write("data/sound/" + name, encodeWave(samples, rate));
+    dir_.write("data/sound/" + name, desktop::encodeWave(samples, rate));
 }
 
 }  // namespace tessary::skin::testing

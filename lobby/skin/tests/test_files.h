@@ -1,31 +1,12 @@
-// Temporary directories and small file helpers shared by the skin tests.
+// The skin tests take their temporary directories from the desktop module's
+// test support.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "desktop/testing/test_files.h"
 
 namespace tessary::skin::testing {
 
-// A fresh directory removed again with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path write(std::string_view name, std::string_view bytes) const;
-    std::filesystem::path write(std::string_view name,
-                                const std::vector<std::uint8_t>& bytes) const;
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string readFile(const std::filesystem::path& file);
+using desktop::testing::readFile;
+using desktop::testing::TempDir;
 
 }  // namespace tessary::skin::testing

@@ -2,12 +2,12 @@
 
 #include <string_view>
 
-#include "lobby/cp1252.h"
+#include "desktop/text_codec.h"
 
 namespace tessary::lobby {
 
 bool isNameCharacterAllowed(char32_t c) {
-    const auto byte = cp1252Byte(c);
+    const auto byte = desktop::cp1252Byte(c);
     if (!byte) return false;
     const bool printable = (*byte >= 32 && *byte <= 126) || *byte >= 192;
     return printable && std::string_view("+,;|").find(static_cast<char>(*byte)) == std::string_view::npos;

@@ -6,17 +6,17 @@
 #include <QPainter>
 #include <filesystem>
 
+#include "desktop/ansi_text.h"
 #include "lobby/skin_extras.h"
 #include "lobby/user_files.h"
 #include "platform/paths.h"
-#include "skin/ansi_text.h"
 #include "skin/image_loader.h"
 #include "skin/skin_environment.h"
 
 namespace tessary::lobby {
 namespace {
 
-std::string text(const QLineEdit* edit) { return skin::toAnsi(edit->text()); }
+std::string text(const QLineEdit* edit) { return desktop::toAnsi(edit->text()); }
 
 bool fileExists(const std::string& path) {
     std::error_code error;
@@ -50,7 +50,7 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     country_->setGeometry(layoutArea(layout, "country"));
     country_->setFont(defaultFont());
     std::sort(countries.begin(), countries.end());
-    for (const auto& name : countries) country_->addItem(skin::fromAnsi(name));
+    for (const auto& name : countries) country_->addItem(desktop::fromAnsi(name));
     country_->setCurrentIndex(-1);
 
     description_ = new QPlainTextEdit(this);
@@ -111,9 +111,9 @@ AccountForm AccountWindow::form() const {
     form.field1003 = text(field1003_);
     form.field1004 = text(field1004_);
     form.field1005 = text(field1005_);
-    form.country = skin::toAnsi(country_->currentText());
+    form.country = desktop::toAnsi(country_->currentText());
     // Line breaks travel as the system's own "\r\n".
-    form.description = skin::toAnsi(description_->toPlainText().replace("\n", "\r\n"));
+    form.description = desktop::toAnsi(description_->toPlainText().replace("\n", "\r\n"));
     form.gender = gender_;
     form.photoNumber = photoNumber_;
     form.ownPhotoPath = ownPhotoPath_;
@@ -121,14 +121,14 @@ AccountForm AccountWindow::form() const {
 }
 
 void AccountWindow::setForm(const AccountForm& form) {
-    name_->setText(skin::fromAnsi(form.name));
-    password_->setText(skin::fromAnsi(form.password));
-    confirmation_->setText(skin::fromAnsi(form.confirmation));
-    field1003_->setText(skin::fromAnsi(form.field1003));
-    field1004_->setText(skin::fromAnsi(form.field1004));
-    field1005_->setText(skin::fromAnsi(form.field1005));
-    country_->setCurrentIndex(country_->findText(skin::fromAnsi(form.country)));
-    auto description = skin::fromAnsi(form.description);
+    name_->setText(desktop::fromAnsi(form.name));
+    password_->setText(desktop::fromAnsi(form.password));
+    confirmation_->setText(desktop::fromAnsi(form.confirmation));
+    field1003_->setText(desktop::fromAnsi(form.field1003));
+    field1004_->setText(desktop::fromAnsi(form.field1004));
+    field1005_->setText(desktop::fromAnsi(form.field1005));
+    country_->setCurrentIndex(country_->findText(desktop::fromAnsi(form.country)));
+    auto description = desktop::fromAnsi(form.description);
     description_->setPlainText(description.replace("\r\n", "\n"));
     gender_ = form.gender != 0 ? 1 : 0;
     ownPhotoPath_ = form.ownPhotoPath;

@@ -8,10 +8,10 @@
 #include <QSplashScreen>
 #include <array>
 
+#include "desktop/signal_pipe.h"
 #include "lobby/game_catalog.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
-#include "lobby/termination_signal.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "skin/country_list.h"
@@ -53,9 +53,9 @@ LobbyApp::~LobbyApp() {
 int LobbyApp::run() {
     // Watched from the start: a close request that comes during start-up is
     // answered once the main window exists.
-    TerminationSignal termination;
+    desktop::SignalPipe termination(desktop::SignalPipe::Watch::Terminate);
     bool closeAsked = false;
-    QObject::connect(&termination, &TerminationSignal::closeRequested, [this, &closeAsked] {
+    QObject::connect(&termination, &desktop::SignalPipe::terminateRequested, [this, &closeAsked] {
         if (window_) {
             window_->requestClose();
         } else {
@@ -90,7 +90,7 @@ bool LobbyApp::startSteps() {
     const LobbySettings settings;
     const bool soundOn = settings.soundOn();
     skin::skinEnvironment().soundsOn = [soundOn] { return soundOn; };
-    skin::playLobbySound("starttsc.wav", skin::SoundWait::Async, skin::WhenBusy::Skip);
+    skin::playLobbySound("starttsc.wav", desktop::SoundWait::Async, desktop::WhenBusy::Skip);
 
     if (!bindClientLibrary()) {
         splash_.reset();

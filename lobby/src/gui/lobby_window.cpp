@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "desktop/ansi_text.h"
 #include "lobby/account_window.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/login_window.h"
@@ -23,7 +24,6 @@
 #include "lobby/user_files.h"
 #include "lobby/view_panel.h"
 #include "platform/clock.h"
-#include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
 #include "skin/message_box.h"
 #include "skin/skin_environment.h"
@@ -230,8 +230,8 @@ void LobbyWindow::chooseOwnPhoto() {
         MessageResult::Cancel) {
         return;
     }
-    const QString title = skin::fromAnsi(text(Text::TitleChoosePhoto));
-    QString filter = skin::fromAnsi(text(Text::PhotoFileFilter));
+    const QString title = desktop::fromAnsi(text(Text::TitleChoosePhoto));
+    QString filter = desktop::fromAnsi(text(Text::PhotoFileFilter));
     if (!filter.contains('(')) filter = "Pictures (*.bmp *.gif *.jpg *.BMP *.GIF *.JPG)";
     const QString path = QFileDialog::getOpenFileName(accountWindow(), title, QString(), filter,
                                                       nullptr, QFileDialog::ReadOnly);
@@ -258,7 +258,7 @@ void LobbyWindow::exitProgram() {
         // The settings file went away while the lobby ran: nothing to keep.
     }
     if (sounds && !lobby_.flow().quietExit()) {
-        skin::playLobbySound("exittsc.wav", skin::SoundWait::Sync, skin::WhenBusy::Skip);
+        skin::playLobbySound("exittsc.wav", desktop::SoundWait::Sync, desktop::WhenBusy::Skip);
     }
     loginWindow()->hide();
     accountWindow()->hide();
@@ -317,7 +317,7 @@ void LobbyWindow::showServerText(const std::string& text) {
 
 std::string LobbyWindow::text(Text text) { return skin::stringText(number(text)); }
 
-void LobbyWindow::setMainTitle(const std::string& title) { setWindowTitle(skin::fromAnsi(title)); }
+void LobbyWindow::setMainTitle(const std::string& title) { setWindowTitle(desktop::fromAnsi(title)); }
 
 void LobbyWindow::showMainWindow() {
     show();

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 
+#include "desktop/ansi_text.h"
 #include "lobby/skin_extras.h"
-#include "skin/ansi_text.h"
 #include "skin/font_table.h"
 #include "skin/skin_environment.h"
 
@@ -31,12 +31,12 @@ LoginWindow::LoginWindow(QWidget* parent)
 }
 
 LoginPair LoginWindow::fields() const {
-    return {skin::toAnsi(name_->text()), skin::toAnsi(password_->text())};
+    return {desktop::toAnsi(name_->text()), desktop::toAnsi(password_->text())};
 }
 
 void LoginWindow::setFields(const LoginPair& fields) {
-    name_->setText(skin::fromAnsi(fields.name));
-    password_->setText(skin::fromAnsi(fields.password));
+    name_->setText(desktop::fromAnsi(fields.name));
+    password_->setText(desktop::fromAnsi(fields.password));
 }
 
 void LoginWindow::onCommand(int commandId) {

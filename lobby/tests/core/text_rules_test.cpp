@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "lobby/cp1252.h"
 #include "lobby/name_filter.h"
 #include "lobby/server_text.h"
 
 namespace tessary::lobby {
 namespace {
-
-TEST(Cp1252, EveryByteSurvivesARoundTrip) {
-    std::string all;
-    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-    EXPECT_EQ(toCp1252(fromCp1252(all)), all);
-    EXPECT_EQ(fromCp1252("\x80\xe9\x9f"), U"\u20ac\u00e9\u0178");
-    EXPECT_EQ(toCp1252(U"a\u4e2d\u20ac"), "a?\x80");
-}
 
 TEST(NameFilter, AllowedCharacters) {
     struct Row {

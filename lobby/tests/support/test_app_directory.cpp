@@ -7,18 +7,19 @@
 #include <QPainter>
 #include <fstream>
 
+#include "desktop/decoded_image.h"
+#include "desktop/image_writers.h"
+#include "desktop/jpeg_writer.h"
 #include "platform/paths.h"
-#include "skin/decoded_image.h"
-#include "skin/image_writers.h"
 #include "skin/scramble.h"
 #include "skin/skin_environment.h"
 
 namespace tessary::lobby::testing {
 namespace {
 
-skin::DecodedImage decoded(const QImage& source) {
+desktop::DecodedImage decoded(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    skin::DecodedImage result{image.width(), image.height(), {}};
+    desktop::DecodedImage result{image.width(), image.height(), {}};
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) result.pixels.push_back(0xFF000000u | line[x]);
@@ -109,16 +110,16 @@ void TestAppDirectory::writeButton(const std::string& name, int count) const {
     if (small) label = label.left(1);
     for (int face = 0; face < count; ++face) {
         writeFile("data/default/button/" + name + faces[face] + ".bmp",
-                  bytesOf(skin::encodeBmp24(decoded(labelled(size, colors[face], label)))));
+                  bytesOf(desktop::encodeBmp24(decoded(labelled(size, colors[face], label)))));
     }
 }
 
 void TestAppDirectory::writePictures() const {
     const auto jpeg = [this](const std::string& relative, QSize size, const char* label) {
-        writeFile(relative, bytesOf(skin::encodeJpeg(decoded(labelled(size, QColor(0, 0, 80), label)), 90)));
+        writeFile(relative, bytesOf(desktop::encodeJpeg(decoded(labelled(size, QColor(0, 0, 80), label)), 90)));
     };
     const auto bmp = [this](const std::string& relative, QSize size, QColor color) {
-        writeFile(relative, bytesOf(skin::encodeBmp24(decoded(labelled(size, color, {})))));
+        writeFile(relative, bytesOf(desktop::encodeBmp24(decoded(labelled(size, color, {})))));
     };
     jpeg("data/default/window/1connect.jpg", {800, 600}, "router view");
     jpeg("data/default/window/2chat.jpg", {800, 600}, "arena view");

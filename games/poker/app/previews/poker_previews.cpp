@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "artwork.h"
+#include "desktop/ansi_text.h"
 #include "poker/testing/hub.h"
 #include "table_window.h"
-#include "text_codec.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ public:
         hub_.join(11, "Alice");
         settle();
         hub_.join(12, "Bruno");
-        hub_.join(14, toWindows1252(QString::fromUtf8("Chloé")));
+        hub_.join(14, tessary::desktop::toAnsi(QString::fromUtf8("Chloé")));
         hub_.join(13, "Dana");  // the local player of the pictures
         settle();
         local_ = hub_.game(13);

@@ -11,7 +11,6 @@
 #include "platform/registry.h"
 #include "platform/window_titles.h"
 #include "poker/poker_game.h"
-#include "signal_pipe.h"
 #include "sound_player.h"
 #include "table_window.h"
 
@@ -60,9 +59,9 @@ int PokerProgram::start() {
     window_ = std::make_unique<TableWindow>(*game_, *art_, sound_.get(), gameDirectory() + "/help/poker.html");
     connect(window_.get(), &TableWindow::closing, this, [this] { finish(); });
 
-    signals_ = std::make_unique<SignalPipe>();
-    connect(signals_.get(), &SignalPipe::closeRequested, window_.get(), &QWidget::close);
-    connect(signals_.get(), &SignalPipe::startRequested, window_.get(), [this] {
+    signals_ = std::make_unique<desktop::SignalPipe>(desktop::SignalPipe::Watch::TerminateAndWake);
+    connect(signals_.get(), &desktop::SignalPipe::terminateRequested, window_.get(), &QWidget::close);
+    connect(signals_.get(), &desktop::SignalPipe::wakeRequested, window_.get(), [this] {
         window_->showNormal();
         window_->raise();
         window_->activateWindow();

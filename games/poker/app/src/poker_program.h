@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "desktop/signal_pipe.h"
 #include "game_library.h"
 
 class QApplication;
@@ -16,7 +17,6 @@ namespace tessary::poker {
 class Artwork;
 class LibraryLink;
 class PokerGame;
-class SignalPipe;
 class SoundPlayer;
 class TableWindow;
 
@@ -43,7 +43,7 @@ private:
     std::unique_ptr<Artwork> art_;
     std::unique_ptr<SoundPlayer> sound_;
     std::unique_ptr<TableWindow> window_;
-    std::unique_ptr<SignalPipe> signals_;
+    std::unique_ptr<desktop::SignalPipe> signals_;
     QTimer engineTimer_;
     QTimer countdownTimer_;
     bool admitted_ = false;

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
+#include "desktop/ansi_text.h"
 #include "poker/evaluate.h"
 #include "sound_player.h"
 #include "table_layout.h"
-#include "text_codec.h"
 
 namespace tessary::poker {
 
@@ -103,7 +103,7 @@ void TableView::drawPressed() {
 void TableView::sendChatLine() {
     const QString text = chatInput_->text();
     if (text.isEmpty()) return;
-    game_.sendChat(toWindows1252(text.left(static_cast<int>(kMaxChatLength))));
+    game_.sendChat(desktop::toAnsi(text.left(static_cast<int>(kMaxChatLength))));
     chatInput_->clear();
 }
 
@@ -121,14 +121,14 @@ void TableView::handStarted() {
 }
 
 void TableView::seatNote(int seat, const std::string& text) {
-    if (seat >= 0 && seat < kSeatCount) notes_[static_cast<size_t>(seat)] = fromWindows1252(text);
+    if (seat >= 0 && seat < kSeatCount) notes_[static_cast<size_t>(seat)] = desktop::fromAnsi(text);
     update();
 }
 
 void TableView::chatLine(int seat, const std::string& line) {
     const QColor colour = seatColour(seat);
     chatHistory_->append(QString("<span style=\"color:%1\">%2</span>")
-                             .arg(colour.name(), fromWindows1252(line).toHtmlEscaped()));
+                             .arg(colour.name(), desktop::fromAnsi(line).toHtmlEscaped()));
 }
 
 void TableView::cardsArrived(int seat) {
@@ -245,7 +245,7 @@ void TableView::paintOpponent(QPainter& p, int seat) {
     QFont bold = font();
     bold.setBold(true);
     p.setFont(bold);
-    p.drawText(kNameLine[s], Qt::AlignLeft | Qt::AlignVCenter, fromWindows1252(player->name));
+    p.drawText(kNameLine[s], Qt::AlignLeft | Qt::AlignVCenter, desktop::fromAnsi(player->name));
     p.setFont(font());
 
     paintBox(p, kMoneyLine[s], QString("%1$").arg(player->money), QColor(255, 230, 120));
@@ -276,7 +276,7 @@ void TableView::paintLocal(QPainter& p) {
     bold.setBold(true);
     p.setFont(bold);
     p.setPen(winner ? QColor(255, 215, 0) : QColor(255, 255, 255));
-    p.drawText(kLocalNameLine, Qt::AlignLeft | Qt::AlignVCenter, fromWindows1252(me->name));
+    p.drawText(kLocalNameLine, Qt::AlignLeft | Qt::AlignVCenter, desktop::fromAnsi(me->name));
     p.setFont(font());
     p.setPen(winner ? QColor(255, 215, 0) : QColor(230, 230, 200));
     p.drawText(kLocalNoteLine, Qt::AlignRight | Qt::AlignVCenter, notes_[kLocalSeat]);

@@ -7,19 +7,26 @@
 namespace tessary::poker {
 namespace {
 
-// The generated sounds share one format, so the device opens with it.
-TEST(SoundPlayer, OpensADummyDeviceForTheGeneratedSounds) {
+TEST(SoundPlayer, PlaysEachGeneratedSoundOnADummyDevice) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player(std::string(POKER_PICTURES_DIR) + "/../sound");
-    EXPECT_TRUE(player.hasDevice());
+    ASSERT_TRUE(player.hasDevice());
+    for (Sound s : {Sound::Button, Sound::Card, Sound::Timer, Sound::Winner}) {
+        player.play(s);
+        EXPECT_TRUE(player.isPlaying()) << static_cast<int>(s);
+    }
     player.setEnabled(false);
     EXPECT_FALSE(player.enabled());
+    EXPECT_FALSE(player.isPlaying());
+    player.play(Sound::Winner);
+    EXPECT_FALSE(player.isPlaying());
 }
 
-TEST(SoundPlayer, WithoutFilesOpensNoDevice) {
+TEST(SoundPlayer, WithoutFilesPlaysNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player("/nonexistent/poker/sound");
-    EXPECT_FALSE(player.hasDevice());
+    player.play(Sound::Card);
+    EXPECT_FALSE(player.isPlaying());
 }
 
 }  // namespace

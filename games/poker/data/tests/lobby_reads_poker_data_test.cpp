@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "skin/bmp_reader.h"
+#include "desktop/bmp_reader.h"
 #include "skin/session_options_layout.h"
 
 namespace {
@@ -30,8 +30,8 @@ TEST(PokerData, TheSessionPictureDecodes) {
     std::ifstream in(POKER_DIST_DIR "/session.bmp", std::ios::binary);
     ASSERT_TRUE(in) << "the build writes session.bmp";
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    DecodedImage image;
-    ASSERT_EQ(decodeBmp(bytes, image), BmpError::None);
+    tessary::desktop::DecodedImage image;
+    ASSERT_EQ(tessary::desktop::decodeBmp(bytes, image), tessary::desktop::BmpError::None);
     EXPECT_EQ(image.width, 80);
     EXPECT_EQ(image.height, 60);
 }

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "cp1252.h"
+#include "desktop/ansi_text.h"
 #include "platform/diag.h"
 #include "slot_colours.h"
 
@@ -63,7 +63,7 @@ void GameUi::attach(ClientGame& game) {
         minimap_->raise();
     });
     connect(chat_.get(), &ChatWindow::send, this, [this](const QString& text) {
-        game_->sendChat(toCp1252(text));
+        game_->sendChat(desktop::toAnsi(text));
         afterInput();
     });
 }
@@ -116,7 +116,7 @@ void GameUi::boardTick(int64_t now) {
 
 void GameUi::playSound(std::string_view file) {
     if (panel_ && !panel_->soundToggle()->isChecked()) return;
-    sounds_.play(directory_ / std::string(file));
+    (void)sounds_.play(directory_ / std::string(file), desktop::SoundWait::Async, desktop::WhenBusy::Interrupt);
 }
 
 void GameUi::boardBuilt() {
@@ -192,7 +192,7 @@ void GameUi::gameOver() {
     updateStatus();
 }
 
-void GameUi::chatLine(const std::string& text, int slot) { chat_->addLine(fromCp1252(text), slot); }
+void GameUi::chatLine(const std::string& text, int slot) { chat_->addLine(desktop::fromAnsi(text), slot); }
 
 void GameUi::playersLine(const std::string& text) {
     playersLine_ = QString::fromStdString(text);

@@ -15,11 +15,11 @@
 #include "board_animator.h"
 #include "board_view.h"
 #include "chat_window.h"
+#include "desktop/sound_player.h"
 #include "minimap_window.h"
 #include "panel_window.h"
 #include "pictures.h"
 #include "slimefray/client_game.h"
-#include "sound_player.h"
 
 namespace tessary::slimefray {
 
@@ -81,7 +81,7 @@ private:
     Pictures pictures_;
     ClientGame* game_ = nullptr;
     BoardAnimator animator_;
-    SoundPlayer sounds_;
+    desktop::SoundPlayer sounds_;
     QElapsedTimer clock_;
     QTimer boardTimer_;
     QTimer clockTimer_;

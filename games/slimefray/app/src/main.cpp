@@ -10,18 +10,22 @@
 #include <functional>
 #include <memory>
 
+#include "desktop/signal_pipe.h"
 #include "game_ui.h"
 #include "pictures.h"
-#include "signal_pipe.h"
+#include "platform/window_titles.h"
 #include "slimefray/client_game.h"
 #include "slimefray/game_library.h"
 #include "slimefray/library_link.h"
 #include "slimefray/net_play.h"
-#include "window_record.h"
 
 using namespace tessary::slimefray;
+namespace desktop = tessary::desktop;
+namespace platform = tessary::platform;
 
 namespace {
+
+constexpr const char* kWindowTitle = "Slimefray";
 
 int fail(const QString& text, const QString& title, int code) {
     QMessageBox::critical(nullptr, title, text);
@@ -71,15 +75,19 @@ int main(int argc, char** argv) {
     ui.setQuitHandler(end);
     ui.setAfterInput([&net] { net.flush(); });
 
-    WindowRecord record("Slimefray");
-    SignalPipe signalPipe;
+    // The lobby's library finds the running game by its window title.
+    platform::publishWindowTitle(kWindowTitle);
+    struct Withdraw {
+        ~Withdraw() { platform::withdrawWindowTitle(kWindowTitle); }
+    } withdraw;
+    desktop::SignalPipe signalPipe(desktop::SignalPipe::Watch::TerminateAndWake);
     // The lobby's close request ends the program even while a message box is open.
-    QObject::connect(&signalPipe, &SignalPipe::terminateAsked, [&] {
+    QObject::connect(&signalPipe, &desktop::SignalPipe::terminateRequested, [&] {
         poll.stop();
         ending = true;
         QCoreApplication::exit(exitCode);
     });
-    QObject::connect(&signalPipe, &SignalPipe::wakeAsked, [&] {
+    QObject::connect(&signalPipe, &desktop::SignalPipe::wakeRequested, [&] {
         QWidget* front = ui.boardView()->isVisible() ? static_cast<QWidget*>(ui.boardView()) : ui.startWindow();
         front->raise();
         front->activateWindow();

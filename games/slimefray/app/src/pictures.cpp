@@ -14,7 +14,7 @@ bool endsWith(const std::string& name, const char* ending) {
 
 }  // namespace
 
-QImage toQImage(const Image& image, bool transparentBlack) {
+QImage toQImage(const desktop::DecodedImage& image, bool transparentBlack) {
     QImage out(image.width, image.height, QImage::Format_ARGB32);
     for (int y = 0; y < image.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -43,7 +43,7 @@ QImage PictureLoader::load(const std::string& name, bool transparentBlack) {
     bytes.resize(kLimit + 1);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
     bytes.resize(size_t(in.gcount()));
-    auto image = bytes.size() <= kLimit ? decodeBmp(bytes) : std::nullopt;
+    auto image = bytes.size() <= kLimit ? decodePicture(bytes) : std::nullopt;
     if (!image) {
         problems_.push_back({"Can't open the file: " + shown, "Error", true});
         return {};

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "slimefray/bmp_image.h"
+#include "slimefray/messages.h"
 
 namespace tessary::slimefray {
 
@@ -21,7 +21,7 @@ struct PictureProblem {
 };
 
 // Black pixels become see-through when `transparentBlack` is set.
-QImage toQImage(const Image& image, bool transparentBlack);
+QImage toQImage(const desktop::DecodedImage& image, bool transparentBlack);
 
 class PictureLoader {
 public:

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include "board_animator.h"
-#include "cp1252.h"
 #include "game_ui.h"
 #include "pictures.h"
 #include "slimefray/auto_player.h"
@@ -290,13 +289,6 @@ TEST(Chat, SendsTheTypedLineAndShowsOnlyTheEcho) {
     EXPECT_EQ(shown.count("<Ada>"), 1);
 }
 
-TEST(Cp1252, RoundTripsTheEuroAndLatinLetters) {
-    QString text = QString::fromUtf8("\u20ac \u00e9\u00ff \u2122 \u4e2d");
-    std::string bytes = toCp1252(text);
-    EXPECT_EQ(bytes, std::string("\x80 \xe9\xff \x99 ?"));
-    EXPECT_EQ(fromCp1252(bytes), QString::fromUtf8("\u20ac \u00e9\u00ff \u2122 ?"));
-}
-
 TEST(Pictures, FollowTheProgramsLoadingRules) {
     fs::path dir = fs::temp_directory_path() / ("slimefray_pictures_" + std::to_string(::getpid()));
     fs::create_directories(dir);
@@ -316,7 +308,7 @@ TEST(Pictures, FollowTheProgramsLoadingRules) {
     EXPECT_EQ(loader.firstFatal()->title, "ERROR");
     fs::remove_all(dir);
 
-    QImage sprite = toQImage(Image{2, 1, {0xFF000000u, 0xFF010101u}}, true);
+    QImage sprite = toQImage(desktop::DecodedImage{2, 1, {0xFF000000u, 0xFF010101u}}, true);
     EXPECT_EQ(qAlpha(sprite.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(sprite.pixel(1, 0)), 255);
 }

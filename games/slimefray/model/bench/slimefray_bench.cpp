@@ -7,8 +7,8 @@
 
 #include <unistd.h>
 
+#include "desktop/image_writers.h"
 #include "slimefray/auto_player.h"
-#include "slimefray/bmp_image.h"
 #include "slimefray/client_game.h"
 #include "slimefray/referee.h"
 
@@ -87,9 +87,9 @@ BENCHMARK(BM_WholeGameInMemory)->Args({2, 8})->Args({4, 20})->Args({8, 50})->Uni
 
 void BM_DecodeThemePicture(benchmark::State& state) {
     const int side = int(state.range(0));
-    Image image{side, side, std::vector<uint32_t>(size_t(side) * size_t(side), 0xFF336699u)};
-    const Bytes file = encodeBmp24(image);
-    for (auto _ : state) benchmark::DoNotOptimize(decodeBmp(file));
+    const Bytes file =
+        tessary::desktop::encodeBmp24({side, side, std::vector<uint32_t>(size_t(side) * size_t(side), 0xFF336699u)});
+    for (auto _ : state) benchmark::DoNotOptimize(decodePicture(file));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
 BENCHMARK(BM_DecodeThemePicture)->Arg(50)->Arg(400);

@@ -142,7 +142,7 @@ void ClientGame::takeMap(std::span<const uint8_t> body) {
 }
 
 void ClientGame::takeThemePicture(int index, std::span<const uint8_t> body) {
-    auto image = decodeBmp(body);
+    auto image = decodePicture(body);
     if (!image) {
         static const char* const kMessages[] = {"Background #1 is not accesible", "Background #2 is not accesible",
                                                 ""};

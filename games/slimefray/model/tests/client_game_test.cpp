@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "desktop/image_writers.h"
+
 namespace tessary::slimefray {
 namespace {
 
@@ -32,8 +34,7 @@ struct Recorder : GameEvents {
 };
 
 Bytes picture() {
-    Image image{2, 2, std::vector<uint32_t>(4, 0xFF336699u)};
-    return encodeBmp24(image);
+    return desktop::encodeBmp24({2, 2, std::vector<uint32_t>(4, 0xFF336699u)});
 }
 
 struct Client {

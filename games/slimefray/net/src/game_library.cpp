@@ -2,8 +2,7 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
-#include <fstream>
+#include "platform/registry.h"
 
 namespace tessary::slimefray {
 namespace {
@@ -17,12 +16,6 @@ bool bindOne(void* handle, const char* name, Function& slot, std::string& missin
     }
     slot = reinterpret_cast<Function>(symbol);
     return true;
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
 }
 
 }  // namespace
@@ -91,36 +84,8 @@ bool GameLibrary::resolve() {
     return ok;
 }
 
-std::filesystem::path registryFile() {
-    if (const char* file = std::getenv("TESSARY_REGISTRY"); file && *file) return file;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-        return std::filesystem::path(config) / "tessary" / "registry.ini";
-    }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home ? home : ".") / ".config" / "tessary" / "registry.ini";
-}
-
-std::optional<std::string> readRegistryValue(const std::filesystem::path& file, std::string_view key,
-                                             std::string_view name) {
-    std::ifstream in(file);
-    std::string line;
-    bool inKey = false;
-    while (std::getline(in, line)) {
-        std::string_view text = trim(line);
-        if (!text.empty() && text.front() == '[') {
-            inKey = text.size() >= 2 && text.back() == ']' && text.substr(1, text.size() - 2) == key;
-            continue;
-        }
-        size_t equals = text.find('=');
-        if (inKey && equals != std::string_view::npos && trim(text.substr(0, equals)) == name) {
-            return std::string(trim(text.substr(equals + 1)));
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::filesystem::path> lobbyDirectoryFromRegistry() {
-    auto directory = readRegistryValue(registryFile(), "SOFTWARE\\Quillon\\Tessary Client", "Directory");
+    auto directory = platform::Registry::shared().get(platform::kClientKeyPath, "Directory");
     if (!directory || directory->empty()) return std::nullopt;
     return std::filesystem::path(*directory);
 }

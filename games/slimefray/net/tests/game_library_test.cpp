@@ -3,10 +3,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include <unistd.h>
 
+#include "platform/registry.h"
 #include "platform/testing/test_objects.h"
 #include "slimefray/library_link.h"
 
@@ -83,15 +83,15 @@ TEST(LibraryLink, EachTypeReachesItsOwnHandlerAndSendsUseTheStream) {
     dlclose(handle);
 }
 
-TEST(Registry, ReadsTheLobbyDirectoryFromItsSection) {
+TEST(Registry, ReadsTheLobbyDirectoryTheLobbyWrote) {
     const platform::testing::TempFolder folder("slimefray-registry-");  // the file and its lock
     const fs::path file = folder.path() / "registry.ini";
-    std::ofstream(file) << "[SOFTWARE\\Quillon\\Tessary Games\\SLIMEFRAY]\nDirectory=/wrong\n"
-                        << "[SOFTWARE\\Quillon\\Tessary Client]\r\n  Directory = /opt/tessary \r\n";
-    EXPECT_EQ(readRegistryValue(file, "SOFTWARE\\Quillon\\Tessary Client", "Directory"), "/opt/tessary");
-    EXPECT_EQ(readRegistryValue(file, "SOFTWARE\\Quillon\\Tessary Client", "Other"), std::nullopt);
-    EXPECT_EQ(readRegistryValue(file / "missing", "x", "y"), std::nullopt);
     ::setenv("TESSARY_REGISTRY", file.c_str(), 1);
+    EXPECT_EQ(lobbyDirectoryFromRegistry(), std::nullopt);
+    platform::Registry registry(file);
+    ASSERT_TRUE(registry.set(platform::kClientKeyPath, "Directory", ""));
+    EXPECT_EQ(lobbyDirectoryFromRegistry(), std::nullopt);
+    ASSERT_TRUE(registry.set(platform::kClientKeyPath, "Directory", "/opt/tessary"));
     EXPECT_EQ(lobbyDirectoryFromRegistry(), fs::path("/opt/tessary"));
     ::unsetenv("TESSARY_REGISTRY");
 }

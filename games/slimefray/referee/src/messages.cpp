@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include "desktop/bmp_reader.h"
+
 namespace tessary::slimefray {
+
+std::optional<desktop::DecodedImage> decodePicture(std::span<const uint8_t> file) {
+    desktop::DecodedImage image;
+    if (desktop::decodeBmp(file, image, kPictureLimits) != desktop::BmpError::None) return std::nullopt;
+    return image;
+}
 
 std::optional<std::vector<int32_t>> readInt32s(std::span<const uint8_t> body, size_t count) {
     if (body.size() < count * 4) return std::nullopt;

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "desktop/image_writers.h"
+
 namespace tessary::slimefray {
 namespace {
 
@@ -15,10 +17,6 @@ bool readSmallFile(const std::filesystem::path& path, size_t limit, Bytes& out) 
     if (!in) return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return out.size() == size;
-}
-
-void putLe(Bytes& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
 }
 
 }  // namespace
@@ -36,7 +34,7 @@ std::vector<Theme> loadThemes(const std::filesystem::path& directory) {
             Bytes& picture = theme.pictures[size_t(i)];
             complete = readSmallFile(entry.path() / (std::to_string(i + 1) + ".bmp"), kMaxThemePicture,
                                      picture) &&
-                       picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M';
+                       decodePicture(picture).has_value();
         }
         if (!complete) continue;
         std::ifstream anim(entry.path() / "anim");
@@ -48,34 +46,8 @@ std::vector<Theme> loadThemes(const std::filesystem::path& directory) {
 }
 
 Bytes solidBmp(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-    const uint32_t rowSize = (uint32_t(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = rowSize * uint32_t(height);
-    Bytes out;
-    out.push_back('B');
-    out.push_back('M');
-    putLe(out, 54 + pixelBytes, 4);
-    putLe(out, 0, 4);
-    putLe(out, 54, 4);
-    putLe(out, 40, 4);
-    putLe(out, uint32_t(width), 4);
-    putLe(out, uint32_t(height), 4);
-    putLe(out, 1, 2);
-    putLe(out, 24, 2);
-    putLe(out, 0, 4);
-    putLe(out, pixelBytes, 4);
-    putLe(out, 2835, 4);
-    putLe(out, 2835, 4);
-    putLe(out, 0, 4);
-    putLe(out, 0, 4);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            out.push_back(blue);
-            out.push_back(green);
-            out.push_back(red);
-        }
-        for (uint32_t pad = uint32_t(width) * 3; pad < rowSize; ++pad) out.push_back(0);
-    }
-    return out;
+    const uint32_t colour = 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | blue;
+    return desktop::encodeBmp24({width, height, std::vector<uint32_t>(size_t(width) * size_t(height), colour)});
 }
 
 std::filesystem::path defaultThemeDirectory() {

@@ -218,6 +218,9 @@ TEST(RefereeThemes, LoadsCompleteThemeDirectoriesAndSkipsTheRest) {
     std::ofstream(root / "Cave" / "anim") << "3\n";
     write(root / "Half" / "1.bmp", bmp);                   // incomplete
     for (int i = 1; i <= 3; ++i) write(root / "Fake" / (std::to_string(i) + ".bmp"), Bytes{'P', 'K'});
+    // A picture the players' reader refuses would end every player's game.
+    const Bytes cut(bmp.begin(), bmp.begin() + 40);
+    for (int i = 1; i <= 3; ++i) write(root / "Cut" / (std::to_string(i) + ".bmp"), i == 2 ? cut : bmp);
     auto themes = loadThemes(root);
     ASSERT_EQ(themes.size(), 2u);
     EXPECT_EQ(themes[0].name, "Beach");

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "skin/sound_player.h"
+#include "desktop/sound_player.h"
 #include "skin/string_table.h"
 
 namespace tessary::skin {
@@ -24,7 +24,7 @@ struct SkinEnvironment {
     std::string applicationDirectory;
     StringTable strings;
     FontTable* fonts = nullptr;
-    SoundPlayer* sounds = nullptr;
+    desktop::SoundPlayer* sounds = nullptr;
     // The busy count is above zero (wait cursor shown).
     std::function<bool()> busy;
     // The sound setting is on.
@@ -52,7 +52,7 @@ SkinEnvironment& skinEnvironment();
 [[nodiscard]] std::string stringText(int number);
 
 // Plays "data\\sound\\" + fileName when sounds are on and a player is set.
-PlayResult playLobbySound(std::string_view fileName, SoundWait wait, WhenBusy whenBusy);
+desktop::PlayResult playLobbySound(std::string_view fileName, desktop::SoundWait wait, desktop::WhenBusy whenBusy);
 
 void showSystemMessage(const QString& text, const QString& title);
 

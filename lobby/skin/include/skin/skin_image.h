@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "skin/decoded_image.h"
+#include "desktop/decoded_image.h"
 
 class QPainter;
 
@@ -22,7 +22,7 @@ public:
 
     // Replaces the picture held (stored as opaque 32-bit pixels).
     void setImage(const QImage& image);
-    void setImage(const DecodedImage& decoded);
+    void setImage(const desktop::DecodedImage& decoded);
     void clear();
 
     // Copy at `topLeft` at the picture's own size.
@@ -41,6 +41,6 @@ private:
 };
 
 // The decoder's pixels as an opaque 32-bit image.
-[[nodiscard]] QImage toQImage(const DecodedImage& decoded);
+[[nodiscard]] QImage toQImage(const desktop::DecodedImage& decoded);
 
 }  // namespace tessary::skin

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "slimefray/bmp_image.h"
+#include "desktop/decoded_image.h"
 #include "slimefray/board_model.h"
 #include "slimefray/game_events.h"
 #include "slimefray/map_file.h"
@@ -77,7 +77,7 @@ public:
     int connectedPlayers() const { return connectedPlayers_; }
     int obstacleAnimation() const { return obstacleAnimation_; }
     // Theme pictures 1 to 3 once received and accepted.
-    const std::optional<Image>& themePicture(int index) const { return themes_[size_t(index)]; }
+    const std::optional<desktop::DecodedImage>& themePicture(int index) const { return themes_[size_t(index)]; }
     const std::vector<std::string>& themeNames() const { return themeNames_; }
 
 private:
@@ -115,7 +115,7 @@ private:
     bool animating_ = false;
     bool boardBuilt_ = false;
     std::optional<MapData> pendingMap_;
-    std::array<std::optional<Image>, 3> themes_;
+    std::array<std::optional<desktop::DecodedImage>, 3> themes_;
     std::vector<std::string> themeNames_;
     std::array<bool, kMaxSlots> slotGone_{};
     int obstacleAnimation_ = 0;

@@ -38,14 +38,8 @@ private:
     std::string missing_;
 };
 
-// The lobby's directory: the value "Directory" of the key
-// "SOFTWARE\Quillon\Tessary Client" in the registry file ($TESSARY_REGISTRY,
-// else $XDG_CONFIG_HOME/tessary/registry.ini, else ~/.config/tessary/registry.ini).
+// The lobby's directory: the value "Directory" under the client key of the
+// shared registry (platform/registry.h); nothing when it is missing or empty.
 std::optional<std::filesystem::path> lobbyDirectoryFromRegistry();
-
-// One string value of the registry file: `name` in the section `[key]`.
-std::optional<std::string> readRegistryValue(const std::filesystem::path& file, std::string_view key,
-                                             std::string_view name);
-std::filesystem::path registryFile();
 
 }  // namespace tessary::slimefray

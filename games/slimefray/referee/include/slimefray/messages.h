@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/decoded_image.h"
+
 namespace tessary::slimefray {
 
 using Bytes = std::vector<uint8_t>;
@@ -21,6 +23,11 @@ inline constexpr int kPowerKinds = 5;
 inline constexpr int kPowerCodeBase = 50;    // a power's code is 50 plus its kind
 inline constexpr int kNoCell = -2;           // "none" in a move's converted-cell list
 inline constexpr int kMaxChatText = 249;
+
+// The .bmp pictures both sides accept: the themes the referee sends and the
+// program's own pictures.
+inline constexpr desktop::ImageLimits kPictureLimits{8192, 16 * 1024 * 1024};
+[[nodiscard]] std::optional<desktop::DecodedImage> decodePicture(std::span<const uint8_t> file);
 
 enum MessageType : uint8_t {
     kChat = 1,

@@ -19,7 +19,8 @@ struct Theme {
 inline constexpr size_t kMaxThemePicture = 4 * 1024 * 1024;
 
 // Reads every sub-directory of `directory` that holds "1.bmp", "2.bmp" and
-// "3.bmp" (each a .bmp of at most kMaxThemePicture bytes) as a theme named
+// "3.bmp" (each a .bmp of at most kMaxThemePicture bytes that the players'
+// reader accepts, see decodePicture) as a theme named
 // after the sub-directory, with the animation number from an optional file
 // "anim". Directories whose name could not serve as a file name are skipped.
 // Sorted by name.

@@ -1,0 +1,48 @@
+#include "desktop/text_codec.h"
+
+#include <array>
+
+namespace tessary::desktop {
+namespace {
+
+// Bytes 0x80 to 0x9F; the undefined ones keep their C1 code point.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+char32_t cp1252Char(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+    return byte;
+}
+
+std::optional<unsigned char> cp1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == c) return static_cast<unsigned char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+std::u32string fromCp1252(std::string_view bytes) {
+    std::u32string text;
+    text.reserve(bytes.size());
+    for (char b : bytes) text += cp1252Char(static_cast<unsigned char>(b));
+    return text;
+}
+
+std::string toCp1252(std::u32string_view text, char replacement) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char32_t c : text) {
+        const auto b = cp1252Byte(c);
+        bytes += b ? static_cast<char>(*b) : replacement;
+    }
+    return bytes;
+}
+
+}  // namespace tessary::desktop
