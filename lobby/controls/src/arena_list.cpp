@@ -67,7 +67,12 @@ int ArenaList::rowAt(QPoint point) const {
 }
 
 void ArenaList::refresh() {
-    const int last = std::max(0, static_cast<int>(rows_.size()) - 1);
+    // The last first row that still fills the list: no scrolling past the end.
+    int last = static_cast<int>(rows_.size());
+    for (int filled = 0; last > 0 && filled + rowHeight(last - 1) <= height(); --last) {
+        filled += rowHeight(last - 1);
+    }
+    last = std::min(last, std::max(0, static_cast<int>(rows_.size()) - 1));
     first_ = std::clamp(first_, 0, last);
     bar_->setRange(0, last, first_);
     update();

@@ -64,6 +64,12 @@ SkinnedListBox::SkinnedListBox(QWidget* parent) : QListWidget(parent), bar_(new 
     syncBar();
 }
 
+// The model and the hidden bar still signal while the base classes go.
+SkinnedListBox::~SkinnedListBox() {
+    model()->disconnect(this);
+    verticalScrollBar()->disconnect(this);
+}
+
 void SkinnedListBox::place(const QRect& area) {
     setGeometry(area);
     bar_->attach(this, area);
@@ -84,13 +90,14 @@ int SkinnedListBox::visibleRows() const {
 int SkinnedListBox::topRow() const { return verticalScrollBar()->value(); }
 
 void SkinnedListBox::syncBar() {
+    if (!bar_) return;
     bar_->setRange(0, std::max(0, count() - visibleRows()), topRow());
 }
 
 void SkinnedListBox::scroll(ScrollRequest request, int position) {
     executeDelayedItemsLayout();  // the hidden bar's range comes from the layout
     stepScrollBar(*verticalScrollBar(), request, position, visibleRows());
-    if (request != ScrollRequest::ThumbTrack) bar_->setPosition(topRow());
+    if (request != ScrollRequest::ThumbTrack && bar_) bar_->setPosition(topRow());
 }
 
 void SkinnedListBox::resizeEvent(QResizeEvent* event) {
@@ -121,6 +128,8 @@ SkinnedTextEdit::SkinnedTextEdit(QWidget* parent, int fontIndex)
     syncBar();
 }
 
+SkinnedTextEdit::~SkinnedTextEdit() { verticalScrollBar()->disconnect(this); }
+
 void SkinnedTextEdit::place(const QRect& area) {
     setGeometry(area);
     bar_->attach(this, area);
@@ -132,6 +141,7 @@ int SkinnedTextEdit::visibleLines() const {
 }
 
 void SkinnedTextEdit::syncBar() {
+    if (!bar_) return;
     // The edit scrolls by laid-out lines; its own (hidden) bar knows how many.
     const QScrollBar& own = *verticalScrollBar();
     bar_->setRange(own.minimum(), own.maximum(), own.value());

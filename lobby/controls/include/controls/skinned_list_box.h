@@ -5,6 +5,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include "controls/scroll_geometry.h"
 
@@ -25,6 +26,7 @@ public:
     // `parent` also holds the bar. Colours: the parent's when it is a
     // SkinnedDialog, else white on black.
     explicit SkinnedListBox(QWidget* parent);
+    ~SkinnedListBox() override;
     void place(const QRect& area);
     // Lets the window's background show behind the rows.
     void setTransparent(bool transparent);
@@ -41,7 +43,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    Scrollbar* bar_;
+    QPointer<Scrollbar> bar_;  // a sibling: the parent may delete it first
     WheelAccumulator wheel_;
 };
 
@@ -50,6 +52,7 @@ class SkinnedTextEdit : public QPlainTextEdit {
 
 public:
     SkinnedTextEdit(QWidget* parent, int fontIndex);
+    ~SkinnedTextEdit() override;
     void place(const QRect& area);
 
     // Lines that fit in the edit at its font's line height.
@@ -62,7 +65,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    Scrollbar* bar_;
+    QPointer<Scrollbar> bar_;
     int fontIndex_;
 };
 
