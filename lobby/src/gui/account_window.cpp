@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <filesystem>
 
+#include "controls/skinned_combo_box.h"
+#include "controls/skinned_list_box.h"
 #include "lobby/skin_extras.h"
 #include "platform/paths.h"
 #include "skin/ansi_text.h"
@@ -44,18 +46,16 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     field1004_ = addLine(1004, {160, 363, 180, 17}, kField1004Limit, false);
     field1005_ = addLine(1005, {160, 418, 180, 17}, kField1005Limit, false);
 
-    country_ = new QComboBox(this);
+    country_ = new controls::SkinnedComboBox(this);
     country_->setGeometry(160, 516, 180, 19);
     country_->setFont(defaultFont());
     std::sort(countries.begin(), countries.end());
     for (const auto& name : countries) country_->addItem(skin::fromAnsi(name));
     country_->setCurrentIndex(-1);
 
-    description_ = new QPlainTextEdit(this);
-    description_->setGeometry(418, 364, 304, 115);
-    description_->setFont(defaultFont());
-    description_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    description_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* description = new controls::SkinnedTextEdit(this, 0);
+    description->place(QRect(418, 364, 304, 115));
+    description_ = description;
     connect(description_, &QPlainTextEdit::textChanged, this, &AccountWindow::limitDescription);
 
     skin::loadImage(on_, skin::skinPath("on.bmp"));

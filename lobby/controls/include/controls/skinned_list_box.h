@@ -8,10 +8,9 @@
 #include <QPointer>
 
 #include "controls/scroll_geometry.h"
+#include "controls/scrollbar.h"
 
 namespace tessary::controls {
-
-class Scrollbar;
 
 // Text and background colours for a control on a skinned window, the
 // selection in the lobby's dark blue.
