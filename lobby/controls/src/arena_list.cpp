@@ -101,9 +101,17 @@ void ArenaList::paintEvent(QPaintEvent*) {
         const int h = rowHeight(index);
         if (index == selected_) painter.fillRect(QRect(0, y, width(), h), kSelection);
         ping_[static_cast<std::size_t>(pingPicture(row.ping))].draw(painter, QPoint(0, y));
-        painter.drawText(QRect(textLeft, y, nameWidth(), h),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                         skin::fromAnsi(row.name));
+        // Laid out as rowHeight measured it, one wrapped line at a time.
+        const auto& widths = detail::widths(0);
+        int lineTop = y;
+        for (const TextRun& run : wrapText(row.name, widths, nameWidth())) {
+            painter.drawText(QRect(textLeft, lineTop, nameWidth(), widths[0]),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             detail::elided(skin::fromAnsi(std::string_view(row.name).substr(
+                                                run.start, run.length)),
+                                            0, nameWidth()));
+            lineTop += widths[0];
+        }
         painter.drawText(QRect(kCountColumn, y, std::max(0, width() - kCountColumn), h),
                          Qt::AlignRight | Qt::AlignTop, skin::fromAnsi(row.countText + "  "));
         y += h;

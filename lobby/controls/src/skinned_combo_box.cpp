@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "control_skin.h"
 #include "controls/scrollbar.h"
@@ -47,7 +48,13 @@ void SkinnedComboBox::showPopup() {
     const int rowHeight = std::max(1, list_->sizeHintForRow(0));
     const int rows = std::clamp(count(), 1, kVisibleRows);
     const QSize size(width(), rows * rowHeight);
-    popup_->setGeometry(QRect(mapToGlobal(QPoint(0, height())), size));
+    // Below the box, or above it when the screen ends first.
+    QRect area(mapToGlobal(QPoint(0, height())), size);
+    if (const QScreen* shown = screen();
+        shown != nullptr && area.bottom() > shown->availableGeometry().bottom()) {
+        area.moveBottom(mapToGlobal(QPoint(0, 0)).y() - 1);
+    }
+    popup_->setGeometry(area);
     list_->place(QRect(QPoint(0, 0), size));
     list_->setCurrentRow(currentIndex());
     if (currentIndex() >= 0) list_->scrollToItem(list_->item(currentIndex()));
