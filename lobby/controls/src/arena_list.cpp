@@ -79,13 +79,7 @@ void ArenaList::refresh() {
 }
 
 void ArenaList::scroll(ScrollRequest request, int position) {
-    switch (request) {
-        case ScrollRequest::LineUp: --first_; break;
-        case ScrollRequest::LineDown: ++first_; break;
-        case ScrollRequest::PageUp: first_ -= pageRows(); break;
-        case ScrollRequest::PageDown: first_ += pageRows(); break;
-        case ScrollRequest::ThumbTrack: first_ = position; break;
-    }
+    first_ = scrolledRow(first_, request, position, pageRows(), static_cast<int>(rows_.size()) - 1);
     refresh();
 }
 
@@ -132,10 +126,8 @@ void ArenaList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ArenaList::wheelEvent(QWheelEvent* event) {
-    const int steps = wheel_.add(event->angleDelta().y());
-    for (int i = 0; i < std::abs(steps); ++i) {
-        scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
-    }
+    detail::scrollByWheel(wheel_, event->angleDelta().y(),
+                          [this](ScrollRequest request) { scroll(request); });
     event->accept();
 }
 

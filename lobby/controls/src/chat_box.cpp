@@ -110,14 +110,8 @@ void ChatBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void ChatBox::wheelEvent(QWheelEvent* event) {
-    const int steps = wheel_.add(event->angleDelta().y());
-    for (int i = 0; i < std::abs(steps); ++i) {
-        pane_->scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
-    }
-    if (steps != 0) {
-        bar_->setPosition(pane_->scrollRange().position);
-        update();
-    }
+    detail::scrollByWheel(wheel_, event->angleDelta().y(),
+                          [this](ScrollRequest request) { scroll(request); });
     event->accept();
 }
 

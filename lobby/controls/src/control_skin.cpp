@@ -40,6 +40,14 @@ void loadPictureFrom(skin::SkinImage& picture, std::string_view directory, std::
     }
 }
 
+void scrollByWheel(WheelAccumulator& wheel, int angleDelta,
+                   const std::function<void(ScrollRequest)>& scroll) {
+    const int steps = wheel.add(angleDelta);
+    for (int i = 0; i < std::abs(steps); ++i) {
+        scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
+    }
+}
+
 QString elided(const QString& text, int index, int width) {
     return QFontMetrics(font(index)).elidedText(text, Qt::ElideRight, std::max(0, width));
 }

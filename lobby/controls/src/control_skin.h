@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <functional>
 #include <string_view>
 
 #include "controls/text_wrap.h"
@@ -22,6 +23,10 @@ void loadSkinPicture(skin::SkinImage& picture, std::string_view name);
 // `name` from `directory`, or the skin directory when `directory` is empty,
 // with the session skin directory as fallback.
 void loadPictureFrom(skin::SkinImage& picture, std::string_view directory, std::string_view name);
+
+// The line requests the wheel's movement stands for, remainders kept.
+void scrollByWheel(WheelAccumulator& wheel, int angleDelta,
+                   const std::function<void(ScrollRequest)>& scroll);
 
 // A text's single line cut with an ellipsis to `width` pixels.
 QString elided(const QString& text, int index, int width);

@@ -52,13 +52,7 @@ void LabelList::updateRange() {
 void LabelList::resizeEvent(QResizeEvent*) { updateRange(); }
 
 void LabelList::scroll(ScrollRequest request, int position) {
-    switch (request) {
-        case ScrollRequest::LineUp: --first_; break;
-        case ScrollRequest::LineDown: ++first_; break;
-        case ScrollRequest::PageUp: first_ -= visibleRows(); break;
-        case ScrollRequest::PageDown: first_ += visibleRows(); break;
-        case ScrollRequest::ThumbTrack: first_ = position; break;
-    }
+    first_ = scrolledRow(first_, request, position, visibleRows(), rowCount() - visibleRows());
     updateRange();
 }
 

@@ -3,15 +3,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "control_skin.h"
+#include "skin/image_loader.h"
 
 namespace tessary::controls {
 
 PictureSwitch::PictureSwitch(QWidget* parent, QPoint topLeft, std::string_view offPicture,
                              std::string_view onPicture, bool on)
     : QWidget(parent), on_(on) {
-    detail::loadSkinPicture(off_, offPicture);
-    detail::loadSkinPicture(onPicture_, onPicture);
+    skin::loadImage(off_, offPicture);
+    skin::loadImage(onPicture_, onPicture);
     setGeometry(QRect(topLeft, off_.size()));
     setCursor(Qt::PointingHandCursor);
 }

@@ -67,13 +67,7 @@ void PlayerList::setSelectedRow(int row) {
 }
 
 void PlayerList::scroll(ScrollRequest request, int position) {
-    switch (request) {
-        case ScrollRequest::LineUp: --first_; break;
-        case ScrollRequest::LineDown: ++first_; break;
-        case ScrollRequest::PageUp: first_ -= visibleRows(); break;
-        case ScrollRequest::PageDown: first_ += visibleRows(); break;
-        case ScrollRequest::ThumbTrack: first_ = position; break;
-    }
+    first_ = scrolledRow(first_, request, position, visibleRows(), rows_->count() - visibleRows());
     refresh();
 }
 
@@ -143,10 +137,8 @@ void PlayerList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PlayerList::wheelEvent(QWheelEvent* event) {
-    const int steps = wheel_.add(event->angleDelta().y());
-    for (int i = 0; i < std::abs(steps); ++i) {
-        scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
-    }
+    detail::scrollByWheel(wheel_, event->angleDelta().y(),
+                          [this](ScrollRequest request) { scroll(request); });
     event->accept();
 }
 

@@ -60,6 +60,17 @@ int ScrollGeometry::positionForThumbOffset(int offset) const {
         std::clamp(range_.minimum + steps, double(range_.minimum), double(range_.maximum)));
 }
 
+int scrolledRow(int first, ScrollRequest request, int position, int page, int last) {
+    switch (request) {
+        case ScrollRequest::LineUp: first -= 1; break;
+        case ScrollRequest::LineDown: first += 1; break;
+        case ScrollRequest::PageUp: first -= page; break;
+        case ScrollRequest::PageDown: first += page; break;
+        case ScrollRequest::ThumbTrack: first = position; break;
+    }
+    return std::clamp(first, 0, std::max(0, last));
+}
+
 int WheelAccumulator::add(int delta) {
     remainder_ += delta;
     const int steps = remainder_ / kNotch;  // truncates toward zero

@@ -106,10 +106,8 @@ void SkinnedListBox::resizeEvent(QResizeEvent* event) {
 }
 
 void SkinnedListBox::wheelEvent(QWheelEvent* event) {
-    const int steps = wheel_.add(event->angleDelta().y());
-    for (int i = 0; i < std::abs(steps); ++i) {
-        scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
-    }
+    detail::scrollByWheel(wheel_, event->angleDelta().y(),
+                          [this](ScrollRequest request) { scroll(request); });
     event->accept();
 }
 

@@ -144,7 +144,7 @@ TEST_F(Controls, SpinnerPictureListAndSwitch) {
     EXPECT_EQ(pictures.current(), 2);
     EXPECT_FALSE(pictures.setValue("blue"));
 
-    PictureSwitch toggle(&window, QPoint(0, 0), "off.bmp", "on.bmp");
+    PictureSwitch toggle(&window, QPoint(0, 0), skin::skinPath("off.bmp"), skin::skinPath("on.bmp"));
     QSignalSpy toggled(&toggle, &PictureSwitch::toggled);
     QTest::mouseClick(&toggle, Qt::LeftButton);
     EXPECT_TRUE(toggle.isOn());

@@ -13,8 +13,8 @@ class PictureSwitch : public QWidget {
     Q_OBJECT
 
 public:
-    // `offPicture` and `onPicture`: paths below the skin directory
-    // ("off.bmp", "button\\6on.bmp"). Missing pictures throw SkinFatalError.
+    // `offPicture` and `onPicture`: paths as the Parts write them
+    // (skinPath("off.bmp")). Missing pictures throw SkinFatalError.
     PictureSwitch(QWidget* parent, QPoint topLeft, std::string_view offPicture,
                   std::string_view onPicture, bool on = false);
 

@@ -72,6 +72,10 @@ private:
     int thumbHeight_ = 0;
 };
 
+// The first row of a list after `request`: a line, `page` rows, or to
+// `position`, kept within 0..last.
+[[nodiscard]] int scrolledRow(int first, ScrollRequest request, int position, int page, int last);
+
 // Mouse-wheel movement in 120-unit notches; a remainder carries over to the
 // next movement. Positive deltas scroll up.
 class WheelAccumulator {
