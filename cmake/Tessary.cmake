@@ -3,6 +3,9 @@
 # The ready-to-run application directory (programs, libraries, data).
 set(TESSARY_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 file(MAKE_DIRECTORY ${TESSARY_DIST_DIR})
+# What the Debian package takes from the build besides dist/: the icons and
+# the settings as generated, before any run from dist/ changed them.
+set(TESSARY_PACKAGE_INPUT_DIR ${CMAKE_BINARY_DIR}/package-input)
 
 add_library(tessary_warnings INTERFACE)
 target_compile_options(tessary_warnings INTERFACE -Wall -Wextra -Wpedantic)

@@ -14,6 +14,7 @@ packages=(
   python3 python3-pyftpdlib
   clang libclang-rt-14-dev
   xvfb xauth
+  dpkg-dev lintian desktop-file-utils systemd
 )
 
 missing=()

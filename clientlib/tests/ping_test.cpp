@@ -14,11 +14,15 @@
 #include "ping_registry.h"
 #include "ping_round.h"
 #include "platform/fake_clock.h"
+#include "test_support.h"
 
 namespace tessary::clientlib {
 namespace {
 
 using std::chrono::milliseconds;
+
+// Worker threads start at once but may wait long for a core.
+constexpr std::chrono::seconds kWaitBound{10};
 
 // Answers echoes from a script instead of the network: the n-th echo of a
 // round gets script(n). Records the time-outs it was given.
@@ -110,7 +114,8 @@ TEST(PingRound, WorkerRunsAtIdlePriority) {
 TEST(PingRound, ARoundStoppedByForceReadsMinusOne) {
     HangingEcho echo;
     PingRound round("127.0.0.1", echo, PingSettings{});
-    while (echo.waiting == 0) std::this_thread::sleep_for(milliseconds(1));
+    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting > 0; }, kWaitBound))
+        << "the round never sent an echo";
     round.stop();
     EXPECT_TRUE(round.finished());
     EXPECT_EQ(round.result(), -1);
@@ -197,7 +202,8 @@ TEST_F(PingRegistryTest, StopAllEndsHangingWorkersAndForgetsTheArenas) {
         registry.poll();
         clock_.advanceSeconds(2);
     }
-    while (echo.waiting < 10) std::this_thread::sleep_for(milliseconds(1));
+    ASSERT_TRUE(protocol::testing::waitUntil([&] { return echo.waiting >= 10; }, kWaitBound))
+        << echo.waiting << " of 10 echoes sent";
     registry.stopAll();  // must not wait for any echo
     EXPECT_FALSE(registry.value("a"));
     EXPECT_FALSE(registry.value("b"));

@@ -1,7 +1,8 @@
 #include "platform/registry.h"
 
+#include "platform/user_folders.h"
+
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -157,22 +158,11 @@ void putValue(std::vector<std::string>& lines, std::string_view keyPath, std::st
     lines.push_back(newLine);
 }
 
-fs::path homeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return "/tmp";
-}
-
 }  // namespace
 
 fs::path Registry::sharedPath() {
     if (const char* file = std::getenv("TESSARY_REGISTRY"); file && *file) return file;
-    fs::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        config = xdg;
-    else
-        config = homeDirectory() / ".config";
-    return config / "tessary" / "registry.ini";
+    return userConfigFolder() / "registry.ini";
 }
 
 Registry Registry::shared() { return Registry(sharedPath()); }

@@ -9,17 +9,19 @@
 #include <cstring>
 #include <string>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "helpers/peer_process.h"
 #include "platform/named_mutex.h"
 #include "platform/shared_memory.h"
+#include "test_support.h"
 
 namespace tessary::protocol {
 namespace {
 
 using platform::SharedMemory;
-using testing::PeerProcess;
+using tessary::testing::PeerProcess;
 
 // Every test gets mailbox objects of its own through the name prefix.
 class HandoffTest : public ::testing::Test {
@@ -269,18 +271,32 @@ TEST_F(HandoffTest, AHeldMutexTimesOperationsOut) {
     ASSERT_TRUE(PostRecord(view, HandoffChannel::Presence, ""));
     auto mutex = platform::NamedMutex::open(SharedMemory::objectName(kHandoffMutexName));
     ASSERT_TRUE(mutex);
-    std::atomic<int> stage{0};  // 1: held, 2: may let go
-    std::thread holder([&] {
-        const platform::NamedMutex::Hold hold(*mutex, std::chrono::milliseconds(1000));
-        stage = hold.held() ? 1 : -1;
-        while (stage == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Shared with the holder thread, which is left behind rather than waited
+    // for should its timed hold never return.
+    struct Holder {
+        explicit Holder(platform::NamedMutex m) : mutex(std::move(m)) {}
+        platform::NamedMutex mutex;
+        std::atomic<int> stage{0};  // 1: held, -1: not had, 2: may let go
+    };
+    auto shared = std::make_shared<Holder>(std::move(*mutex));
+    static constexpr std::chrono::seconds kBound{10};  // two operations time out meanwhile
+    std::thread holder([shared] {
+        const platform::NamedMutex::Hold hold(shared->mutex, std::chrono::milliseconds(1000));
+        shared->stage = hold.held() ? 1 : -1;
+        (void)testing::waitUntil([&] { return shared->stage != 1; }, kBound);
     });
-    while (stage == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_EQ(stage, 1);
-    EXPECT_FALSE(PostRecord(view, HandoffChannel::StartOrder, "POKER", "lost"));
-    EXPECT_FALSE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
-    stage = 2;
+    if (!testing::waitUntil([&] { return shared->stage != 0; }, kBound)) {
+        holder.detach();
+        FAIL() << "a hold with a one-second time-out never returned";
+    }
+    const bool held = shared->stage == 1;
+    if (held) {
+        EXPECT_FALSE(PostRecord(view, HandoffChannel::StartOrder, "POKER", "lost"));
+        EXPECT_FALSE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
+    }
+    shared->stage = 2;
     holder.join();
+    ASSERT_TRUE(held) << "the holder could not take the mutex";
     EXPECT_TRUE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
     EXPECT_EQ(countIn(rawBlock()), 1);
 }

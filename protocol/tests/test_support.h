@@ -71,4 +71,15 @@ inline bool pollUntil(const std::function<void()>& step, const std::function<boo
     return false;
 }
 
+// Looks at `done` every 5 ms for at most `timeout`: a test that would
+// otherwise spin on a condition fails after the bound instead of hanging.
+inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 }  // namespace tessary::protocol::testing

@@ -383,6 +383,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
         if (byDatagram && to->datagramAddress &&
             kRawHeaderSize + kStampBytes + out.payload.size() <= kMaxDatagramBytes) {
             sendDatagram(*to, out);
+            datagramRelays_.fetch_add(1, std::memory_order_relaxed);
             continue;
         }
         if (!streamFrame) streamFrame = encodeShared(out);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <asio.hpp>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -46,6 +47,8 @@ public:
     void datagramReceived(std::span<const uint8_t> bytes, const asio::ip::udp::endpoint& from);
     // Timers of the game logics and the removal of finished sessions.
     void tick(Clock::time_point now);
+    // Player messages relayed by datagram so far; readable from any thread.
+    uint64_t datagramRelays() const { return datagramRelays_.load(std::memory_order_relaxed); }
 
 private:
     struct Session;
@@ -112,6 +115,7 @@ private:
     bool stopped_ = false;
     Clock::time_point epoch_ = Clock::now();
     PlayerId lastId_ = 0;
+    std::atomic<uint64_t> datagramRelays_{0};
 
     std::unordered_map<uint64_t, LinkPtr> links_;
     std::unordered_map<uint64_t, std::unique_ptr<Player>> players_;  // by link id

@@ -68,6 +68,7 @@ struct Service::Impl {
     std::unique_ptr<RoleHost> router;
     std::vector<std::unique_ptr<RoleHost>> arenas;
     std::unique_ptr<RoleHost> gameServer;
+    const GameServer* game = nullptr;
     bool started = false;
 };
 
@@ -101,6 +102,7 @@ void Service::start() {
         raw->start();
         host->stopRole = [raw] { raw->stop(); };
         host->handler = std::move(game);
+        impl_->game = raw;
         impl_->gameServer = std::move(host);
     }
 
@@ -164,5 +166,6 @@ uint16_t Service::arenaPort(size_t index) const {
 uint16_t Service::gameServerPort() const {
     return impl_->gameServer ? impl_->gameServer->listener->port() : 0;
 }
+uint64_t Service::gameDatagramRelays() const { return impl_->game ? impl_->game->datagramRelays() : 0; }
 
 }  // namespace tessary::server

@@ -1,5 +1,6 @@
 #include "art_writer.h"
 
+#include <QBuffer>
 #include <fstream>
 #include <stdexcept>
 
@@ -47,6 +48,14 @@ void ArtWriter::writeBmp(std::string_view relative, const QImage& image, bool bl
 
 void ArtWriter::writeJpeg(std::string_view relative, const QImage& image, int quality) {
     writeBytes(relative, skin::encodeJpeg(toDecoded(image, true), quality));
+}
+
+void ArtWriter::writePng(std::string_view relative, const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode " + std::string(relative));
+    writeText(relative, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace tessary::artgen

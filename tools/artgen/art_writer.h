@@ -23,6 +23,8 @@ public:
     // lifted to (1, 1, 1): only pictures drawn transparently may hold black.
     void writeBmp(std::string_view relative, const QImage& image, bool blackIsTransparent = false);
     void writeJpeg(std::string_view relative, const QImage& image, int quality = 92);
+    // A PNG with its alpha channel, for the desktop's icon theme.
+    void writePng(std::string_view relative, const QImage& image);
 
     int filesWritten() const { return files_; }
 

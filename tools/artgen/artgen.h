@@ -18,6 +18,9 @@ void writeButtons(ArtWriter& out);
 void writeIcons(ArtWriter& out);
 void writePhotos(ArtWriter& out);
 void writeSounds(ArtWriter& out);
+// The lobby's application icon at every size of the desktop's "hicolor" theme,
+// as <size>x<size>/apps/tessary.png below the writer's root.
+void writeAppIcons(ArtWriter& out);
 // strings.bin, country.bin, font.ini with its fonts copied from `fontSource`,
 // and the default CONFIG.INI.
 void writeDataFiles(ArtWriter& out, const std::filesystem::path& fontSource);

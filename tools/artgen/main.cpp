@@ -1,6 +1,6 @@
 // artgen: writes every data file, picture and sound the lobby reads into the
 // application directory.
-//   artgen <application directory> <directory of the DejaVu fonts>
+//   artgen <application directory> <directory of the DejaVu fonts> [<hicolor icon folder>]
 #include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
@@ -9,8 +9,8 @@
 #include "artgen.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <application directory> <DejaVu font directory>\n",
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <application directory> <DejaVu font directory> [<icon folder>]\n",
                      argv[0]);
         return 2;
     }
@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
         tessary::artgen::writeIcons(out);
         tessary::artgen::writePhotos(out);
         tessary::artgen::writeSounds(out);
+        if (argc == 4) {
+            tessary::artgen::ArtWriter icons(argv[3]);
+            tessary::artgen::writeAppIcons(icons);
+        }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - start);
         std::printf("artgen: %d files written to %s in %lld ms\n", out.filesWritten(), argv[1],

@@ -123,10 +123,13 @@ TEST_F(Mailbox, WithTheLobbyPresentButNoOrderTheGameWaits) {
     char name[80], extra[80];
     EXPECT_EQ(a.TS_IsGameAllowed(name, extra), TS_NO_START_ORDER);
     EXPECT_EQ(a.TS_StartTessaryInterface(), TS_ERROR_LOBBY_RUNNING);
-    // Not started by the lobby: nothing is reported.
+    // Not started by the lobby: nothing is reported, as the lobby finds
+    // when it next reads the block.
     EXPECT_EQ(a.TS_InformInterfaceGameFinished("@x"), TS_SUCCESS);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(lobbyLogText(), "");
+    ASSERT_EQ(kill(lobby, SIGUSR1), 0);
+    ASSERT_TRUE(waitUntil([] { return lobbyLogText().find("looked") != std::string::npos; }))
+        << "the fake lobby never read the block";
+    EXPECT_EQ(lobbyLogText(), "looked\n");
 }
 
 TEST_F(Mailbox, ASecondCopyOfTheGameIsRefusedAndSeesNoLobby) {

@@ -6,9 +6,12 @@
 // order text; none when unset), FAKE_LOBBY_OUT (file to append to),
 // FAKE_LOBBY_LINGER_MS (how long to stay, default 5000; SIGTERM ends sooner),
 // FAKE_LOBBY_AS (the name to announce, default "TSClient": another copy of a
-// game can be played this way).
+// game can be played this way). SIGUSR1 asks for a "looked" line once the
+// block has been read after the signal: a test learns that whatever the game
+// posted before it would have been written by then.
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -21,8 +24,11 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+std::atomic<bool> lookRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 void requestStop(int) { stopRequested = 1; }
+void requestLook(int) { lookRequested = true; }
 
 std::string env(const char* name, const char* fallback = "") {
     const char* value = std::getenv(name);
@@ -34,6 +40,7 @@ std::string env(const char* name, const char* fallback = "") {
 int main() {
     using namespace tessary::protocol;
     std::signal(SIGTERM, requestStop);
+    std::signal(SIGUSR1, requestLook);
     const std::string game = env("FAKE_LOBBY_GAME");
     const std::string out = env("FAKE_LOBBY_OUT");
     const int lingerMs = std::atoi(env("FAKE_LOBBY_LINGER_MS", "5000").c_str());
@@ -44,10 +51,12 @@ int main() {
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(lingerMs);
     while (!stopRequested && std::chrono::steady_clock::now() < end) {
+        const bool look = lookRequested.exchange(false);
         std::ofstream log(out, std::ios::app);
         if (auto report = TakeRecord(view, HandoffChannel::FinishReport, game, kHandoffTextSize, true))
             log << "report:" << *report << "\n";
         if (TakeRecord(view, HandoffChannel::CloseRequest, game, kHandoffTextSize, true)) log << "close\n";
+        if (look) log << "looked\n";
         log.close();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

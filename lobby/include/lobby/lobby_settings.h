@@ -18,8 +18,10 @@ struct RouterAddress {
 
 class LobbySettings {
 public:
-    // `path` as the Parts write paths, relative to the current directory.
-    explicit LobbySettings(std::string path = kSettingsFile) : path_(std::move(path)) {}
+    // The settings file in use (settingsFilePath()).
+    LobbySettings();
+    // `path` as the data files write paths, relative to the current directory.
+    explicit LobbySettings(std::string path) : path_(std::move(path)) {}
 
     // Reads throw skin::SkinFatalError when the file or a value is missing.
     [[nodiscard]] bool soundOn() const;

@@ -182,6 +182,11 @@ bool SkinFile::close() {
             return false;
         }
     }
+    // The replacement keeps the file's permissions: the settings hold the
+    // remembered login and may be readable by their owner only.
+    std::error_code error;
+    const auto status = std::filesystem::status(path_, error);
+    if (!error) std::filesystem::permissions(temporary, status.permissions(), error);
     if (std::rename(temporary.c_str(), path_.c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;

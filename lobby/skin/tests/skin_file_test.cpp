@@ -221,6 +221,9 @@ TEST_F(SkinFileDiskTest, ScrambledFileLoadsAndSavesScrambled) {
     std::string stored = plain;
     scramble(stored);
     auto path = dir_.write("CONFIG.INI", stored);
+    // The owner-only mode of a user's settings copy survives the rewrite.
+    const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    std::filesystem::permissions(path, ownerOnly);
 
     SkinFile file;
     file.open(path.string(), true);
@@ -235,6 +238,7 @@ TEST_F(SkinFileDiskTest, ScrambledFileLoadsAndSavesScrambled) {
     std::string saved = readFile(path);
     scramble(saved);
     EXPECT_EQ(saved, "[SOUND]\n0\n[ROUTER]\n127.0.0.1 7000\n");
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all, ownerOnly);
 }
 
 TEST_F(SkinFileDiskTest, CloseWritesOnlyWhenChanged) {

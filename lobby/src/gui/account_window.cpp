@@ -9,6 +9,7 @@
 #include "controls/skinned_combo_box.h"
 #include "controls/skinned_list_box.h"
 #include "lobby/skin_extras.h"
+#include "lobby/user_files.h"
 #include "platform/paths.h"
 #include "skin/ansi_text.h"
 #include "skin/image_loader.h"
@@ -149,7 +150,7 @@ void AccountWindow::loadPhoto() {
     // would be a fatal skin error, so the default photo stands in.
     std::string path;
     if (photoNumber_ == 0) {
-        path = skin::applicationPath("photo.jpg").string();
+        path = cacheFilePath("photo.jpg").string();
     } else if (photoNumber_ > 0 && photoNumber_ <= pictureCount_) {
         path = skin::applicationPath("data\\Picture\\" + std::to_string(photoNumber_) + ".jpg").string();
     }

@@ -1,5 +1,6 @@
 #include "lobby/lobby_settings.h"
 
+#include "lobby/user_files.h"
 #include "skin/skin_file.h"
 
 namespace tessary::lobby {
@@ -12,6 +13,8 @@ skin::SkinFile openSettings(const std::string& path) {
 }
 
 }  // namespace
+
+LobbySettings::LobbySettings() : path_(settingsFilePath()) {}
 
 bool LobbySettings::soundOn() const {
     auto file = openSettings(path_);

@@ -20,6 +20,7 @@
 #include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
+#include "lobby/user_files.h"
 #include "platform/clock.h"
 #include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
@@ -144,8 +145,8 @@ void LobbyWindow::create() {
     if (!flow_.initialiseSharedMemory(static_cast<int32_t>(::getpid()), clock)) return;
     // Photos of an earlier run belong to whoever was logged in then.
     std::error_code ignored;
-    std::filesystem::remove(skin::applicationPath("photo.jpg"), ignored);
-    std::filesystem::remove(skin::applicationPath("infophoto.jpg"), ignored);
+    std::filesystem::remove(cacheFilePath("photo.jpg"), ignored);
+    std::filesystem::remove(cacheFilePath("infophoto.jpg"), ignored);
     pollTimer_.start(kPollPeriodMs);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         connect(screen, &QScreen::availableGeometryChanged, this, &LobbyWindow::applyDisplayRule);

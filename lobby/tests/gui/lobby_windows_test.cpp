@@ -49,14 +49,18 @@ protected:
         return *window_;
     }
 
-    // Lets the 50 ms poll run a few times.
-    static void ticks() { QTest::qWait(3 * LobbyWindow::kPollPeriodMs); }
+    // The lobby's poll has taken every queued message; each is handled
+    // within the poll that takes it.
+    static ::testing::AssertionResult messagesHandled() {
+        if (QTest::qWaitFor([] { return fake().messages.empty(); })) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << fake().messages.size() << " messages never polled";
+    }
 
     void loggedIn() {
         window().loginWindow()->setFields({"Ann", "pw"});
         click(*window().loginWindow(), skin::SkinnedDialog::kCommandOk);
         fake().messages.push_back(206);
-        ticks();
+        ASSERT_TRUE(messagesHandled());
     }
 
     TestAppDirectory appDir_;
@@ -123,7 +127,7 @@ TEST_F(LobbyWindowsTest, PlaceholderUserStartsWithEmptyFieldsAndALoginIsRemember
     EXPECT_EQ(window().loginWindow()->fields(), LoginPair{});
     EXPECT_TRUE(window().loginWindow()->isVisible());
 
-    loggedIn();
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
     EXPECT_EQ(LobbySettings().userInfo(), (LoginPair{"Ann", "pw"}));
     EXPECT_EQ(window().windowTitle(), "TSClient - Ann");
     EXPECT_FALSE(window().loginWindow()->isVisible());
@@ -142,7 +146,7 @@ TEST_F(LobbyWindowsTest, StoredUserFillsTheLoginFields) {
 TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     click(*window().loginWindow(), LoginWindow::kCommandNewUser);
     fake().messages.push_back(206);
-    ticks();
+    ASSERT_TRUE(messagesHandled());
     auto* account = window().accountWindow();
     EXPECT_TRUE(account->isVisible());
     EXPECT_EQ(account->mode(), AccountMode::Create);
@@ -152,9 +156,9 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     account->countryField()->setCurrentIndex(0);
 
     account->hide();
-    loggedIn();
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
     fake().messages.push_back(26);
-    ticks();
+    ASSERT_TRUE(messagesHandled());
     window().runCommand(LobbyWindow::kCommandModify);
     EXPECT_EQ(account->mode(), AccountMode::Modify);
     EXPECT_FALSE(account->nameField()->isEnabled());
@@ -166,15 +170,15 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
 TEST_F(LobbyWindowsTest, RefusedLoginShowsTheServerText) {
     fake().login = {kAnswerFailure, "Wrong password"};
     MessageAnswerer answerer;
-    loggedIn();
-    QTest::qWait(100);
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answerer.texts().empty(); })) << "no message box";
     EXPECT_EQ(answerer.texts(), (std::vector<QString>{"Wrong password"}));
     EXPECT_EQ(window().windowTitle(), "TSClient");
     EXPECT_EQ(window().flow().state(), LobbyState::Offline);
 }
 
 TEST_F(LobbyWindowsTest, AdiosEndsTheProgram) {
-    loggedIn();
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
     QSignalSpy ended(&window(), &LobbyWindow::programEnded);
     fake().urgent = "ADIOS";
     fake().messages.push_back(61);
@@ -184,7 +188,7 @@ TEST_F(LobbyWindowsTest, AdiosEndsTheProgram) {
 }
 
 TEST_F(LobbyWindowsTest, ExitButtonEndsTheProgram) {
-    loggedIn();
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
     QSignalSpy ended(&window(), &LobbyWindow::programEnded);
     auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
     ASSERT_NE(exit, nullptr);
@@ -195,12 +199,14 @@ TEST_F(LobbyWindowsTest, ExitButtonEndsTheProgram) {
 }
 
 TEST_F(LobbyWindowsTest, EscapeIsTheCancelCommandOfEachWindow) {
-    loggedIn();
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
     QSignalSpy ended(&window(), &LobbyWindow::programEnded);
     // The main window is no dialog: Escape leaves it as it is.
     auto* exit = window().button(LobbyWindow::kCommandExit, View::Router);
     QTest::keyClick(exit->parentWidget(), Qt::Key_Escape);
-    QTest::qWait(50);
+    // Whatever the key posted has run once the poll timer came round twice.
+    const int polls = fake().polls;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fake().polls >= polls + 2; }));
     EXPECT_TRUE(exit->parentWidget()->isVisible());
     EXPECT_TRUE(ended.isEmpty());
 

@@ -32,6 +32,8 @@ public:
     uint16_t routerPort() const;
     uint16_t arenaPort(size_t index) const;
     uint16_t gameServerPort() const;
+    // Player messages the game server has relayed by datagram (0 without one).
+    uint64_t gameDatagramRelays() const;
 
     const Config& config() const;
     EventBus& events();

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <utility>
 
+#include "platform/user_folders.h"
+
 namespace tessary::slimefray {
 
 ClientGame::ClientGame(GameEvents& events, std::filesystem::path gameDirectory)
@@ -234,7 +236,8 @@ void ClientGame::takePower(std::span<const uint8_t> body) {
 
 void ClientGame::takeThemeList(std::span<const uint8_t> body) {
     std::vector<std::string> names = decodeThemeList(body);
-    themeNames_ = mirrorThemeNames(gameDirectory_ / "theme", names);
+    // An installed game keeps the list in the player's cache instead.
+    themeNames_ = mirrorThemeNames(platform::cachePath(std::filesystem::absolute(gameDirectory_ / "theme")), names);
     if (themeNames_.size() != names.size()) refuse("theme names that cannot be file names were skipped");
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <unistd.h>
 
@@ -29,11 +30,13 @@ std::vector<uint8_t> typesTo(const Outcome& outcome, uint16_t id) {
     return types;
 }
 
-const Outgoing* first(const Outcome& outcome, uint8_t type, uint16_t to) {
+// The body of the first message of `type` to `to`; nothing when none went
+// out, which then fails the comparison instead of the whole binary.
+std::optional<Bytes> bodyOf(const Outcome& outcome, uint8_t type, uint16_t to) {
     for (const Outgoing& m : outcome.messages) {
-        if (m.type == type && m.to == to) return &m;
+        if (m.type == type && m.to == to) return m.body;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 RefereeSettings twoThemes() {
@@ -71,18 +74,19 @@ TEST(RefereeStart, SendsTheSetUpToEachPlayerThenBlobsAndTheFirstTurn) {
                                                         kObstacleAnimation, kTurn}));
     EXPECT_EQ(typesTo(start, 12).size(), 8u);  // no turn for slot 1 yet
     EXPECT_EQ(typesTo(start, kToEveryone), (std::vector<uint8_t>{kBlob, kBlob, kTurnBegins}));
-    EXPECT_EQ(first(start, kSlot, 12)->body, int32Body({1}));
-    EXPECT_EQ(first(start, kMap, 11)->body, emptyMap(6));
-    EXPECT_EQ(decodeThemeList(first(start, kThemeList, 11)->body),
-              (std::vector<std::string>{"Meadow.thm", "Lava.thm"}));
-    EXPECT_EQ(first(start, kBlob, kToEveryone)->body, int32Body({0, 0, 0}));
+    EXPECT_EQ(bodyOf(start, kSlot, 12), int32Body({1}));
+    EXPECT_EQ(bodyOf(start, kMap, 11), emptyMap(6));
+    const auto themes = bodyOf(start, kThemeList, 11);
+    ASSERT_TRUE(themes);
+    EXPECT_EQ(decodeThemeList(*themes), (std::vector<std::string>{"Meadow.thm", "Lava.thm"}));
+    EXPECT_EQ(bodyOf(start, kBlob, kToEveryone), int32Body({0, 0, 0}));
 }
 
 TEST(RefereeStart, UsesTheThemeNamedInTheDescription) {
     Session s;
     Outcome start = s.startWith(1, "lava");
-    EXPECT_EQ(first(start, kThemePicture1, 11)->body, solidBmp(50, 50, 200, 40, 0));
-    EXPECT_EQ(first(start, kObstacleAnimation, 11)->body, int32Body({2}));
+    EXPECT_EQ(bodyOf(start, kThemePicture1, 11), solidBmp(50, 50, 200, 40, 0));
+    EXPECT_EQ(bodyOf(start, kObstacleAnimation, 11), int32Body({2}));
 }
 
 TEST(RefereeStart, WaitsForTheExpectedPlayersThenStartsAfterThirtySeconds) {
@@ -95,9 +99,9 @@ TEST(RefereeStart, WaitsForTheExpectedPlayersThenStartsAfterThirtySeconds) {
     EXPECT_EQ(s.referee.nextDeadline(), 31000);
     EXPECT_TRUE(s.referee.tick(30999).messages.empty());
     Outcome start = s.referee.tick(31000);
-    EXPECT_TRUE(s.referee.started());
+    ASSERT_TRUE(s.referee.started());
     EXPECT_EQ(s.referee.game()->slotCount(), 2);
-    EXPECT_NE(first(start, kSlot, 6), nullptr);
+    EXPECT_TRUE(bodyOf(start, kSlot, 6));
 }
 
 TEST(RefereeStart, TakesTheDescriptionAndMapOnlyFromTheMasterBeforeTheStart) {
@@ -124,7 +128,7 @@ TEST(RefereeStart, StrayMapBytesBecomeObstacles) {
     ASSERT_TRUE(s.referee.playerJoined(5, "a", 0).accepted());
     ASSERT_TRUE(s.referee.receive(5, kGameDescription, description(3, 1), 0).accepted());
     Outcome start = s.referee.receive(5, kMap, Bytes{0, 1, 2, 7, 0, 0, '0', 0, 0}, 0);
-    EXPECT_EQ(first(start, kMap, 5)->body, (Bytes{0, 1, 2, 1, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(bodyOf(start, kMap, 5), (Bytes{0, 1, 2, 1, 0, 0, 1, 0, 0}));
 }
 
 TEST(RefereePlay, AddressesRequestsBySlotAndRefusesOthers) {
@@ -165,8 +169,9 @@ TEST(RefereePlay, ALateComerWatchesWithTheWholeBoard) {
     std::vector<uint8_t> types = typesTo(joined, 40);
     EXPECT_EQ(std::count(types.begin(), types.end(), kSlot), 0);
     EXPECT_EQ(std::count(types.begin(), types.end(), kBlob), 3);
+    ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.back(), kTurnBegins);
-    EXPECT_EQ(first(joined, kTurnBegins, 40)->body, int32Body({40, 0}));
+    EXPECT_EQ(bodyOf(joined, kTurnBegins, 40), int32Body({40, 0}));
     EXPECT_EQ(s.referee.slotOf(40), kNoSlot);
     EXPECT_FALSE(s.referee.receive(40, kTurn, int32Body({0}), 5000).accepted());
 }
