@@ -21,6 +21,9 @@ SkinnedComboBox::SkinnedComboBox(QWidget* parent) : QComboBox(parent) {
     applySkinColours(*this, text_, background_);
 }
 
+// An open list goes first, while its signals still find this box whole.
+SkinnedComboBox::~SkinnedComboBox() { delete popup_.data(); }
+
 void SkinnedComboBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), background_);

@@ -19,6 +19,7 @@ public:
     static constexpr int kVisibleRows = 10;
 
     explicit SkinnedComboBox(QWidget* parent);
+    ~SkinnedComboBox() override;
 
     void showPopup() override;
     void hidePopup() override;
