@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "controls/arena_list.h"
-#include "controls/chat_box.h"
-#include "controls/chat_tab_row.h"
+#include "controls/chat_panel.h"
 #include "controls/choice_dialogs.h"
 #include "controls/label_list.h"
 #include "controls/picture_list.h"
@@ -80,13 +79,9 @@ void renderArenaView(const QString& outDirectory) {
     tabs.addLine(0, makeChatLine("Frank has joined the arena", kSystemGrey, 0), 4);
     tabs.addLine(3, formatChatLine("Carla", "psst", kWhite, 0), 5);
 
-    auto* box = new QWidget(&window);
-    box->setGeometry(18, 250, 467, 332);
-    auto* tabRow = new ChatTabRow(box, &tabs);
-    tabRow->setGeometry(0, 5, 467, 25);
-    auto* pane = new ChatBox(box);
-    pane->place(QRect(0, 34, 467, 268));
-    pane->setPane(const_cast<ChatPane*>(&tabs.tab(0).pane));
+    auto* chatBox = new ChatPanel(&window, QRect(18, 250, 467, 332), &tabs);
+    chatBox->setInputLook(QColor(200, 220, 255), 0);
+    chatBox->input()->setText("Hello everyone!");
 
     PlayerRows players;
     const char* names[] = {"Ann", "Bob", "Carla", "Dan", "Eve", "Frank", "Gina", "Hugo",

@@ -1,7 +1,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+
 #include "controls/chat_box.h"
+#include "controls/chat_panel.h"
+#include "controls/chat_tab_row.h"
 #include "controls/scrollbar.h"
 #include "controls_fixture.h"
 
@@ -76,6 +82,49 @@ TEST_F(ChatBoxTest, ALongWordWrapsInsteadOfOverflowing) {
     bool inked = false;
     for (int x = 0; x < shot.width() && !inked; ++x) inked = qGray(shot.pixel(x, shot.height() - 8)) > 0;
     EXPECT_TRUE(inked);
+}
+
+}  // namespace
+}  // namespace tessary::controls
+
+namespace tessary::controls {
+namespace {
+
+TEST_F(ChatBoxTest, PanelReportsWhatThePlayerDoes) {
+    writePicture("data/default/play.bmp", QSize(20, 20), Qt::green);
+    writePicture("data/default/pause.bmp", QSize(20, 20), Qt::red);
+    ChatTabs tabs("Arena");
+    tabs.addLine(0, makeChatLine("arena line", kWhite, 0), 1);
+    tabs.openPrivate("Bob", 2);
+    tabs.addLine(1, makeChatLine("private line", kWhite, 0), 3);
+    QWidget window;
+    ChatPanel panel(&window, QRect(0, 0, 467, 332), &tabs);
+    window.show();
+    EXPECT_EQ(panel.pane()->pane().lines().front().text, "private line");
+
+    QSignalSpy lines(&panel, &ChatPanel::lineEntered);
+    QSignalSpy selected(&panel, &ChatPanel::tabSelected);
+    QSignalSpy menus(&panel, &ChatPanel::inputMenuRequested);
+    QTest::keyClick(panel.input(), Qt::Key_Return);  // empty: nothing
+    QTest::keyClicks(panel.input(), "/me waves");
+    QTest::keyClick(panel.input(), Qt::Key_Return);
+    ASSERT_EQ(lines.count(), 1);
+    EXPECT_EQ(lines.at(0).at(0).toString(), "/me waves");
+    EXPECT_TRUE(panel.input()->text().isEmpty());
+
+    QApplication::clipboard()->setText("pasted");
+    QTest::keySequence(panel.input(), QKeySequence::Paste);
+    EXPECT_TRUE(panel.input()->text().isEmpty());
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(50, 50));
+    QApplication::sendEvent(panel.input(), &menu);
+    EXPECT_EQ(menus.count(), 1);
+    EXPECT_EQ(panel.input()->maxLength(), ChatPanel::kInputLimit);
+
+    QTest::mouseClick(panel.tabRow(), Qt::LeftButton, {}, QPoint(10, 10));
+    ASSERT_EQ(selected.count(), 1);
+    tabs.select(selected.at(0).at(0).toInt());
+    panel.refresh();
+    EXPECT_EQ(panel.pane()->pane().lines().front().text, "arena line");
 }
 
 }  // namespace

@@ -101,6 +101,8 @@ public:
     int current() const { return current_; }
     const ChatTab& tab(int index) const { return tabs_.at(static_cast<std::size_t>(index)); }
     const ChatTab& currentTab() const { return tab(current_); }
+    // The lines of tab `index`, for the pane that shows and scrolls them.
+    ChatPane& pane(int index) { return at(index).pane; }
     bool hasSessionTab() const { return sessionTab_; }
     bool isSessionTab(int index) const { return sessionTab_ && index == 1; }
 
