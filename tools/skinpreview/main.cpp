@@ -18,6 +18,7 @@
 #include "skin/skin_error.h"
 #include "skin/skinned_dialog.h"
 #include "skin/window_layouts.h"
+#include "preview.h"
 
 namespace {
 
@@ -59,8 +60,9 @@ private:
     SkinImage picture_;
 };
 
-void renderWindow(const WindowLayout& layout, const QString& outDirectory) {
-    SkinnedDialog dialog;
+}  // namespace
+
+void populateWindow(SkinnedDialog& dialog, const WindowLayout& layout) {
     dialog.setBackground(skinPath(layout.background));
     if (skinEnvironment().fonts != nullptr) dialog.setFont(skinEnvironment().fonts->font(0));
     for (const ButtonPlacement& button : layout.buttons) {
@@ -81,6 +83,13 @@ void renderWindow(const WindowLayout& layout, const QString& outDirectory) {
         if (area.name.starts_with("password")) edit->setEchoMode(QLineEdit::Password);
         edit->setGeometry(area.x, area.y, area.width, area.height);
     }
+}
+
+namespace {
+
+void renderWindow(const WindowLayout& layout, const QString& outDirectory) {
+    SkinnedDialog dialog;
+    populateWindow(dialog, layout);
     if (layout.name == "page") {
         auto* message = new QPlainTextEdit("See you at the poker table tonight?", &dialog);
         message->setFrameShape(QFrame::NoFrame);
@@ -219,6 +228,7 @@ int main(int argc, char** argv) {
         renderButtonSheet(outDirectory);
         renderPictureSheet(outDirectory);
         renderPhotoSheet(outDirectory);
+        renderControls(outDirectory);
     } catch (const tessary::skin::SkinFatalError& error) {
         std::fprintf(stderr, "skinpreview: %s\n", error.what());
         return 1;

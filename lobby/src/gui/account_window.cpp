@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <filesystem>
 
+#include "controls/skinned_combo_box.h"
+#include "controls/skinned_list_box.h"
 #include "desktop/ansi_text.h"
 #include "lobby/skin_extras.h"
 #include "lobby/user_files.h"
@@ -46,18 +48,16 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     field1004_ = addLine(1004, layoutArea(layout, "field 1004"), kField1004Limit, false);
     field1005_ = addLine(1005, layoutArea(layout, "field 1005"), kField1005Limit, false);
 
-    country_ = new QComboBox(this);
+    country_ = new controls::SkinnedComboBox(this);
     country_->setGeometry(layoutArea(layout, "country"));
     country_->setFont(defaultFont());
     std::sort(countries.begin(), countries.end());
     for (const auto& name : countries) country_->addItem(desktop::fromAnsi(name));
     country_->setCurrentIndex(-1);
 
-    description_ = new QPlainTextEdit(this);
-    description_->setGeometry(layoutArea(layout, "description"));
-    description_->setFont(defaultFont());
-    description_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    description_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* description = new controls::SkinnedTextEdit(this, 0);
+    description->place(layoutArea(layout, "description"));
+    description_ = description;
     connect(description_, &QPlainTextEdit::textChanged, this, &AccountWindow::limitDescription);
 
     skin::loadImage(on_, skin::skinPath("on.bmp"));

@@ -134,6 +134,9 @@ void TestAppDirectory::writePictures() const {
         bmp(std::string("data/default/") + name + ".bmp", {16, 16},
             std::string(name).ends_with("on") ? QColor(255, 168, 0) : QColor(80, 80, 80));
     }
+    for (const char* name : {"scrollupup", "scrollupdown", "scrolldownup", "scrolldowndown"}) {
+        bmp(std::string("data/default/") + name + ".bmp", {16, 16}, QColor(30, 60, 160));
+    }
     for (const char* name : {"min", "exit"}) writeButton(name, 2);
     writeButton("max", 4);  // its disabled picture shows on a large screen
     for (const char* name : {"1connect", "1returnlogin", "1search", "1page", "1moreinfo", "1modify",
