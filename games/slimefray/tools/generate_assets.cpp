@@ -385,6 +385,24 @@ void makeStartPicture(const fs::path& path) {
     saveBmp(image, path);
 }
 
+// The lobby's session tile: the same size as the other games' tiles.
+void makeSessionPicture(const fs::path& path) {
+    QImage image = canvas(80, 60);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 60);
+    sky.setColorAt(0, QColor(20, 30, 80));
+    sky.setColorAt(1, QColor(70, 30, 90));
+    p.fillRect(image.rect(), sky);
+    const QColor colours[] = {QColor(0, 0, 255), QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 255, 0)};
+    for (int i = 0; i < 4; ++i) drawBlob(p, QRectF(4 + i * 19, 30, 16, 16), colours[i], i % 2 ? 0.6 : -0.4, i - 1.5);
+    p.setFont(QFont("DejaVu Sans", 9, QFont::Bold));
+    p.setPen(QColor(140, 255, 120));
+    p.drawText(QRect(0, 4, 80, 20), Qt::AlignCenter, "Slimefray");
+    p.end();
+    saveBmp(image, path);
+}
+
 void makeMinimapBackground(const fs::path& path) {
     QImage image = canvas(162, 185, QColor(40, 40, 60));
     QPainter p(&image);
@@ -576,6 +594,7 @@ int main(int argc, char** argv) {
     makeStartPicture(bitmaps / "quillon2.bmp");
     makeMinimapBackground(bitmaps / "map.bmp");
     makePanel(bitmaps / "panel.bmp");
+    makeSessionPicture(game / "session.bmp");
     makeSwitch(game / "on.bmp", true);
     makeSwitch(game / "off.bmp", false);
     makeThemes(themes, game);
