@@ -26,6 +26,7 @@
 #include "lobby/view_panel.h"
 >>>>>>> structure
 #include "platform/clock.h"
+#include "skin/text_format.h"
 #include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
 #include "skin/message_box.h"
@@ -312,6 +313,17 @@ QWidget* LobbyWindow::messageParent() {
 MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {
     const int result = skin::MessageBox::show(messageParent(), number(text), number(title),
                                               static_cast<int>(style));
+    return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
+}
+
+MessageResult LobbyWindow::showFormatted(Text text, const std::vector<std::string>& arguments,
+                                         const std::string& title, MessageStyle style) {
+    // The session texts take at most two arguments.
+    const std::string pattern = skin::stringText(number(text));
+    const std::string none;
+    const std::string shown = skin::formatText(pattern, {arguments.size() > 0 ? arguments[0] : none,
+                                                         arguments.size() > 1 ? arguments[1] : none});
+    const int result = skin::MessageBox::show(messageParent(), shown, title, static_cast<int>(style));
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
