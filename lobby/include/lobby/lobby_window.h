@@ -44,6 +44,10 @@ public:
     static constexpr int kHeight = 600;
     static constexpr int kPollPeriodMs = 50;
 
+    // Maximising does nothing only on a screen both wider and higher than
+    // the window; on one of exactly its size the button stays enabled.
+    static bool maximiseAllowed(QSize screen) { return screen.width() <= kWidth || screen.height() <= kHeight; }
+
     enum Command {
         kCommandExit = 106,
         kCommandSearch = 102,

@@ -188,8 +188,7 @@ void LobbyWindow::commandForLaterWindow(int) {}
 void LobbyWindow::toggleMaximised() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    const QSize size = screen->availableGeometry().size();
-    if (size.width() > kWidth && size.height() > kHeight) return;
+    if (!maximiseAllowed(screen->availableGeometry().size())) return;
     isMaximized() ? showNormal() : showMaximized();
 }
 
@@ -197,7 +196,7 @@ void LobbyWindow::applyDisplayRule() {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen != nullptr ? screen->availableGeometry().size() : QSize(kWidth, kHeight);
     const bool small = screenSize.width() < kWidth || screenSize.height() < kHeight;
-    for (auto* button : maxButtons_) button->setEnabled(small);
+    for (auto* button : maxButtons_) button->setEnabled(maximiseAllowed(screenSize));
     if (small) {
         resize(std::min(screenSize.width(), kWidth), std::min(screenSize.height(), kHeight));
     } else {

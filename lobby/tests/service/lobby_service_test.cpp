@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "../support/dist_app_directory.h"
 #include "../support/gui_driving.h"
@@ -19,6 +20,7 @@
 #include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
 #include "platform/registry.h"
+#include "platform/testing/test_objects.h"
 
 namespace tessary::lobby {
 namespace {
@@ -53,7 +55,7 @@ protected:
         char pattern[] = "/tmp/lobby-service-XXXXXX";
         folder_ = ::mkdtemp(pattern);
         ::setenv("TESSARY_REGISTRY", (folder_ / "registry.ini").c_str(), 1);
-        ::setenv("TESSARY_SHM_PREFIX", ("lobbytest" + std::to_string(::getpid()) + "-").c_str(), 1);
+        shm_.emplace("lobbytest-");
         ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
         service_ = std::make_unique<ServiceProcess>(fromEnvironment("TESSARY_TEST_SERVICE"), folder_);
         ASSERT_TRUE(service_->start()) << service_->log();
@@ -69,6 +71,7 @@ protected:
         app_.reset();
         appDir_.reset();
         service_.reset();
+        shm_.reset();
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
@@ -135,6 +138,7 @@ protected:
     }
 
     fs::path folder_;
+    std::optional<platform::testing::ShmPrefixScope> shm_;
     std::unique_ptr<ServiceProcess> service_;
     std::unique_ptr<DistAppDirectory> appDir_;
     std::unique_ptr<LobbyApp> app_;
