@@ -46,8 +46,8 @@ class SessionGames {
 public:
     // Reads every game under the games key whose "directory" names an existing
     // folder (relative ones under `applicationDirectory`) and its config.tsc.
-    // DIRLIST controls also list `cacheRoot`/<game folder name>. A broken
-    // config.tsc throws skin::SkinFatalError.
+    // DIRLIST controls also list `cacheRoot`/<game folder name>. A game whose
+    // config.tsc is missing or broken is left out.
     static SessionGames fromRegistry(const platform::Registry& registry,
                                      const std::filesystem::path& applicationDirectory,
                                      const std::filesystem::path& cacheRoot);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "skin/skin_error.h"
+
 namespace tessary::lobby {
 namespace fs = std::filesystem;
 
@@ -46,7 +48,11 @@ SessionGames SessionGames::fromRegistry(const platform::Registry& registry, cons
         game.version = registry.get(key, "version").value_or("").substr(0, kMaxLaunchValueLength);
         game.exec = registry.get(key, "exec").value_or("").substr(0, kMaxLaunchValueLength);
         game.arg = registry.get(key, "arg").value_or("").substr(0, kMaxLaunchValueLength);
-        game.layout = skin::loadSessionOptionsLayout((folder / "config.tsc").string(), name);
+        try {
+            game.layout = skin::loadSessionOptionsLayout((folder / "config.tsc").string(), name);
+        } catch (const skin::SkinFatalError&) {
+            continue;  // a game without a readable session page cannot be offered
+        }
         game.fullName = game.layout.fullName;
         fs::path normal = folder.lexically_normal();
         if (!normal.has_filename()) normal = normal.parent_path();

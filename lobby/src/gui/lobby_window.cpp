@@ -145,6 +145,8 @@ void LobbyWindow::create() {
     std::error_code ignored;
     std::filesystem::remove(cacheFilePath("photo.jpg"), ignored);
     std::filesystem::remove(cacheFilePath("infophoto.jpg"), ignored);
+    lobby_.sessions().setGames(SessionGames::fromRegistry(
+        platform::Registry::shared(), skin::skinEnvironment().applicationDirectory, cacheFilePath("")));
     pollTimer_.start(kPollPeriodMs);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         connect(screen, &QScreen::availableGeometryChanged, this, &LobbyWindow::applyDisplayRule);
@@ -176,6 +178,8 @@ void LobbyWindow::runCommand(int command) {
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
         case kCommandLogo: openWebPage(kMakerSite); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
+        case kCommandLeaveSession: lobby_.sessions().leave(); break;
+        case kCommandBegin: lobby_.sessions().begin(); break;
         default: commandForLaterWindow(command); break;
     }
 }

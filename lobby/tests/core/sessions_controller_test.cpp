@@ -1,6 +1,10 @@
 #include "lobby/sessions_controller.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "../support/lobby_fixture.h"
 
@@ -302,6 +306,42 @@ TEST(SessionRules, TileOverlaysAndMemberMenu) {
     ASSERT_EQ(items.size(), 25u);
     EXPECT_EQ(items[0], "-  p0");
     EXPECT_EQ(items[3], "-  p3 (MASTER)");
+}
+
+}  // namespace
+}  // namespace tessary::lobby
+
+namespace tessary::lobby {
+namespace {
+
+TEST(SessionGamesCatalogue, FromTheRegistry) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("tessary-catalogue-" + std::to_string(::getpid()));
+    const auto install = [&](const std::string& folder, const char* config) {
+        fs::create_directories(root / folder);
+        if (config) std::ofstream(root / folder / "config.tsc") << config;
+    };
+    constexpr const char* kConfig = "[PAGE_INFO] 1 0 [BUTTON] 0 0 1 1 0 0 1 1 2 8 0 0 1 1 0 0 1 1 0 0 1 1 0 0 1 1";
+    install("games/poker", kConfig);
+    install("games/chat", kConfig);
+    install("games/broken", "[PAGE_INFO] 1");
+    platform::Registry registry(root / "registry.ini");
+    const std::string games(platform::kGamesKeyPath);
+    ASSERT_TRUE(registry.set(games + "POKER", "directory", "games/poker/"));
+    ASSERT_TRUE(registry.set(games + "POKER", "exec", "games/poker/poker"));
+    ASSERT_TRUE(registry.set(games + "GONE", "directory", "games/gone/"));
+    ASSERT_TRUE(registry.set(games + "EMPTY", "directory", ""));
+    ASSERT_TRUE(registry.set(games + "BROKEN", "directory", "games/broken"));
+    ASSERT_TRUE(registry.set(games + "..", "directory", "games/poker/"));
+    ASSERT_TRUE(registry.set(games + "CHAT", "directory", (root / "games/chat").string()));
+
+    const SessionGames found = SessionGames::fromRegistry(registry, root, root / "cache");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found.at(0).name, "CHAT");
+    EXPECT_EQ(found.at(1).name, "POKER");
+    EXPECT_EQ(found.at(1).exec, "games/poker/poker");
+    EXPECT_EQ(found.at(1).fullName, "POKER");
+    fs::remove_all(root);
 }
 
 }  // namespace
