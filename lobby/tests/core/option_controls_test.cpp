@@ -165,3 +165,19 @@ TEST(OptionControls, DirectoryListerStaysInsideItsRoots) {
 
 }  // namespace
 }  // namespace tessary::lobby
+
+namespace tessary::lobby {
+namespace {
+
+// The chat room's page: captions only, so its option line is empty.
+TEST(OptionControls, TheChatRoomPage) {
+    const auto layout = skin::loadSessionOptionsLayout(TESSARY_SOURCE_DIR "/games/chat/data/config.tsc", "CHAT");
+    OptionPages pages(layout, {});
+    EXPECT_EQ(layout.fullName, "Chat room");
+    EXPECT_EQ(layout.frame.maxPlayers, 50);
+    EXPECT_EQ(pages.collect(), "");
+    EXPECT_TRUE(pages.accepts(""));
+}
+
+}  // namespace
+}  // namespace tessary::lobby
