@@ -255,7 +255,7 @@ QImage chatRoom() {
         p.drawRoundedRect(QRectF(30, 24, 40, 24), 8, 8);
         p.setPen(QColor(20, 30, 60));
         p.setFont(theme::font(9, true));
-        p.drawText(QRect(10, 10, 40, 24), Qt::AlignCenter, QStringLiteral("hi!"));
+        p.drawText(QRect(10, 10, 24, 14), Qt::AlignCenter, QStringLiteral("hi!"));
         p.drawText(QRect(30, 24, 40, 24), Qt::AlignCenter, QStringLiteral("hello"));
     });
 }
