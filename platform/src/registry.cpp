@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <algorithm>
+
 #include "platform/user_folders.h"
 
 #include <fcntl.h>
@@ -179,6 +181,23 @@ std::optional<std::string> Registry::get(std::string_view keyPath, std::string_v
             return std::string(entry->value);
     }
     return std::nullopt;
+}
+
+std::vector<std::string> Registry::subkeys(std::string_view parentPath) const {
+    std::vector<std::string> names;
+    const std::string_view parent = trim(parentPath);
+    for (const auto& line : readLines(path_)) {
+        const auto section = sectionOf(line);
+        if (!section) continue;
+        const std::string_view key = trim(*section);
+        if (key.size() <= parent.size() || !equalsIgnoringCase(key.substr(0, parent.size()), parent)) continue;
+        const std::string_view name = key.substr(parent.size());
+        if (name.find('\\') != std::string_view::npos) continue;
+        const bool known = std::any_of(names.begin(), names.end(),
+                                       [&](const std::string& n) { return equalsIgnoringCase(n, name); });
+        if (!known) names.emplace_back(name);
+    }
+    return names;
 }
 
 bool Registry::set(std::string_view keyPath, std::string_view name, std::string_view value) {

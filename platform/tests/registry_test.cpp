@@ -85,6 +85,19 @@ TEST_F(RegistryTest, WritesIntoTheRightSectionAndKeepsEverythingElse) {
     EXPECT_EQ(registry.get(kPokerKey, "exec"), " poker");
 }
 
+TEST_F(RegistryTest, ListsTheKeysDirectlyUnderAParent) {
+    writeFile("[SOFTWARE\\Quillon\\Tessary Games\\POKER]\ndirectory=a\n"
+              "[software\\quillon\\tessary games\\CHAT]\n"
+              "[SOFTWARE\\Quillon\\Tessary Games\\poker]\n"
+              "[SOFTWARE\\Quillon\\Tessary Games\\SLIME\\deeper]\n"
+              "[SOFTWARE\\Quillon\\Tessary Games]\n"
+              "[SOFTWARE\\Quillon\\Tessary Client]\n");
+    Registry registry(file());
+    EXPECT_EQ(registry.subkeys("SOFTWARE\\Quillon\\Tessary Games\\"),
+              (std::vector<std::string>{"POKER", "CHAT"}));
+    EXPECT_TRUE(Registry(dir_ / "missing.ini").subkeys("SOFTWARE\\").empty());
+}
+
 TEST_F(RegistryTest, ValuesKeepTheirBytes) {
     Registry registry(file());
     const std::string values[] = {"", "a=b=c", "  leading and trailing  ", "C:\\games\\x.exe|-a -b",

@@ -238,6 +238,28 @@ QImage unknownGame() {
     });
 }
 
+// The chat room's session tile, as large as the games' tiles.
+QImage chatRoom() {
+    return draw(QSize(80, 60), theme::kShadow, [](QPainter& p, QSize size) {
+        QLinearGradient gradient(0, 0, 0, size.height());
+        gradient.setColorAt(0, QColor(36, 70, 130));
+        gradient.setColorAt(1, QColor(14, 26, 60));
+        p.setBrush(gradient);
+        p.setPen(QPen(QColor(90, 120, 180), 1));
+        p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(20, 30, 60), 1));
+        p.setBrush(QColor(240, 240, 250));
+        p.drawRoundedRect(QRectF(10, 10, 40, 24), 8, 8);
+        p.setBrush(theme::kOrange);
+        p.drawRoundedRect(QRectF(30, 24, 40, 24), 8, 8);
+        p.setPen(QColor(20, 30, 60));
+        p.setFont(theme::font(9, true));
+        p.drawText(QRect(10, 10, 24, 14), Qt::AlignCenter, QStringLiteral("hi!"));
+        p.drawText(QRect(30, 24, 40, 24), Qt::AlignCenter, QStringLiteral("hello"));
+    });
+}
+
 }  // namespace
 
 void writeIcons(ArtWriter& out) {
@@ -270,6 +292,7 @@ void writeIcons(ArtWriter& out) {
     out.writeBmp("data/default/spectator.bmp", marker(true), true);
 
     out.writeBmp("data/default/session/unknow.bmp", unknownGame());
+    out.writeBmp("games/chat/session.bmp", chatRoom());
     out.writeBmp("data/default/session/open.bmp",
                  badge(QColor(30, 170, 60),
                        [](QPainter& p) {

@@ -362,16 +362,23 @@ void makeThemes(const fs::path& serverThemes, const fs::path& gameDirectory) {
     }
 }
 
+// The start picture's evening sky with four blobs in a row, `step` apart.
+void drawBlobRow(QPainter& p, const QRect& area, QRectF first, double step) {
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, area.height());
+    sky.setColorAt(0, QColor(20, 30, 80));
+    sky.setColorAt(1, QColor(70, 30, 90));
+    p.fillRect(area, sky);
+    const QColor colours[] = {QColor(0, 0, 255), QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 255, 0)};
+    for (int i = 0; i < 4; ++i) {
+        drawBlob(p, first.translated(i * step, 0), colours[i], i % 2 ? 0.6 : -0.4, i - 1.5);
+    }
+}
+
 void makeStartPicture(const fs::path& path) {
     QImage image = canvas(400, 300);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 300);
-    sky.setColorAt(0, QColor(20, 30, 80));
-    sky.setColorAt(1, QColor(70, 30, 90));
-    p.fillRect(image.rect(), sky);
-    const QColor colours[] = {QColor(0, 0, 255), QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 255, 0)};
-    for (int i = 0; i < 4; ++i) drawBlob(p, QRectF(40 + i * 85, 170, 70, 70), colours[i], i % 2 ? 0.6 : -0.4, i - 1.5);
+    drawBlobRow(p, image.rect(), QRectF(40, 170, 70, 70), 85);
     QFont font("DejaVu Sans", 42, QFont::Bold);
     p.setFont(font);
     p.setPen(QColor(1, 1, 1));
@@ -381,6 +388,18 @@ void makeStartPicture(const fs::path& path) {
     p.setFont(QFont("DejaVu Sans", 11));
     p.setPen(QColor(220, 220, 255));
     p.drawText(QRect(0, 115, 400, 30), Qt::AlignCenter, "a battle of spreading blobs");
+    p.end();
+    saveBmp(image, path);
+}
+
+// The lobby's session tile: the same size as the other games' tiles.
+void makeSessionPicture(const fs::path& path) {
+    QImage image = canvas(80, 60);
+    QPainter p(&image);
+    drawBlobRow(p, image.rect(), QRectF(4, 30, 16, 16), 19);
+    p.setFont(QFont("DejaVu Sans", 9, QFont::Bold));
+    p.setPen(QColor(140, 255, 120));
+    p.drawText(QRect(0, 4, 80, 20), Qt::AlignCenter, "Slimefray");
     p.end();
     saveBmp(image, path);
 }
@@ -576,6 +595,7 @@ int main(int argc, char** argv) {
     makeStartPicture(bitmaps / "quillon2.bmp");
     makeMinimapBackground(bitmaps / "map.bmp");
     makePanel(bitmaps / "panel.bmp");
+    makeSessionPicture(game / "session.bmp");
     makeSwitch(game / "on.bmp", true);
     makeSwitch(game / "off.bmp", false);
     makeThemes(themes, game);

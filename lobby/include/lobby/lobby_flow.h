@@ -103,6 +103,9 @@ public:
     // A started session's game is being launched: the Arena connection
     // gives way to watching the hand-off mailbox.
     void enterGame();
+    // The game did not start or has ended: the main window comes back and
+    // the lobby logs into the same Arena again; false when that failed.
+    bool leaveGame();
 
 private:
     bool watchGame();

@@ -107,6 +107,18 @@ public:
     void stopPingTimer() override;
     void addSystemLine(Text text, const std::string& argument) override;
     void prepareArena() override;
+    // Sessions (the panel and its windows stand in here until they exist).
+    void sessionsChanged() override {}
+    void setPlayerSession(const std::string&, const std::string&, int32_t) override {}
+    void showInSession(const std::string&) override {}
+    void enableButton(SessionButton, bool) override {}
+    std::optional<bool> askSpectator() override { return false; }
+    std::optional<std::string> askPassword(const std::string& current) override { return current; }
+    void showSessionInformation(std::size_t, const SessionEntry&) override {}
+    MessageResult showFormatted(Text text, const std::vector<std::string>& arguments, const std::string& title,
+                                MessageStyle style) override;
+    void focusCreateField(int) override {}
+    void hideCreateWindow() override {}
 
 signals:
     // The ending has run; the program may leave its event loop.

@@ -6,7 +6,7 @@ Lobby::Lobby(const ClientApi& api, const LobbyViews& views)
     : arenaList_(views.arenaList),
       chat_(views.chat),
       players_(views.players),
-      sessions_(views.sessions),
+      sessions_(api, flow_, chat_, views.sessions),
       pages_(views.pages),
       news_(views.news),
       playerInfo_(views.playerInfo),

@@ -220,16 +220,20 @@ bool LobbyFlow::watchGame() {
     if (api_.TS_IsGameFinished(host.data(), &port, report.data()) == 0) return false;
     arenaHost_ = host.field(255);
     arenaPort_ = port;
+    leaveGame();
+    return true;
+}
+
+bool LobbyFlow::leaveGame() {
     gameRunning_ = false;
     view_.restoreMainWindow();
-    if (!connectToArena()) {
-        view_.showMessage(Text::ArenaConnectionFailed, Text::TitleArena);
-        // Out of the game and out of the Arena: the Router login that follows
-        // must bring the lobby back to RouterLoggedIn.
-        state_ = LobbyState::Offline;
-        relogin(LoginReason::Normal);
-    }
-    return true;
+    if (connectToArena()) return true;
+    view_.showMessage(Text::ArenaConnectionFailed, Text::TitleArena);
+    // Out of the game and out of the Arena: the Router login that follows
+    // must bring the lobby back to RouterLoggedIn.
+    state_ = LobbyState::Offline;
+    relogin(LoginReason::Normal);
+    return false;
 }
 
 // ---------------------------------------------------------------- from any server

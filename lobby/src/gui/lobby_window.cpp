@@ -27,6 +27,7 @@
 #include "skin/bitmap_button.h"
 #include "skin/message_box.h"
 #include "skin/skin_environment.h"
+#include "skin/text_format.h"
 
 namespace tessary::lobby {
 namespace {
@@ -144,6 +145,8 @@ void LobbyWindow::create() {
     std::error_code ignored;
     std::filesystem::remove(cacheFilePath("photo.jpg"), ignored);
     std::filesystem::remove(cacheFilePath("infophoto.jpg"), ignored);
+    lobby_.sessions().setGames(SessionGames::fromRegistry(
+        platform::Registry::shared(), skin::skinEnvironment().applicationDirectory, cacheFilePath("")));
     pollTimer_.start(kPollPeriodMs);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         connect(screen, &QScreen::availableGeometryChanged, this, &LobbyWindow::applyDisplayRule);
@@ -175,6 +178,8 @@ void LobbyWindow::runCommand(int command) {
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
         case kCommandLogo: openWebPage(kMakerSite); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
+        case kCommandLeaveSession: lobby_.sessions().leave(); break;
+        case kCommandBegin: lobby_.sessions().begin(); break;
         default: commandForLaterWindow(command); break;
     }
 }
@@ -308,6 +313,17 @@ QWidget* LobbyWindow::messageParent() {
 MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {
     const int result = skin::MessageBox::show(messageParent(), number(text), number(title),
                                               static_cast<int>(style));
+    return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
+}
+
+MessageResult LobbyWindow::showFormatted(Text text, const std::vector<std::string>& arguments,
+                                         const std::string& title, MessageStyle style) {
+    // The session texts take at most two arguments.
+    const std::string pattern = skin::stringText(number(text));
+    const std::string none;
+    const std::string shown = skin::formatText(pattern, {arguments.size() > 0 ? arguments[0] : none,
+                                                         arguments.size() > 1 ? arguments[1] : none});
+    const int result = skin::MessageBox::show(messageParent(), shown, title, static_cast<int>(style));
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 

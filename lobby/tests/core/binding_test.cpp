@@ -82,7 +82,7 @@ TEST(Dispatch, EveryKnownTypeHasOneHomeAndOnlyTheBuiltOnesAreClaimed) {
     }
     testing::RecordingView view;
     Lobby lobby(ClientApi{}, view.views());
-    for (int32_t claimed : {-1, 1, 4, 26, 61, 201, 204, 206, 208}) {
+    for (int32_t claimed : {-1, 1, 4, 20, 24, 26, 33, 36, 37, 40, 42, 43, 49, 57, 60, 61, 201, 202, 204, 206, 208}) {
         EXPECT_TRUE(lobby.dispatcher().handles(claimed)) << claimed;
         ASSERT_NE(findMessageType(claimed), nullptr) << claimed;
     }

@@ -25,6 +25,85 @@ SentAccount account(const char* a1, const char* a2, const char* a3, const char* 
     return {{a1, a2, a3, a4, a5, a6, a7}, gender, one, photo};
 }
 
+std::size_t sessionCursor = 0, playerCursor = 0, spectatorCursor = 0;
+
+void addSessionFunctions(ClientApi& api) {
+    sessionCursor = playerCursor = spectatorCursor = 0;
+    api.TSArenaRcv_GetNextSession = [](char* n, char* g, char* m, int32_t* mp, int32_t* p, int32_t* ms,
+                                       int32_t* s, int32_t* st) {
+        if (sessionCursor >= state.sessionList.size()) return 0;
+        const auto& e = state.sessionList[sessionCursor++];
+        copyOut(n, e.name), copyOut(g, e.game), copyOut(m, e.master);
+        *mp = e.maxPlayers, *p = e.players, *ms = e.maxSpectators, *s = e.spectators, *st = e.state;
+        playerCursor = spectatorCursor = 0;
+        return 1;
+    };
+    api.TSArenaRcv_GetNextPlayerInSession = [](char* n) {
+        const auto& names = state.sessionList[sessionCursor - 1].playerNames;
+        if (playerCursor >= names.size()) return 0;
+        return copyOut(n, names[playerCursor++]), 1;
+    };
+    api.TSArenaRcv_GetNextSpectatorInSession = [](char* n) {
+        const auto& names = state.sessionList[sessionCursor - 1].spectatorNames;
+        if (spectatorCursor >= names.size()) return 0;
+        return copyOut(n, names[spectatorCursor++]), 1;
+    };
+    api.TSArenaRcv_SessionNew = [](char* n, char* g, int32_t* mp, int32_t* ms, int32_t* st, char* m) {
+        const auto& e = state.sessionNew;
+        copyOut(n, e.name), copyOut(g, e.game), copyOut(m, e.master);
+        *mp = e.maxPlayers, *ms = e.maxSpectators, *st = e.state;
+        return 1;
+    };
+    api.TSArenaRcv_SessionRemoved = [](char* n) { return copyOut(n, state.sessionName), 1; };
+    api.TSArenaRcv_SessionState = [](char* n, int32_t* st) {
+        copyOut(n, state.sessionName);
+        return *st = state.sessionState, 1;
+    };
+    api.TSArenaRcv_MasterChanged = [](char* n, char* m) {
+        copyOut(n, state.sessionName), copyOut(m, state.otherName);
+        return 1;
+    };
+    api.TSArenaRcv_PlayerJoinSession = [](char* p, char* n, int32_t* spectator) {
+        copyOut(p, state.otherName), copyOut(n, state.sessionName);
+        return *spectator = state.joinedAsSpectator, 1;
+    };
+    api.TSArenaRcv_PlayerLeaveSession = [](char* p, char* n) {
+        copyOut(p, state.otherName), copyOut(n, state.sessionName);
+        return 1;
+    };
+    api.TSArenaRcv_SessionInfoResult = [](char* r, char* t, char* n, char* o) {
+        copyOut(n, state.sessionName), copyOut(o, state.infoOptions);
+        return readAnswer(state.sessionInfo, r, t);
+    };
+    api.TSArenaRcv_CreateSessionResult = [](char* r, char* t) { return readAnswer(state.createSession, r, t); };
+    api.TSArenaRcv_JoinSessionResult = [](char* r, char* t) { return readAnswer(state.joinSession, r, t); };
+    api.TSArenaRcv_BeginGameResult = [](char* r, char* t) { return readAnswer(state.beginGame, r, t); };
+    api.TSArenaRcv_StartGame = [](char* a, int32_t* port) {
+        copyOut(a, state.startAddress);
+        return *port = state.startPort, 1;
+    };
+    api.TSArenaSend_CreateSession = [](const char* n, const char* g, const char* v, int32_t, int32_t p, int32_t s,
+                                       const char* o, const char* pw, int32_t spectator) {
+        state.created.push_back({n, g, v, p, s, o, pw, spectator});
+    };
+    api.TSArenaSend_GetSessionInfo = [](const char* n) { state.infoRequests.push_back(n); };
+    api.TSArenaSend_JoinSession = [](const char* n, const char* pw, const char* v, int32_t spectator) {
+        state.sessionJoins.push_back({n, pw, v, spectator});
+    };
+    api.TSArenaSend_LeaveSession = [] { return ++state.leaves, 1; };
+    api.TSArenaSend_BeginGame = [] { return ++state.begins, 1; };
+    api.TS_GetStartedGame = [](char* g) {
+        std::memset(g, 0, TS_STARTED_GAME_SIZE);
+        std::memcpy(g, state.startedGame.data(), std::min<std::size_t>(state.startedGame.size(), 127));
+        return state.startedGame.empty() ? 0 : 1;
+    };
+    api.TS_StartGame = [](const char* u, const char* g, const char* o, const char* l, const char* h, int32_t ap,
+                          const char* sa, int32_t sp) {
+        state.starts.push_back({u, g, o, l, h, ap, sa, sp});
+        return state.startResult;
+    };
+}
+
 }  // namespace
 
 FakeClient& fake() { return state; }
@@ -104,6 +183,7 @@ ClientApi fakeApi() {
     };
     api.TS_IsCloseAsked = [] { return state.closeAsked; };
     api.TS_FreeSharedMemory = [] { return ++state.freed, 1; };
+    addSessionFunctions(api);
     return api;
 }
 

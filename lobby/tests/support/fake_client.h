@@ -43,6 +43,23 @@ struct FakeClient {
     std::string finishedHost{"127.0.0.1"};
     int32_t finishedPort{7002};
 
+    // Sessions.
+    struct Session {
+        std::string name, game, master;
+        int32_t maxPlayers, players, maxSpectators, spectators, state;
+        std::vector<std::string> playerNames, spectatorNames;
+    };
+    std::vector<Session> sessionList;
+    Session sessionNew{"Duel", "SLIMEFRAY", "Bob", 4, 0, 2, 0, 0, {}, {}};
+    std::string sessionName{"Duel"}, otherName{"Bob"};  // removed, state, master, join and leave
+    int32_t sessionState{8}, joinedAsSpectator{0};
+    Answer sessionInfo, createSession, joinSession, beginGame;
+    std::string infoOptions{"0 45 Cavern Arena 1"};
+    std::string startAddress{"127.0.0.1"};
+    int32_t startPort{7005};
+    std::string startedGame;
+    int32_t startResult{1};
+
     // Records.
     struct Connect { std::string host; int32_t port, kind; };
     std::vector<Connect> connects;
@@ -55,6 +72,14 @@ struct FakeClient {
     std::vector<Photo> photos;
     std::vector<std::string> arenaLogins, joins;
     int freed{0};
+    struct Created { std::string name, game, version; int32_t players, spectators; std::string options, password; int32_t spectator; };
+    std::vector<Created> created;
+    struct Joined { std::string name, password, version; int32_t spectator; };
+    std::vector<Joined> sessionJoins;
+    std::vector<std::string> infoRequests;
+    int leaves{0}, begins{0};
+    struct Started { std::string user, game, options, line, arenaHost; int32_t arenaPort; std::string server; int32_t port; };
+    std::vector<Started> starts;
 };
 
 // The one fake the functions below act on.

@@ -104,6 +104,38 @@ public:
     }
     void prepareArena() override { ++arenasPrepared, log("prepareArena"); }
 
+    // Sessions.
+    std::optional<bool> spectatorAnswer{false};
+    std::optional<std::string> passwordAnswer{"secret"};
+    void sessionsChanged() override { log("sessions"); }
+    void setPlayerSession(const std::string& player, const std::string& session, int32_t flags) override {
+        log("member " + player + " " + session + " " + std::to_string(flags));
+    }
+    void showInSession(const std::string& session) override { log("inSession " + session); }
+    void enableButton(SessionButton button, bool enabled) override {
+        log(std::string(enabled ? "enable " : "disable ") + (button == SessionButton::Create ? "create" : "start"));
+    }
+    std::optional<bool> askSpectator() override {
+        log("askSpectator");
+        return spectatorAnswer;
+    }
+    std::optional<std::string> askPassword(const std::string&) override {
+        log("askPassword");
+        return passwordAnswer;
+    }
+    void showSessionInformation(std::size_t game, const SessionEntry& session) override {
+        log("information " + std::to_string(game) + " " + session.name + " " + session.options);
+    }
+    MessageResult showFormatted(Text text, const std::vector<std::string>& arguments, const std::string& title,
+                                MessageStyle) override {
+        std::string line = "formatted " + std::to_string(number(text));
+        for (const auto& a : arguments) line += " " + a;
+        log(line + " / " + title);
+        return answer;
+    }
+    void focusCreateField(int field) override { log("focus " + std::to_string(field)); }
+    void hideCreateWindow() override { log("hideCreate"); }
+
 private:
     void log(std::string line) { calls.push_back(std::move(line)); }
 };

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessary::platform {
 
@@ -40,6 +41,10 @@ public:
     // The value `name` under `keyPath`; nothing when the file, the key or the
     // value is missing.
     [[nodiscard]] std::optional<std::string> get(std::string_view keyPath, std::string_view name) const;
+
+    // The names of the keys directly under `parentPath` (which ends in "\\"),
+    // in the file's order, each once.
+    [[nodiscard]] std::vector<std::string> subkeys(std::string_view parentPath) const;
 
     // Sets `name` under `keyPath` to `value`, creating the key and the file.
     // Refuses (false) names, key paths or values that would break the file's

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/bmp_reader.h"
+#include "lobby/option_controls.h"
 #include "skin/session_options_layout.h"
 
 namespace {
@@ -24,6 +25,16 @@ TEST(PokerData, TheSessionPageReads) {
     EXPECT_EQ(layout.frame.maxPlayers, 4);
     EXPECT_EQ(layout.maxSpectators, 0);
     EXPECT_FALSE(layout.frame.previousButton.has_value());
+}
+
+// Poker has no option controls: its option line is empty, and only an empty
+// line is one it can show.
+TEST(PokerData, TheOptionLineIsEmpty) {
+    const SessionOptionsLayout layout = loadSessionOptionsLayout(POKER_DATA_DIR "/config.tsc", "POKER");
+    tessary::lobby::OptionPages pages(layout, {});
+    EXPECT_EQ(pages.collect(), "");
+    EXPECT_TRUE(pages.accepts("  "));
+    EXPECT_FALSE(pages.accepts("0 45"));
 }
 
 TEST(PokerData, TheSessionPictureDecodes) {
