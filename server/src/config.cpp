@@ -136,6 +136,8 @@ public:
         }
         for (const ArenaConfig& arena : config_.arenas)
             if (arena.name.empty()) return ConfigError{0, "every [arena] needs a name"};
+        if (config_.backend == StorageBackend::Postgresql && config_.connection.empty())
+            return ConfigError{0, "backend = postgresql needs a connection string ([storage] connection)"};
         return config_;
     }
 
@@ -182,8 +184,17 @@ private:
 
     bool assignStorage(const std::string& key, const std::string& value) {
         if (key == "database") config_.databasePath = value;
+        else if (key == "backend") return assignBackend(value);
+        else if (key == "connection") config_.connection = value;
         else if (key == "urgent_file") config_.urgentFile = value;
         else return unknown(key);
+        return true;
+    }
+
+    bool assignBackend(const std::string& value) {
+        if (value == "sqlite") config_.backend = StorageBackend::Sqlite;
+        else if (value == "postgresql") config_.backend = StorageBackend::Postgresql;
+        else return fail("backend is sqlite or postgresql, not " + value);
         return true;
     }
 
@@ -344,9 +355,12 @@ std::string configFileHelp() {
     std::string help =
         "Configuration file: INI sections, one \"key = value\" per line, '#' starts a comment.\n"
         "A role runs when its section is present.\n"
-        "  [storage]     database = PATH          SQLite file (default " +
+        "  [storage]     backend = sqlite|postgresql (default sqlite)\n"
+        "                database = PATH          SQLite file (default " +
         defaultDatabasePath() +
         ")\n"
+        "                connection = TEXT        PostgreSQL connection string, e.g.\n"
+        "                                         host=192.0.2.1 dbname=tessary user=tessary\n"
         "                urgent_file = PATH       lines broadcast as URGENTMESSAGE on SIGUSR1\n"
         "  [password]    opslimit = N, memlimit = BYTES   crypto_pwhash cost (default interactive)\n"
         "  [router]      name, listen = HOST:PORT, public_host, news = LINE (repeat),\n"
@@ -377,7 +391,10 @@ std::string configFileHelp() {
 std::string formatConfig(const Config& config) {
     std::ostringstream out;
     auto address = [](const Endpoint& e) { return e.host + ":" + std::to_string(e.port); };
-    out << "[storage]\ndatabase = " << config.databasePath << "\n";
+    if (config.backend == StorageBackend::Postgresql)
+        out << "[storage]\nbackend = postgresql\nconnection = " << config.connection << "\n";
+    else
+        out << "[storage]\ndatabase = " << config.databasePath << "\n";
     if (!config.urgentFile.empty()) out << "urgent_file = " << config.urgentFile << "\n";
     out << "\n[password]\nopslimit = " << config.passwordCost.opsLimit
         << "\nmemlimit = " << config.passwordCost.memLimit << "\n";

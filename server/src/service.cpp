@@ -82,7 +82,10 @@ EventBus& Service::events() { return impl_->bus; }
 void Service::start() {
     Config& config = impl_->config;
     const Limits& limits = config.limits;
-    auto storage = [&config] { return openSqliteStorage(config.databasePath); };
+    auto storage = [&config] {
+        return config.backend == StorageBackend::Postgresql ? openPostgresStorage(config.connection)
+                                                            : openSqliteStorage(config.databasePath);
+    };
 
     std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
     uint16_t gamePort = config.gameServer ? config.gameServer->listen.port : 0;

@@ -35,6 +35,18 @@ TEST(Config, FormattedDefaultParsesBackToTheSameValues) {
     EXPECT_EQ(c.limits.sessionsPerArena, 7);
 }
 
+TEST(Config, PostgresqlBackendKeepsItsConnectionThroughAFormat) {
+    auto parsed = parseConfig("[storage]\nbackend = postgresql\nconnection = host=192.0.2.1 dbname=tessary\n[router]\n");
+    ASSERT_TRUE(std::holds_alternative<Config>(parsed)) << std::get<ConfigError>(parsed).message;
+    const Config& c = std::get<Config>(parsed);
+    EXPECT_EQ(c.backend, StorageBackend::Postgresql);
+    EXPECT_EQ(c.connection, "host=192.0.2.1 dbname=tessary");
+    auto again = parseConfig(formatConfig(c));
+    ASSERT_TRUE(std::holds_alternative<Config>(again));
+    EXPECT_EQ(std::get<Config>(again).connection, c.connection);
+    EXPECT_EQ(Config::embeddedDefault().backend, StorageBackend::Sqlite);
+}
+
 TEST(Config, RolesComeOnlyFromTheirSections) {
     auto parsed = parseConfig("[gameserver]\nlisten = 127.0.0.1:0\n");
     ASSERT_TRUE(std::holds_alternative<Config>(parsed));
@@ -75,6 +87,8 @@ TEST(Config, ErrorsNameTheirLine) {
         {"[router]\nadvertisement = 10 dir file\n", 2, "milliseconds"},
         {"[router]\nclient_version_mandatory = maybe\n", 2, "yes or no"},
         {"[password]\nopslimit = 0\n[router]\n", 2, "outside"},
+        {"[storage]\nbackend = oracle\n", 2, "sqlite or postgresql"},
+        {"[storage]\nbackend = postgresql\n[router]\n", 0, "connection string"},
     };
     for (const Case& c : cases) {
         auto parsed = parseConfig(c.text);

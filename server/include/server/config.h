@@ -99,8 +99,12 @@ struct PasswordCost {
     static PasswordCost minimal();
 };
 
+enum class StorageBackend { Sqlite, Postgresql };
+
 struct Config {
-    std::string databasePath;
+    StorageBackend backend = StorageBackend::Sqlite;
+    std::string databasePath;  // SQLite
+    std::string connection;    // PostgreSQL: a libpq connection string
     std::optional<RouterConfig> router;
     std::vector<ArenaConfig> arenas;
     std::optional<GameServerConfig> gameServer;
