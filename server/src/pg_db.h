@@ -64,6 +64,9 @@ public:
     // run once more on a fresh connection: the server may have restarted.
     PgResult run(const std::string& sql, const PgParams& params = {});
 
+    // For LISTEN: the caller waits on the socket itself.
+    pg_conn* native() const { return conn_; }
+
     void begin();
     void commit();
     void rollback() noexcept;

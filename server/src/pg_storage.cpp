@@ -71,6 +71,16 @@ constexpr const char* kMigrations[] = {
     );
     CREATE INDEX game_members_name ON game_members (name_key);
     )sql",
+    // 2: processes beat; presence belongs to the process that set it, so
+    // that it goes when the process dies.
+    R"sql(
+    CREATE TABLE processes (
+        id   TEXT PRIMARY KEY,
+        beat TIMESTAMPTZ NOT NULL
+    );
+    ALTER TABLE presence ADD COLUMN process TEXT NOT NULL DEFAULT '';
+    CREATE INDEX presence_process ON presence (process);
+    )sql",
 };
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
@@ -83,7 +93,12 @@ constexpr int64_t kMigrationLock = 0x7e55a4f1;
 
 class PostgresStorage final : public Storage {
 public:
-    explicit PostgresStorage(const std::string& connection) : db_(connection) { migrate(); }
+    PostgresStorage(const std::string& connection, std::string process)
+        : db_(connection), process_(std::move(process)) {
+        migrate();
+        db_.run("INSERT INTO processes (id, beat) VALUES ($1, now()) ON CONFLICT (id) DO UPDATE SET beat = now()",
+                PgParams().add(process_));
+    }
 
     bool createAccount(const AccountProfile& p, std::string_view hash) override {
         PgParams params;
@@ -178,10 +193,10 @@ public:
     }
 
     void setPresence(std::string_view name, std::string_view arena, std::string_view holder) override {
-        db_.run("INSERT INTO presence (name_key, name, arena, holder) VALUES ($1, $2, $3, $4) "
+        db_.run("INSERT INTO presence (name_key, name, arena, holder, process) VALUES ($1, $2, $3, $4, $5) "
                 "ON CONFLICT (name_key) DO UPDATE SET name = EXCLUDED.name, arena = EXCLUDED.arena, "
-                "holder = EXCLUDED.holder",
-                PgParams().add(foldName(name)).add(name).add(arena).add(holder));
+                "holder = EXCLUDED.holder, process = EXCLUDED.process",
+                PgParams().add(foldName(name)).add(name).add(arena).add(holder).add(process_));
     }
 
     void clearPresence(std::string_view name, std::string_view holder) override {
@@ -295,12 +310,13 @@ private:
     }
 
     PgConnection db_;
+    const std::string process_;
 };
 
 }  // namespace
 
-std::unique_ptr<Storage> openPostgresStorage(const std::string& connection) {
-    return std::make_unique<PostgresStorage>(connection);
+std::unique_ptr<Storage> openPostgresStorage(const std::string& connection, const std::string& process) {
+    return std::make_unique<PostgresStorage>(connection, process);
 }
 
 int postgresSchemaVersion() { return kSchemaVersion; }

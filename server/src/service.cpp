@@ -1,13 +1,17 @@
 #include "server/service.h"
 
 #include <asio.hpp>
+#include <chrono>
 #include <future>
 #include <thread>
+
+#include <unistd.h>
 
 #include "log.h"
 #include "arena.h"
 #include "game_server.h"
 #include "router.h"
+#include "server/defaults.h"
 #include "server/storage.h"
 #include "tcp_listener.h"
 
@@ -64,7 +68,9 @@ ConnectionLimits lobbyLimits(const Limits& limits) {
 
 struct Service::Impl {
     Config config;
-    LocalEventBus bus;
+    LocalEventBus localBus;
+    std::unique_ptr<EventBus> sharedBus;  // between processes, with PostgreSQL
+    EventBus& bus() { return sharedBus ? *sharedBus : localBus; }
     std::unique_ptr<RoleHost> router;
     std::vector<std::unique_ptr<RoleHost>> arenas;
     std::unique_ptr<RoleHost> gameServer;
@@ -77,22 +83,30 @@ Service::Service(Config config) : impl_(std::make_unique<Impl>()) { impl_->confi
 Service::~Service() { stop(); }
 
 const Config& Service::config() const { return impl_->config; }
-EventBus& Service::events() { return impl_->bus; }
+EventBus& Service::events() { return impl_->bus(); }
 
 void Service::start() {
     Config& config = impl_->config;
     const Limits& limits = config.limits;
-    auto storage = [&config] {
-        return config.backend == StorageBackend::Postgresql ? openPostgresStorage(config.connection)
+    // Names this process in the shared database: its heartbeat and the
+    // presence it holds.
+    const std::string process = asio::ip::host_name() + ":" + std::to_string(getpid()) + ":" +
+                                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    auto storage = [&config, &process] {
+        return config.backend == StorageBackend::Postgresql ? openPostgresStorage(config.connection, process)
                                                             : openSqliteStorage(config.databasePath);
     };
+    if (config.backend == StorageBackend::Postgresql && !impl_->sharedBus) {
+        storage();  // migrates the schema the bus needs
+        impl_->sharedBus = openPostgresEventBus(config.connection, process, config.heartbeatSeconds);
+    }
 
     std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
     uint16_t gamePort = config.gameServer ? config.gameServer->listen.port : 0;
     if (config.gameServer) {
         auto host = std::make_unique<RoleHost>();
         host->name = "game server";
-        auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus,
+        auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus(),
                                                  builtinGameLogics());
         const ConnectionLimits gameLimits{size_t(limits.maxGameFrameBytes), double(limits.gameRequestsPerSecond),
                                           double(limits.gameRequestBurst), size_t(limits.maxPendingSendBytes)};
@@ -114,7 +128,11 @@ void Service::start() {
         auto host = std::make_unique<RoleHost>();
         host->name = "arena " + arenaConfig.name;
         ArenaSettings settings{arenaConfig, gameHost, gamePort, limits};
-        auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus);
+        if (arenaConfig.gameServer) {
+            settings.gameServerHost = arenaConfig.gameServer->host;
+            settings.gameServerPort = arenaConfig.gameServer->port;
+        }
+        auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus());
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *arena, lobbyLimits(limits),
                                                        limits.connectionsPerAddress, limits.idleTimeoutSeconds);
         host->listener->open(arenaConfig.listen);
@@ -133,9 +151,12 @@ void Service::start() {
         RouterSettings settings;
         settings.config = *config.router;
         settings.arenas = directory;
+        for (const RemoteArena& remote : config.router->remoteArenas)
+            settings.arenas.push_back({remote.name, remote.address.host, remote.address.port, -1,
+                                       defaults::kPlayersPerArena});
         settings.limits = limits;
         settings.passwordCost = config.passwordCost;
-        auto router = std::make_unique<Router>(host->io, settings, storage(), impl_->bus);
+        auto router = std::make_unique<Router>(host->io, settings, storage(), impl_->bus());
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *router, lobbyLimits(limits),
                                                        limits.connectionsPerAddress, limits.idleTimeoutSeconds);
         host->listener->open(config.router->listen);
@@ -160,7 +181,7 @@ void Service::stop() {
     if (impl_->gameServer) impl_->gameServer->stop();
 }
 
-void Service::broadcastUrgent(const std::string& text) { impl_->bus.publish(UrgentEvent{text}); }
+void Service::broadcastUrgent(const std::string& text) { impl_->bus().publish(UrgentEvent{text}); }
 
 uint16_t Service::routerPort() const { return impl_->router ? impl_->router->listener->port() : 0; }
 uint16_t Service::arenaPort(size_t index) const {

@@ -114,4 +114,29 @@ private:
     std::string failure_;
 };
 
+// One server for the whole test program, a fresh database per test.
+inline PgTestServer& pgServer() {
+    static PgTestServer server;
+    return server;
+}
+
+// Gives a test a fresh database, dropped at the end; open() is empty when
+// the server cannot run here (the test then skips with pgServer().failure()).
+class PgDatabase {
+public:
+    std::string open() {
+        if (!pgServer().running()) return {};
+        static int counter = 0;
+        name_ = "t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        if (!pgServer().createDatabase(name_)) return {};
+        return pgServer().connection(name_);
+    }
+    ~PgDatabase() {
+        if (!name_.empty()) pgServer().dropDatabase(name_);
+    }
+
+private:
+    std::string name_;
+};
+
 }  // namespace tessary::server

@@ -25,31 +25,6 @@ AccountProfile profile(std::string name) {
     return p;
 }
 
-// One PostgreSQL server for the whole suite, a fresh database per test.
-PgTestServer& pgServer() {
-    static PgTestServer server;
-    return server;
-}
-
-// Gives each test a fresh database on PostgreSQL; SKIPPED with the reason
-// when the server cannot run here.
-class PgDatabase {
-public:
-    std::string open() {
-        if (!pgServer().running()) return {};
-        static int counter = 0;
-        name_ = "t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
-        if (!pgServer().createDatabase(name_)) return {};
-        return pgServer().connection(name_);
-    }
-    ~PgDatabase() {
-        if (!name_.empty()) pgServer().dropDatabase(name_);
-    }
-
-private:
-    std::string name_;
-};
-
 enum class Backend { Sqlite, Postgresql };
 
 class StorageTest : public ::testing::TestWithParam<Backend> {
@@ -61,7 +36,7 @@ protected:
         }
         const std::string connection = database.open();
         if (connection.empty()) GTEST_SKIP() << "PostgreSQL: " << pgServer().failure();
-        storage = openPostgresStorage(connection);
+        storage = openPostgresStorage(connection, "test");
     }
     void TearDown() override { storage.reset(); }
 
@@ -218,9 +193,9 @@ TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
     PgDatabase database;
     const std::string connection = database.open();
     if (connection.empty()) GTEST_SKIP() << "PostgreSQL: " << pgServer().failure();
-    auto storage = openPostgresStorage(connection);
+    auto storage = openPostgresStorage(connection, "test");
     ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
-    EXPECT_TRUE(openPostgresStorage(connection)->findAccount("Ann"));  // no migration runs twice
+    EXPECT_TRUE(openPostgresStorage(connection, "test")->findAccount("Ann"));  // no migration runs twice
 
     // A committed account outlives a crash of the server, and the open
     // storage connects again by itself.
@@ -231,8 +206,8 @@ TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
     PgConnection raw(connection);
     EXPECT_EQ(raw.run("SELECT version FROM schema_version").integer(0, 0), postgresSchemaVersion());
     raw.exec("UPDATE schema_version SET version = version + 1");
-    EXPECT_THROW(openPostgresStorage(connection), StorageError);
-    EXPECT_THROW(openPostgresStorage(pgServer().connection("no_such_database")), StorageError);
+    EXPECT_THROW(openPostgresStorage(connection, "test"), StorageError);
+    EXPECT_THROW(openPostgresStorage(pgServer().connection("no_such_database"), "test"), StorageError);
 }
 
 TEST(Password, HashVerifiesOnlyTheRightPassword) {

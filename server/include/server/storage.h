@@ -140,9 +140,11 @@ int sqliteSchemaVersion();
 
 // Connects to PostgreSQL with a libpq connection string ("host=/run/postgresql
 // dbname=tessary" or a postgresql:// URI) and migrates the schema when
-// needed. Several processes on several hosts may share the database. The
-// connection is made again by itself after the server restarts.
-std::unique_ptr<Storage> openPostgresStorage(const std::string& connection);
+// needed. Several processes on several hosts may share the database; the
+// presence set through this storage belongs to `process` (see the event bus
+// for its heartbeat). The connection is made again by itself after the
+// server restarts.
+std::unique_ptr<Storage> openPostgresStorage(const std::string& connection, const std::string& process);
 
 int postgresSchemaVersion();
 
