@@ -114,16 +114,9 @@ public:
         }
     }
 
-    int subscribe(Handler handler) override {
-        std::lock_guard lock(mutex_);
-        handlers_.emplace(++lastId_, std::move(handler));
-        return lastId_;
-    }
-
-    void unsubscribe(int id) override {
-        std::lock_guard lock(mutex_);
-        handlers_.erase(id);
-    }
+    // This process's subscribers are those of a local bus, fed by the listener.
+    int subscribe(Handler handler) override { return local_.subscribe(std::move(handler)); }
+    void unsubscribe(int id) override { local_.unsubscribe(id); }
 
 private:
     void listen() {
@@ -143,15 +136,6 @@ private:
                        PgParams().add(dead));
         listener_->run("DELETE FROM processes WHERE beat < now() - make_interval(secs => $1)", PgParams().add(dead));
         lastBeat_ = std::chrono::steady_clock::now();
-    }
-
-    void deliver(const Event& event) {
-        std::map<int, Handler> handlers;
-        {
-            std::lock_guard lock(mutex_);
-            handlers = handlers_;
-        }
-        for (const auto& [id, handler] : handlers) handler(event);
     }
 
     void loop() {
@@ -182,7 +166,7 @@ private:
         while (PGnotify* notify = PQnotifies(conn)) {
             const auto event = decode(notify->extra);
             PQfreemem(notify);
-            if (event) deliver(*event);
+            if (event) local_.publish(*event);
         }
     }
 
@@ -194,10 +178,8 @@ private:
     std::unique_ptr<PgConnection> listener_;
     std::chrono::steady_clock::time_point lastBeat_;
     std::atomic<bool> stopping_{false};
+    LocalEventBus local_;
     std::thread thread_;
-    std::mutex mutex_;
-    std::map<int, Handler> handlers_;
-    int lastId_ = 0;
 };
 
 }  // namespace
