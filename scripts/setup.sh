@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev libsdl2-dev libcurl4-openssl-dev
   fonts-dejavu-core
   libasio-dev libsqlite3-dev libsodium-dev
+  libpq-dev postgresql iproute2 util-linux
   python3 python3-pyftpdlib
   clang libclang-rt-14-dev
   xvfb xauth

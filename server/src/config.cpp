@@ -138,6 +138,8 @@ public:
         }
         for (const ArenaConfig& arena : config_.arenas)
             if (arena.name.empty()) return ConfigError{0, "every [arena] needs a name"};
+        if (config_.backend == StorageBackend::Postgresql && config_.connection.empty())
+            return ConfigError{0, "backend = postgresql needs a connection string ([storage] connection)"};
         return config_;
     }
 
@@ -184,8 +186,22 @@ private:
 
     bool assignStorage(const std::string& key, const std::string& value) {
         if (key == "database") config_.databasePath = value;
+        else if (key == "backend") return assignBackend(value);
+        else if (key == "connection") config_.connection = value;
+        else if (key == "heartbeat_seconds") {
+            long long number = 0;
+            if (!integer(value, 1, 60, number)) return false;
+            config_.heartbeatSeconds = static_cast<int>(number);
+        }
         else if (key == "urgent_file") config_.urgentFile = value;
         else return unknown(key);
+        return true;
+    }
+
+    bool assignBackend(const std::string& value) {
+        if (value == "sqlite") config_.backend = StorageBackend::Sqlite;
+        else if (value == "postgresql") config_.backend = StorageBackend::Postgresql;
+        else return fail("backend is sqlite or postgresql, not " + value);
         return true;
     }
 
@@ -222,6 +238,7 @@ private:
         else if (key == "public_host") router.publicHost = value;
         else if (key == "news") router.news.push_back(value);
         else if (key == "router") return otherRouter(value, router);
+        else if (key == "remote_arena") return remoteArena(value, router);
         else if (key == "client_version") router.clientVersion.version = value;
         else if (key == "client_version_mandatory") return boolean(value, router.clientVersion.mandatory);
         else if (key == "client_version_ftp") router.clientVersion.ftpHost = value;
@@ -250,6 +267,11 @@ private:
         } else if (key == "player_limit") {
             if (!integer(value, 1, 1'000'000, number)) return false;
             arena.playerLimit = static_cast<int>(number);
+        } else if (key == "game_server") {
+            Endpoint address;
+            if (!endpoint(value, address)) return false;
+            if (address.port == 0) return fail("the game server needs a port");
+            arena.gameServer = address;
         } else {
             return unknown(key);
         }
@@ -297,17 +319,29 @@ private:
     }
 
     // "Name with blanks host:port": the last word is the address.
-    bool otherRouter(std::string_view value, RouterConfig& router) {
+    bool namedAddress(std::string_view value, const char* key, std::string& name, Endpoint& address) {
         const size_t blank = value.find_last_of(' ');
-        if (blank == std::string_view::npos) return fail("expected: router = name host:port");
-        RouterEntry entry;
-        entry.name = std::string(trim(value.substr(0, blank)));
-        Endpoint address;
+        if (blank == std::string_view::npos) return fail(std::string("expected: ") + key + " = name host:port");
+        name = std::string(trim(value.substr(0, blank)));
         if (!endpoint(value.substr(blank + 1), address)) return false;
-        if (address.port == 0) return fail("a listed Router needs a port");
+        if (address.port == 0) return fail(std::string("a listed ") + key + " needs a port");
+        return true;
+    }
+
+    bool otherRouter(std::string_view value, RouterConfig& router) {
+        RouterEntry entry;
+        Endpoint address;
+        if (!namedAddress(value, "router", entry.name, address)) return false;
         entry.host = address.host;
         entry.port = address.port;
         router.otherRouters.push_back(entry);
+        return true;
+    }
+
+    bool remoteArena(std::string_view value, RouterConfig& router) {
+        RemoteArena arena;
+        if (!namedAddress(value, "remote_arena", arena.name, arena.address)) return false;
+        router.remoteArenas.push_back(arena);
         return true;
     }
 
@@ -346,19 +380,25 @@ std::string configFileHelp() {
     std::string help =
         "Configuration file: INI sections, one \"key = value\" per line, '#' starts a comment.\n"
         "A role runs when its section is present.\n"
-        "  [storage]     database = PATH          SQLite file (default " +
+        "  [storage]     backend = sqlite|postgresql (default sqlite)\n"
+        "                database = PATH          SQLite file (default " +
         defaultDatabasePath() +
         ")\n"
+        "                connection = TEXT        PostgreSQL connection string, e.g.\n"
+        "                                         host=192.0.2.1 dbname=tessary user=tessary\n"
+        "                heartbeat_seconds = N    PostgreSQL: a dead host's players go after 3 N (default 5)\n"
         "                urgent_file = PATH       lines broadcast as URGENTMESSAGE on SIGUSR1\n"
         "  [password]    opslimit = N, memlimit = BYTES   crypto_pwhash cost (default interactive)\n"
         "  [router]      name, listen = HOST:PORT, public_host, news = LINE (repeat),\n"
         "                router = NAME HOST:PORT (other Routers, repeat),\n"
+        "                remote_arena = NAME HOST:PORT (an Arena of another process, repeat),\n"
         "                client_version = TEXT, client_version_mandatory = yes|no,\n"
         "                client_version_ftp = HOST, client_version_path = PATH, client_version_size = N,\n"
         "                advertisement_ftp = HOST [USER [PASSWORD]],\n"
         "                advertisement = MILLISECONDS DIRECTORY FILE LINK (repeat)\n"
         "  [arena]       (repeat per arena) name, listen = HOST:PORT, public_host,\n"
-        "                max_ping = MS (-1: no limit), player_limit = N\n"
+        "                max_ping = MS (-1: no limit), player_limit = N,\n"
+        "                game_server = HOST:PORT (when another process hosts it)\n"
         "  [gameserver]  listen = HOST:PORT (UDP on PORT+1), public_host\n"
         "  [limits]     ";
     const Limits limits = Limits::defaults();
@@ -379,7 +419,11 @@ std::string configFileHelp() {
 std::string formatConfig(const Config& config) {
     std::ostringstream out;
     auto address = [](const Endpoint& e) { return e.host + ":" + std::to_string(e.port); };
-    out << "[storage]\ndatabase = " << config.databasePath << "\n";
+    if (config.backend == StorageBackend::Postgresql)
+        out << "[storage]\nbackend = postgresql\nconnection = " << config.connection
+            << "\nheartbeat_seconds = " << config.heartbeatSeconds << "\n";
+    else
+        out << "[storage]\ndatabase = " << config.databasePath << "\n";
     if (!config.urgentFile.empty()) out << "urgent_file = " << config.urgentFile << "\n";
     out << "\n[password]\nopslimit = " << config.passwordCost.opsLimit
         << "\nmemlimit = " << config.passwordCost.memLimit << "\n";
@@ -388,6 +432,8 @@ std::string formatConfig(const Config& config) {
             << "\npublic_host = " << r->publicHost << "\n";
         for (const RouterEntry& other : r->otherRouters)
             out << "router = " << other.name << " " << other.host << ":" << other.port << "\n";
+        for (const RemoteArena& arena : r->remoteArenas)
+            out << "remote_arena = " << arena.name << " " << address(arena.address) << "\n";
         for (const std::string& line : r->news) out << "news = " << line << "\n";
         const ClientVersionConfig& v = r->clientVersion;
         out << "client_version = " << v.version << "\nclient_version_mandatory = "
@@ -406,6 +452,7 @@ std::string formatConfig(const Config& config) {
         out << "\n[arena]\nname = " << a.name << "\nlisten = " << address(a.listen)
             << "\npublic_host = " << a.publicHost << "\nmax_ping = " << a.maxPing
             << "\nplayer_limit = " << a.playerLimit << "\n";
+        if (a.gameServer) out << "game_server = " << address(*a.gameServer) << "\n";
     }
     if (const auto& g = config.gameServer) {
         out << "\n[gameserver]\nlisten = " << address(g->listen) << "\npublic_host = " << g->publicHost

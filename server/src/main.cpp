@@ -133,7 +133,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!databaseOverride.empty()) config.databasePath = databaseOverride;
+    if (!databaseOverride.empty()) {
+        config.databasePath = databaseOverride;
+        config.backend = StorageBackend::Sqlite;
+    }
     if (printOnly) {
         std::fputs(formatConfig(config).c_str(), stdout);
         return 0;
@@ -160,8 +163,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaryd: cannot start: %s\n", error.what());
         return 1;
     }
-    std::fprintf(stderr, "tessaryd: serving, database %s (schema %d)\n", config.databasePath.c_str(),
-                 sqliteSchemaVersion());
+    if (config.backend == StorageBackend::Postgresql)
+        std::fprintf(stderr, "tessaryd: serving, PostgreSQL database (schema %d)\n", postgresSchemaVersion());
+    else
+        std::fprintf(stderr, "tessaryd: serving, database %s (schema %d)\n", config.databasePath.c_str(),
+                     sqliteSchemaVersion());
     std::thread(readOperatorCommands, std::ref(service)).detach();
     for (;;) {
         int signal = 0;

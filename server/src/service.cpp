@@ -1,13 +1,17 @@
 #include "server/service.h"
 
 #include <asio.hpp>
+#include <chrono>
 #include <future>
 #include <thread>
+
+#include <unistd.h>
 
 #include "log.h"
 #include "arena.h"
 #include "game_server.h"
 #include "router.h"
+#include "server/defaults.h"
 #include "server/storage.h"
 #include "tcp_listener.h"
 
@@ -64,7 +68,9 @@ ConnectionLimits lobbyLimits(const Limits& limits) {
 
 struct Service::Impl {
     Config config;
-    LocalEventBus bus;
+    LocalEventBus localBus;
+    std::unique_ptr<EventBus> sharedBus;  // between processes, with PostgreSQL
+    EventBus& bus() { return sharedBus ? *sharedBus : localBus; }
     std::unique_ptr<AddressLimit> addresses;  // shared by every listener, so declared before them
     std::unique_ptr<RoleHost> router;
     std::vector<std::unique_ptr<RoleHost>> arenas;
@@ -78,12 +84,23 @@ Service::Service(Config config) : impl_(std::make_unique<Impl>()) { impl_->confi
 Service::~Service() { stop(); }
 
 const Config& Service::config() const { return impl_->config; }
-EventBus& Service::events() { return impl_->bus; }
+EventBus& Service::events() { return impl_->bus(); }
 
 void Service::start() {
     Config& config = impl_->config;
     const Limits& limits = config.limits;
-    auto storage = [&config] { return openSqliteStorage(config.databasePath); };
+    // Names this process in the shared database: its heartbeat and the
+    // presence it holds.
+    const std::string process = asio::ip::host_name() + ":" + std::to_string(getpid()) + ":" +
+                                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    auto storage = [&config, &process] {
+        return config.backend == StorageBackend::Postgresql ? openPostgresStorage(config.connection, process)
+                                                            : openSqliteStorage(config.databasePath);
+    };
+    if (config.backend == StorageBackend::Postgresql && !impl_->sharedBus) {
+        storage();  // migrates the schema the bus needs
+        impl_->sharedBus = openPostgresEventBus(config.connection, process, config.heartbeatSeconds);
+    }
     impl_->addresses = std::make_unique<AddressLimit>(limits.connectionsPerAddress);
 
     std::string gameHost = config.gameServer ? config.gameServer->publicHost : "";
@@ -91,7 +108,7 @@ void Service::start() {
     if (config.gameServer) {
         auto host = std::make_unique<RoleHost>();
         host->name = "game server";
-        auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus,
+        auto game = std::make_unique<GameServer>(host->io, GameServerSettings{limits}, storage(), impl_->bus(),
                                                  builtinGameLogics());
         const ConnectionLimits gameLimits{size_t(limits.maxGameFrameBytes), limits.gameRequestsPerSecond,
                                           limits.gameRequestBurst, size_t(limits.maxPendingSendBytes),
@@ -114,7 +131,11 @@ void Service::start() {
         auto host = std::make_unique<RoleHost>();
         host->name = "arena " + arenaConfig.name;
         ArenaSettings settings{arenaConfig, gameHost, gamePort, limits};
-        auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus);
+        if (arenaConfig.gameServer) {
+            settings.gameServerHost = arenaConfig.gameServer->host;
+            settings.gameServerPort = arenaConfig.gameServer->port;
+        }
+        auto arena = std::make_unique<Arena>(host->io, settings, storage(), impl_->bus());
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *arena, lobbyLimits(limits),
                                                        *impl_->addresses, limits.idleTimeoutSeconds);
         host->listener->open(arenaConfig.listen);
@@ -133,9 +154,12 @@ void Service::start() {
         RouterSettings settings;
         settings.config = *config.router;
         settings.arenas = directory;
+        for (const RemoteArena& remote : config.router->remoteArenas)
+            settings.arenas.push_back({remote.name, remote.address.host, remote.address.port, -1,
+                                       defaults::kPlayersPerArena});
         settings.limits = limits;
         settings.passwordCost = config.passwordCost;
-        auto router = std::make_unique<Router>(host->io, settings, storage(), impl_->bus);
+        auto router = std::make_unique<Router>(host->io, settings, storage(), impl_->bus());
         host->listener = std::make_unique<TcpListener>(host->io, host->name, *router, lobbyLimits(limits),
                                                        *impl_->addresses, limits.idleTimeoutSeconds);
         host->listener->open(config.router->listen);
@@ -160,7 +184,7 @@ void Service::stop() {
     if (impl_->gameServer) impl_->gameServer->stop();
 }
 
-void Service::broadcastUrgent(const std::string& text) { impl_->bus.publish(UrgentEvent{text}); }
+void Service::broadcastUrgent(const std::string& text) { impl_->bus().publish(UrgentEvent{text}); }
 
 uint16_t Service::routerPort() const { return impl_->router ? impl_->router->listener->port() : 0; }
 uint16_t Service::arenaPort(size_t index) const {

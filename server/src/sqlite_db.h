@@ -6,20 +6,16 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "server/storage.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace tessary::server {
-
-class StorageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class SqliteStatement {
 public:

@@ -25,14 +25,30 @@ TEST(Config, FormattedDefaultParsesBackToTheSameValues) {
     original.router->otherRouters.push_back({"Far Router", "10.0.0.7", 7100});
     original.router->advertisement = AdvertisementConfig{"ftp.example", "ads", "secret", {{5000, "/pub", "a.jpg", "http://x"}}};
     original.limits.sessionsPerArena = 7;
+    original.router->remoteArenas.push_back({"Far Arena", {"192.0.2.2", 7001}});
+    original.arenas[0].gameServer = Endpoint{"192.0.2.3", 7010};
     auto parsed = parseConfig(formatConfig(original));
     ASSERT_TRUE(std::holds_alternative<Config>(parsed)) << std::get<ConfigError>(parsed).message;
     const Config& c = std::get<Config>(parsed);
     EXPECT_EQ(formatConfig(c), formatConfig(original));
     EXPECT_EQ(c.router->news, original.router->news);
     EXPECT_EQ(c.router->otherRouters[0].name, "Far Router");
+    EXPECT_EQ(c.router->remoteArenas[0].name, "Far Arena");
+    EXPECT_EQ(c.arenas[0].gameServer->port, 7010);
     EXPECT_EQ(c.router->advertisement->items[0].link, "http://x");
     EXPECT_EQ(c.limits.sessionsPerArena, 7);
+}
+
+TEST(Config, PostgresqlBackendKeepsItsConnectionThroughAFormat) {
+    auto parsed = parseConfig("[storage]\nbackend = postgresql\nconnection = host=192.0.2.1 dbname=tessary\n[router]\n");
+    ASSERT_TRUE(std::holds_alternative<Config>(parsed)) << std::get<ConfigError>(parsed).message;
+    const Config& c = std::get<Config>(parsed);
+    EXPECT_EQ(c.backend, StorageBackend::Postgresql);
+    EXPECT_EQ(c.connection, "host=192.0.2.1 dbname=tessary");
+    auto again = parseConfig(formatConfig(c));
+    ASSERT_TRUE(std::holds_alternative<Config>(again));
+    EXPECT_EQ(std::get<Config>(again).connection, c.connection);
+    EXPECT_EQ(Config::embeddedDefault().backend, StorageBackend::Sqlite);
 }
 
 TEST(Config, RolesComeOnlyFromTheirSections) {
@@ -75,6 +91,9 @@ TEST(Config, ErrorsNameTheirLine) {
         {"[router]\nadvertisement = 10 dir file\n", 2, "milliseconds"},
         {"[router]\nclient_version_mandatory = maybe\n", 2, "yes or no"},
         {"[password]\nopslimit = 0\n[router]\n", 2, "outside"},
+        {"[storage]\nbackend = oracle\n", 2, "sqlite or postgresql"},
+        {"[router]\nremote_arena = North 192.0.2.2:0\n", 2, "needs a port"},
+        {"[storage]\nbackend = postgresql\n[router]\n", 0, "connection string"},
     };
     for (const Case& c : cases) {
         auto parsed = parseConfig(c.text);

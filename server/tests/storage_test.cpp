@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "password.h"
+#include "pg_db.h"
+#include "pg_test_server.h"
 #include "server/storage.h"
 #include "sqlite_db.h"
 #include "test_support.h"
@@ -23,12 +25,29 @@ AccountProfile profile(std::string name) {
     return p;
 }
 
-class StorageTest : public ::testing::Test {
+enum class Backend { Sqlite, Postgresql };
+
+class StorageTest : public ::testing::TestWithParam<Backend> {
 protected:
-    std::unique_ptr<Storage> storage = openSqliteStorage(":memory:");
+    void SetUp() override {
+        if (GetParam() == Backend::Sqlite) {
+            storage = openSqliteStorage(":memory:");
+            return;
+        }
+        const std::string connection = database.open();
+        if (connection.empty()) GTEST_SKIP() << "PostgreSQL: " << pgServer().failure();
+        storage = openPostgresStorage(connection, "test");
+    }
+    void TearDown() override { storage.reset(); }
+
+    PgDatabase database;
+    std::unique_ptr<Storage> storage;
 };
 
-TEST_F(StorageTest, AccountNamesAreUniqueWithoutRegardToCase) {
+INSTANTIATE_TEST_SUITE_P(Backends, StorageTest, ::testing::Values(Backend::Sqlite, Backend::Postgresql),
+                         [](const auto& info) { return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL"; });
+
+TEST_P(StorageTest, AccountNamesAreUniqueWithoutRegardToCase) {
     ASSERT_TRUE(storage->createAccount(profile("Ann"), "hash1"));
     EXPECT_FALSE(storage->createAccount(profile("ANN"), "hash2"));
     EXPECT_FALSE(storage->createAccount(profile("ann"), "hash2"));
@@ -43,7 +62,7 @@ TEST_F(StorageTest, AccountNamesAreUniqueWithoutRegardToCase) {
     EXPECT_FALSE(storage->findAccount("Bob"));
 }
 
-TEST_F(StorageTest, UpdateKeepsTheNameSpelling) {
+TEST_P(StorageTest, UpdateKeepsTheNameSpelling) {
     ASSERT_TRUE(storage->createAccount(profile("Ann"), "old"));
     AccountProfile changed = profile("ann");
     changed.description = "new text";
@@ -58,7 +77,7 @@ TEST_F(StorageTest, UpdateKeepsTheNameSpelling) {
     EXPECT_FALSE(storage->updateAccount("Nobody", changed, "x"));
 }
 
-TEST_F(StorageTest, PhotoMakesTheOwnPictureCurrent) {
+TEST_P(StorageTest, PhotoMakesTheOwnPictureCurrent) {
     ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
     const Bytes picture = {0xFF, 0xD8, 0xFF, 0xE0, 0, 1, 2};
     EXPECT_TRUE(storage->storePhoto("ann", picture));
@@ -70,7 +89,7 @@ TEST_F(StorageTest, PhotoMakesTheOwnPictureCurrent) {
     EXPECT_FALSE(storage->photo("Nobody"));
 }
 
-TEST_F(StorageTest, PlayerInfoIsKeptPerGameAndPlayer) {
+TEST_P(StorageTest, PlayerInfoIsKeptPerGameAndPlayer) {
     const Bytes money = {100, 0, 0, 0};
     storage->storePlayerInfo("POKER", "Ann", money);
     storage->storePlayerInfo("SLIMEFRAY", "Ann", Bytes{1});
@@ -84,7 +103,7 @@ TEST_F(StorageTest, PlayerInfoIsKeptPerGameAndPlayer) {
     EXPECT_TRUE(storage->playerInfo("SLIMEFRAY", "Ann"));
 }
 
-TEST_F(StorageTest, GameStatisticsCount) {
+TEST_P(StorageTest, GameStatisticsCount) {
     storage->addGamePlayed("POKER", "Ann");
     storage->addGamePlayed("POKER", "ann");
     storage->addGameWon("POKER", "Ann");
@@ -93,7 +112,7 @@ TEST_F(StorageTest, GameStatisticsCount) {
     EXPECT_TRUE(storage->gameStats("Bob").empty());
 }
 
-TEST_F(StorageTest, PresenceIsClearedOnlyByItsHolder) {
+TEST_P(StorageTest, PresenceIsClearedOnlyByItsHolder) {
     storage->setPresence("Ann", "", "router:R#1");
     EXPECT_EQ(storage->findPresence("ann")->arena, "");
     storage->setPresence("Ann", "Arena 1", "arena:Arena 1#5");
@@ -112,7 +131,7 @@ TEST_F(StorageTest, PresenceIsClearedOnlyByItsHolder) {
     EXPECT_FALSE(storage->findPresence("Cid"));
 }
 
-TEST_F(StorageTest, AdmissionIsTakenOnceFromItsAddressBeforeItExpires) {
+TEST_P(StorageTest, AdmissionIsTakenOnceFromItsAddressBeforeItExpires) {
     struct Case {
         const char* arena;
         const char* name;
@@ -134,7 +153,7 @@ TEST_F(StorageTest, AdmissionIsTakenOnceFromItsAddressBeforeItExpires) {
     EXPECT_FALSE(storage->takeAdmission("Arena 1", "Ann", "127.0.0.1", 131));
 }
 
-TEST_F(StorageTest, TheLatestAnnouncedSessionOfAPlayerIsFound) {
+TEST_P(StorageTest, TheLatestAnnouncedSessionOfAPlayerIsFound) {
     GameSessionAnnouncement first{"A#1", "POKER", "Arena 1", "Table", 2, 1000,
                                   {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}}};
     GameSessionAnnouncement second{"A#2", "SLIMEFRAY", "Arena 1", "Blobs", 2, 2000,
@@ -168,6 +187,27 @@ TEST(StorageFile, MigratesAFreshFileAndRefusesANewerSchema) {
         raw.setUserVersion(sqliteSchemaVersion() + 1);
     }
     EXPECT_THROW(openSqliteStorage(path), StorageError);
+}
+
+TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
+    PgDatabase database;
+    const std::string connection = database.open();
+    if (connection.empty()) GTEST_SKIP() << "PostgreSQL: " << pgServer().failure();
+    auto storage = openPostgresStorage(connection, "test");
+    ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
+    EXPECT_TRUE(openPostgresStorage(connection, "test")->findAccount("Ann"));  // no migration runs twice
+
+    // A committed account outlives a crash of the server, and the open
+    // storage connects again by itself.
+    ASSERT_TRUE(pgServer().restart());
+    EXPECT_TRUE(storage->findAccount("ann"));
+    EXPECT_TRUE(storage->createAccount(profile("Bob"), "h"));
+
+    PgConnection raw(connection);
+    EXPECT_EQ(raw.run("SELECT version FROM schema_version").integer(0, 0), postgresSchemaVersion());
+    raw.exec("UPDATE schema_version SET version = version + 1");
+    EXPECT_THROW(openPostgresStorage(connection, "test"), StorageError);
+    EXPECT_THROW(openPostgresStorage(pgServer().connection("no_such_database"), "test"), StorageError);
 }
 
 TEST(Password, HashVerifiesOnlyTheRightPassword) {

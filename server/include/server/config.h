@@ -44,11 +44,18 @@ struct ClientVersionConfig {
     int32_t size = 0;
 };
 
+// An Arena hosted by another process, which this Router lists.
+struct RemoteArena {
+    std::string name;
+    Endpoint address;  // as the lobbies reach it
+};
+
 struct RouterConfig {
     std::string name;
     Endpoint listen;
     std::string publicHost;  // what ROUTEURLIST shows for this Router
     std::vector<RouterEntry> otherRouters;
+    std::vector<RemoteArena> remoteArenas;  // after this process's own Arenas
     std::vector<std::string> news;
     std::optional<AdvertisementConfig> advertisement;
     ClientVersionConfig clientVersion;
@@ -60,6 +67,7 @@ struct ArenaConfig {
     std::string publicHost;  // the address the Router hands out
     int32_t maxPing = -1;
     int playerLimit = 0;
+    std::optional<Endpoint> gameServer;  // in another process: what STARTGAME names
 };
 
 struct GameServerConfig {
@@ -100,8 +108,13 @@ struct PasswordCost {
     static PasswordCost minimal();
 };
 
+enum class StorageBackend { Sqlite, Postgresql };
+
 struct Config {
-    std::string databasePath;
+    StorageBackend backend = StorageBackend::Sqlite;
+    std::string databasePath;  // SQLite
+    std::string connection;    // PostgreSQL: a libpq connection string
+    int heartbeatSeconds = 5;  // PostgreSQL: a dead process is forgotten after three
     std::optional<RouterConfig> router;
     std::vector<ArenaConfig> arenas;
     std::optional<GameServerConfig> gameServer;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <variant>
@@ -71,5 +72,14 @@ private:
     std::map<int, Handler> handlers_;
     int lastId_ = 0;
 };
+
+// Subscribers in every process sharing the PostgreSQL database (LISTEN and
+// NOTIFY), the publisher's own included. `process` names this process's
+// heartbeat, refreshed every `heartbeatSeconds`; the players a process held
+// are forgotten three periods after its heartbeat stops. The schema must
+// exist (open a Storage first). Connects again by itself after a restart
+// of the server; events sent while it is away are lost.
+std::unique_ptr<EventBus> openPostgresEventBus(const std::string& connection, const std::string& process,
+                                               int heartbeatSeconds = 5);
 
 }  // namespace tessary::server

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,12 @@
 namespace tessary::server {
 
 using Bytes = std::vector<uint8_t>;
+
+// A backend failure: the database cannot be reached, or refused a statement.
+class StorageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The fields of the lobby's account window, in the order of PLAYERINFO.
 struct AccountProfile {
@@ -130,5 +137,15 @@ std::unique_ptr<Storage> openSqliteStorage(const std::string& path);
 
 // The schema version this build migrates to.
 int sqliteSchemaVersion();
+
+// Connects to PostgreSQL with a libpq connection string ("host=/run/postgresql
+// dbname=tessary" or a postgresql:// URI) and migrates the schema when
+// needed. Several processes on several hosts may share the database; the
+// presence set through this storage belongs to `process` (see the event bus
+// for its heartbeat). The connection is made again by itself after the
+// server restarts.
+std::unique_ptr<Storage> openPostgresStorage(const std::string& connection, const std::string& process);
+
+int postgresSchemaVersion();
 
 }  // namespace tessary::server
