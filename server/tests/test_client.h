@@ -63,6 +63,15 @@ inline ServiceMessage request(uint8_t type, const ValueList& body = {}, uint8_t 
 }
 
 // The request code of a TSSUCCESS / TSFAIL answer, or -1.
+// A game's registration at the game server under `name`.
+inline protocol::Bytes registrationPayload(const std::string& name) {
+    protocol::Bytes payload{protocol::EVENT_REGISTER};
+    for (size_t i = 0; i < 16; ++i) payload.push_back(i < name.size() ? uint8_t(name[i]) : 0);
+    return payload;
+}
+
+inline uint16_t le16(const protocol::Bytes& bytes, size_t at) { return uint16_t(bytes[at] | bytes[at + 1] << 8); }
+
 inline int answerCode(const ServiceMessage& m) {
     uint8_t code = 0;
     if ((m.type != protocol::TSSUCCESS && m.type != protocol::TSFAIL) || !m.body.readInteger(0, code)) return -1;

@@ -22,8 +22,10 @@ PokerGame::PokerGame(PokerLink& link, SecondsClock deckClock, MillisecondClock t
 // ---------------------------------------------------------------- events
 
 void PokerGame::onOwnId(uint16_t id, uint16_t firstValue, uint16_t /*secondValue*/) {
-    if (table_.localId() != 0) return;
-    table_.addLocal(id, link_.playerName(id));
+    if (table_.localId() != 0 || id == 0) return;
+    // A server that announced our id as another player first: that entry is us.
+    (void)table_.remove(id);
+    if (!table_.addLocal(id, link_.playerName(id))) return;
     ownIdAt_ = clock_();
     observer_->tableChanged();
     if (firstValue == 1) {
@@ -77,7 +79,8 @@ void PokerGame::onPlayerInfos(uint16_t id, std::span<const uint8_t> info) {
 }
 
 void PokerGame::onPlayerLeft(uint16_t id) {
-    const Player* leaver = table_.find(id);
+    // Only others leave by a message: our own seat ends with the program.
+    const Player* leaver = id == table_.localId() ? nullptr : table_.find(id);
     if (leaver == nullptr) return;
     const bool heldTurn = table_.turnHolder() == id || expectedOpener_ == id;
     const size_t follower = *table_.indexOf(id);

@@ -244,6 +244,37 @@ TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
     EXPECT_EQ(link.sent.size(), 2u);
 }
 
+// Found by fuzzing: a server that announced our id as another player before
+// the own id, or said that we left, once left the table without its local
+// player (and the next own move crashed); id 0 is no player at all.
+TEST(PokerGame, HostileEventsNeverTakeTheLocalPlayerAway) {
+    struct Quiet : PokerLink {
+        void sendToOthers(uint8_t, std::span<const uint8_t>) override {}
+        void sendToAll(uint8_t, std::span<const uint8_t>) override {}
+        void storeMoney(uint16_t, int32_t) override {}
+        std::string playerName(uint16_t) override { return "me"; }
+    };
+    for (const bool announcedFirst : {true, false}) {
+        Quiet link;
+        PokerGame game(link, [] { return int64_t{1}; }, [] { return int64_t{0}; });
+        if (announcedFirst) game.onNewPlayer(7, "me");
+        game.onOwnId(0, 1, 1);
+        EXPECT_EQ(game.table().local(), nullptr);
+        game.onOwnId(7, 1, 1);
+        ASSERT_NE(game.table().local(), nullptr) << announcedFirst;
+        EXPECT_EQ(game.table().localId(), 7);
+        EXPECT_EQ(game.table().players().size(), 1u) << announcedFirst;
+        game.onPlayerInfos(7, encodeBankroll(500));
+        game.onPlayerLeft(7);
+        ASSERT_NE(game.table().local(), nullptr);
+        game.ante();
+        game.call();
+        game.fold();
+        game.draw(0);
+        game.tick();
+    }
+}
+
 TEST(PokerGame, APlayerJoiningDuringAHandWaitsForTheNext) {
     Hub hub;
     PokerGame& a = hub.join(10, "alice");
