@@ -21,6 +21,8 @@ def main():
     parser.add_argument("--password", default="pub")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--until-stdin-closes", action="store_true")
+    parser.add_argument("--bytes-per-second", type=int, default=0,
+                        help="slow the transfers down (to watch a download's progress)")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -29,6 +31,10 @@ def main():
     handler = FTPHandler
     handler.authorizer = authorizer
     handler.banner = "tessary files"
+    if args.bytes_per_second > 0:
+        from pyftpdlib.handlers import ThrottledDTPHandler
+        ThrottledDTPHandler.write_limit = args.bytes_per_second
+        handler.dtp_handler = ThrottledDTPHandler
     logging.basicConfig(level=logging.WARNING)
     server = FTPServer(("127.0.0.1", args.port), handler)
     print(server.socket.getsockname()[1], flush=True)

@@ -90,6 +90,8 @@ public:
     // A close request from outside (the system's, or SIGTERM): ignored while a
     // game runs, otherwise the program ends.
     void requestClose();
+    // The hidden credits box (the chat tab bar's secret click opens it).
+    void openCredits();
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle style) override;

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "lobby/account_window.h"
+#include "lobby/credits_box.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/login_window.h"
 #include "lobby/main_canvas.h"
@@ -185,6 +186,11 @@ void LobbyWindow::runCommand(int command) {
 }
 
 void LobbyWindow::commandForLaterWindow(int) {}
+
+void LobbyWindow::openCredits() {
+    CreditsBox box(this);
+    box.exec();
+}
 
 void LobbyWindow::toggleMaximised() {
     QScreen* screen = QGuiApplication::primaryScreen();

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "lobby/skin_extras.h"
+#include "skin/skin_environment.h"
 
 namespace tessary::lobby {
 
