@@ -316,7 +316,7 @@ WindowLayout sessionWindow(std::string_view name, std::string_view background,
 WindowLayout updateWindow() {
     return {"update",
             "window\\update.jpg",
-            "Downloading the new version",
+            "Update",
             360,
             150,
             {{"button\\cancel", 142, 112, 3, kCancel, ""}},
