@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Starts the lobby from the application directory given as $1. When nothing
 # listens on the local Router port, the reference service's embedded default
-# is started in the background first and stopped again when the lobby exits.
+# is started in the background first and stopped again when the lobby exits,
+# with a loopback FTP server that offers its sample advertisements.
 set -euo pipefail
 dist=$(cd "${1:?application directory}" && pwd)
 router_host=127.0.0.1
 router_port=${TESSARY_ROUTER_PORT:-7000}
 service_log=${TESSARY_SERVICE_LOG:-$dist/../tessaryd.log}
+service_config=$dist/../tessaryd-run.conf
+ftp_port_file=$dist/../ftp-run.port
+ftp_serve=$(cd "$(dirname "$0")" && pwd)/ftp_serve.py
 
 has_display() {
   [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] ||
@@ -34,7 +38,13 @@ if [ ! -x "$dist/TSClient" ]; then
 fi
 
 service_pid=""
+ftp_pid=""
 stop_service() {
+  if [ -n "$ftp_pid" ] && kill -0 "$ftp_pid" 2>/dev/null; then
+    kill "$ftp_pid" 2>/dev/null || true
+    wait "$ftp_pid" 2>/dev/null || true
+  fi
+  rm -f "$ftp_port_file"
   if [ -n "$service_pid" ] && kill -0 "$service_pid" 2>/dev/null; then
     echo "run: stopping the local service (pid $service_pid)"
     kill "$service_pid" 2>/dev/null || true
@@ -51,8 +61,34 @@ else
     echo "run: nothing listens on $router_host:$router_port and $dist/tessaryd is missing" >&2
     exit 1
   fi
+  # The advertisements: an FTP server on a free loopback port, named in the
+  # Router's settings. Without pyftpdlib the panel keeps its default picture.
+  service_args=()
+  if [ -d "$dist/server/ftp/ads" ] && /usr/bin/python3 -c 'import pyftpdlib' 2>/dev/null; then
+    rm -f "$ftp_port_file"
+    /usr/bin/python3 "$ftp_serve" --root "$dist/server/ftp" >"$ftp_port_file" 2>>"$service_log" &
+    ftp_pid=$!
+    for _ in $(seq 1 100); do
+      [ -s "$ftp_port_file" ] && break
+      sleep 0.1
+    done
+    ftp_port=$(head -n 1 "$ftp_port_file" 2>/dev/null || true)
+    if [ -n "$ftp_port" ]; then
+      "$dist/tessaryd" --print-config | awk -v port="$ftp_port" '
+        { print }
+        /^\[router\]$/ {
+          print "advertisement_ftp = 127.0.0.1:" port " pub pub"
+          print "advertisement = 6000 ads slimefray.jpg https://www.tessary.example/slimefray.html"
+          print "advertisement = 6000 ads poker.jpg https://www.tessary.example/poker.html"
+        }' >"$service_config"
+      service_args=(--config "$service_config")
+      echo "run: advertisements served by FTP on 127.0.0.1:$ftp_port"
+    else
+      echo "run: the advertisement FTP server did not start; the panel shows its default picture" >&2
+    fi
+  fi
   echo "run: starting the local service (log: $service_log)"
-  "$dist/tessaryd" >"$service_log" 2>&1 &
+  "$dist/tessaryd" "${service_args[@]}" >"$service_log" 2>&1 &
   service_pid=$!
   # Give it up to 10 seconds to open the Router port.
   for _ in $(seq 1 100); do

@@ -17,6 +17,8 @@ void writeWindowBackgrounds(ArtWriter& out);
 void writeButtons(ArtWriter& out);
 void writeIcons(ArtWriter& out);
 void writePhotos(ArtWriter& out);
+// Two sample advertisements below server/ftp/, served by `./tessary run`.
+void writeAdvertisements(ArtWriter& out);
 void writeSounds(ArtWriter& out);
 // The lobby's application icon at every size of the desktop's "hicolor" theme,
 // as <size>x<size>/apps/tessary.png below the writer's root.

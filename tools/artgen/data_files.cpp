@@ -387,7 +387,9 @@ void writeDataFiles(ArtWriter& out, const std::filesystem::path& fontSource) {
            << "[USERINFO]\nDUMMY DUMMY\n"
            << "[PLAYERCOLOR]\n200 220 255\n"
            << "[FONT]\n0\n"
-           << "[BUDDY]\n0\n";
+           << "[BUDDY]\n0\n"
+           << "[WEB]\n"
+           << kDefaultHomePage << ' ' << kDefaultGameInfoPage << ' ' << kDefaultMakerSite << '\n';
     writeScrambled(out, "CONFIG.INI", config.str());
 }
 

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         tessary::artgen::writeButtons(out);
         tessary::artgen::writeIcons(out);
         tessary::artgen::writePhotos(out);
+        tessary::artgen::writeAdvertisements(out);
         tessary::artgen::writeSounds(out);
         if (argc == 4) {
             tessary::artgen::ArtWriter icons(argv[3]);

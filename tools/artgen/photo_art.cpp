@@ -111,7 +111,38 @@ QImage banner() {
     return image;
 }
 
+// The two sample advertisements that the local service's FTP server offers.
+QImage advertisement(const QString& headline, const QString& line, QColor accent) {
+    const int width = 468, height = 60;
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient ground(0, 0, width, height);
+    ground.setColorAt(0, accent.darker(260));
+    ground.setColorAt(1, accent.darker(140));
+    p.fillRect(image.rect(), ground);
+    p.setPen(QPen(accent.lighter(150), 2));
+    p.drawRoundedRect(QRectF(3, 3, width - 6, height - 6), 8, 8);
+    p.setPen(Qt::white);
+    p.setFont(theme::font(20, true));
+    p.drawText(QRect(16, 4, width - 32, 32), Qt::AlignLeft | Qt::AlignVCenter, headline);
+    p.setFont(theme::font(11));
+    p.drawText(QRect(16, 34, width - 32, 20), Qt::AlignLeft | Qt::AlignVCenter, line);
+    return image;
+}
+
 }  // namespace
+
+void writeAdvertisements(ArtWriter& out) {
+    out.writeJpeg("server/ftp/ads/slimefray.jpg",
+                  advertisement(QStringLiteral("Slimefray"), QStringLiteral("Eight blobs, one board. Play it now!"),
+                                QColor(40, 200, 90)),
+                  90);
+    out.writeJpeg("server/ftp/ads/poker.jpg",
+                  advertisement(QStringLiteral("Poker night"), QStringLiteral("Tables open every evening"),
+                                QColor(60, 110, 240)),
+                  90);
+}
 
 void writePhotos(ArtWriter& out) {
     for (int number = 1; number <= kStockPhotoCount; ++number) {

@@ -16,6 +16,11 @@ struct RouterAddress {
     int port{0};
 };
 
+// The addresses of the web commands (section WEB); empty when the file has none.
+struct WebAddresses {
+    std::string homePage, gameInfoPage, makerSite;
+};
+
 class LobbySettings {
 public:
     // The settings file in use (settingsFilePath()).
@@ -28,6 +33,8 @@ public:
     [[nodiscard]] RouterAddress router() const;
     [[nodiscard]] int pictureCount() const;
     [[nodiscard]] LoginPair userInfo() const;
+    // Never throws: a settings file of an older lobby has no such section.
+    [[nodiscard]] WebAddresses webAddresses() const;
 
     // Writes return false when the file could not be saved.
     [[nodiscard]] bool writeSound(bool on) const;

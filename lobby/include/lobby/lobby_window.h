@@ -14,6 +14,7 @@
 #include "lobby/client_api.h"
 #include "lobby/account_screens.h"
 #include "lobby/lobby.h"
+#include "lobby/lobby_settings.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -23,6 +24,7 @@ class BitmapButton;
 namespace tessary::lobby {
 
 class AccountWindow;
+class Publicity;
 class LoginWindow;
 class MainCanvas;
 class ToggleSwitch;
@@ -88,6 +90,8 @@ public:
     // A close request from outside (the system's, or SIGTERM): ignored while a
     // game runs, otherwise the program ends.
     void requestClose();
+    // The hidden credits box (the chat tab bar's secret click opens it).
+    void openCredits();
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle style) override;
@@ -119,6 +123,10 @@ public:
                                 MessageStyle style) override;
     void focusCreateField(int) override {}
     void hideCreateWindow() override {}
+    // NewsView.
+    void showNews(const std::vector<std::string>& lines) override;
+    void showAdvertisements(const std::vector<Advertisement>& ads) override;
+    Publicity* publicity() const { return publicity_; }
 
 signals:
     // The ending has run; the program may leave its event loop.
@@ -136,6 +144,8 @@ private:
     void applyDisplayRule();
     void toggleMaximised();
     void openWebPage(const QString& address);
+    // One address of the settings' WEB section; empty when it has none.
+    QString webAddress(std::string WebAddresses::*page) const;
     void openHelp(int context);
     void chooseOwnPhoto();
     void chooseStockPhoto();
@@ -152,6 +162,7 @@ private:
     ToggleSwitch* soundToggle_{nullptr};
     ViewPanel* routerPanel_;
     ViewPanel* arenaPanel_;
+    Publicity* publicity_{nullptr};
     std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;

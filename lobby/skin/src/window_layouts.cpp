@@ -311,6 +311,22 @@ WindowLayout sessionWindow(std::string_view name, std::string_view background,
     return w;
 }
 
+// The download of a new version: the bar, its status line and the cancel
+// button centred below the bar.
+WindowLayout updateWindow() {
+    return {"update",
+            "window\\update.jpg",
+            "Update",
+            360,
+            150,
+            {{"button\\cancel", 142, 112, 3, kCancel, ""}},
+            {
+                {"progress", AreaKind::Panel, 20, 52, 320, 22, ""},
+                {"status", AreaKind::Text, 20, 82, 320, 18, ""},
+            },
+            {}};
+}
+
 std::vector<WindowLayout> buildLayouts() {
     return {
         routerView(),
@@ -330,6 +346,7 @@ std::vector<WindowLayout> buildLayouts() {
         sessionWindow("create session", "session\\createsession.jpg", "Create a session", true),
         sessionWindow("session information", "session\\sessioninfo.jpg", "Session information",
                       false),
+        updateWindow(),
     };
 }
 

@@ -8,7 +8,7 @@ Lobby::Lobby(const ClientApi& api, const LobbyViews& views)
       players_(views.players),
       sessions_(api, flow_, chat_, views.sessions),
       pages_(views.pages),
-      news_(views.news),
+      news_(api, views.news),
       playerInfo_(views.playerInfo),
       flow_(api, views.main, views.account, busy_, dispatcher_, {arenaList_, chat_, players_}),
       account_(api, flow_, views.main, views.account) {

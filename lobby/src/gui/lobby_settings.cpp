@@ -46,6 +46,20 @@ LoginPair LobbySettings::userInfo() const {
     return pair;
 }
 
+WebAddresses LobbySettings::webAddresses() const {
+    WebAddresses web;
+    try {
+        auto file = openSettings(path_);
+        if (!file.findSection("WEB")) return web;
+        web.homePage = file.readToken();
+        web.gameInfoPage = file.readToken();
+        web.makerSite = file.readToken();
+    } catch (const std::exception&) {
+        return {};
+    }
+    return web;
+}
+
 bool LobbySettings::writeSound(bool on) const {
     auto file = openSettings(path_);
     if (!file.findSection("SOUND")) return false;

@@ -16,11 +16,14 @@
 
 #include "desktop/ansi_text.h"
 #include "lobby/account_window.h"
+#include "lobby/credits_box.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/login_window.h"
 #include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
+#include "lobby/publicity_panel.h"
+#include "lobby/update_window.h"
 #include "lobby/user_files.h"
 #include "lobby/view_panel.h"
 #include "platform/clock.h"
@@ -31,9 +34,6 @@
 
 namespace tessary::lobby {
 namespace {
-
-const QString kServiceSite = "https://www.tessary.example/";
-const QString kMakerSite = "https://www.quillon.example/";
 
 // Helper windows that are the main window's business alone.
 constexpr int kRouterHelpContext = 130;
@@ -70,6 +70,12 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
     createFrame(setup.soundOn);
+    publicity_ = new Publicity(cacheFilePath("Pub"), skin::applicationPath("data\\Default\\logoquillon.jpg"), this);
+    connect(publicity_, &Publicity::openLink, this, &LobbyWindow::openWebPage);
+    for (auto* view : {routerPanel_, arenaPanel_}) {
+        auto* panel = new PublicityPanel(*publicity_, view);
+        panel->setGeometry(view->area("advertisement"));
+    }
     canvas_->setBackground(skin::skinPath(routerPanel_->layout().background));
 
     auto* login = account_.loginWindow();
@@ -77,7 +83,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     connect(login, &LoginWindow::newUserRequested, this, [this] { lobby_.account().newUser(); });
     connect(login, &LoginWindow::quitRequested, this, &LobbyWindow::endProgram);
     connect(login, &LoginWindow::helpRequested, this, &LobbyWindow::openHelp);
-    connect(login, &LoginWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
+    connect(login, &LoginWindow::logoClicked, this, [this] { openWebPage(webAddress(&WebAddresses::makerSite)); });
 
     auto* account = account_.accountWindow();
     auto& accountController = lobby_.account();
@@ -88,7 +94,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     connect(account, &AccountWindow::ownPhotoRequested, this, &LobbyWindow::chooseOwnPhoto);
     connect(account, &AccountWindow::stockPhotoRequested, this, &LobbyWindow::chooseStockPhoto);
     connect(account, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
-    connect(account, &AccountWindow::logoClicked, this, [this] { openWebPage(kMakerSite); });
+    connect(account, &AccountWindow::logoClicked, this, [this] { openWebPage(webAddress(&WebAddresses::makerSite)); });
 
     connect(&pollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
 }
@@ -174,9 +180,9 @@ void LobbyWindow::runCommand(int command) {
             // Without an arena list nothing can be selected yet.
             showMessage(Text::SelectArenaFirst, Text::TitleArena, MessageStyle::Ok);
             break;
-        case kCommandMoreInfo: openWebPage(kServiceSite); break;
-        case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
-        case kCommandLogo: openWebPage(kMakerSite); break;
+        case kCommandMoreInfo: openWebPage(webAddress(&WebAddresses::homePage)); break;
+        case kCommandGameInfo: openWebPage(webAddress(&WebAddresses::gameInfoPage)); break;
+        case kCommandLogo: openWebPage(webAddress(&WebAddresses::makerSite)); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
         case kCommandLeaveSession: lobby_.sessions().leave(); break;
         case kCommandBegin: lobby_.sessions().begin(); break;
@@ -185,6 +191,11 @@ void LobbyWindow::runCommand(int command) {
 }
 
 void LobbyWindow::commandForLaterWindow(int) {}
+
+void LobbyWindow::openCredits() {
+    CreditsBox box(this);
+    box.exec();
+}
 
 void LobbyWindow::toggleMaximised() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -206,8 +217,12 @@ void LobbyWindow::applyDisplayRule() {
     scroll_->setGeometry(rect());
 }
 
+QString LobbyWindow::webAddress(std::string WebAddresses::*page) const {
+    return QString::fromStdString(LobbySettings().webAddresses().*page);
+}
+
 void LobbyWindow::openWebPage(const QString& address) {
-    if (!QDesktopServices::openUrl(QUrl(address))) {
+    if (address.isEmpty() || !QDesktopServices::openUrl(QUrl(address))) {
         showMessage(Text::NoProgramForLink, Text::TitleLobby, MessageStyle::Ok);
     }
 }
@@ -378,9 +393,20 @@ void LobbyWindow::addSystemLine(Text, const std::string&) {}
 void LobbyWindow::prepareArena() {}
 void LobbyWindow::stopPingTimer() {}
 
-bool LobbyWindow::runUpdate(const std::string&, const std::string&, int32_t) {
-    return false;  // the download dialog does not exist yet
+// The Router names the FTP host, the updater's path on it and its size.
+bool LobbyWindow::runUpdate(const std::string& host, const std::string& path, int32_t size) {
+    const auto target = cacheFilePath("update.exe");
+    std::error_code ignored;
+    std::filesystem::create_directories(target.parent_path(), ignored);
+    UpdateWindow window(std::make_unique<UpdateDownload>(host, path, size, target));
+    if (window.exec() != skin::SkinnedDialog::kCommandOk) return false;
+    return startUpdater(target);
 }
+
+// The news lines come with the router view's news list.
+void LobbyWindow::showNews(const std::vector<std::string>&) {}
+
+void LobbyWindow::showAdvertisements(const std::vector<Advertisement>& ads) { publicity_->setAdvertisements(ads); }
 
 bool LobbyWindow::soundOn() const { return soundToggle_ != nullptr && soundToggle_->isOn(); }
 bool LobbyWindow::pageOn() const { return pageToggle_ != nullptr && pageToggle_->isOn(); }

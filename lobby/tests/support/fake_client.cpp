@@ -156,6 +156,19 @@ ClientApi fakeApi() {
         }
         return readAnswer(state.join, r, t);
     };
+    api.TSRouterRcv_GetNextNews = [](char* line) {
+        if (state.newsRead >= state.news.size()) return 0;
+        return copyOut(line, state.news[state.newsRead++]), 1;
+    };
+    api.TSRouterRcv_GetNextAdvertisement = [](char* host, char* user, char* password, char* directory,
+                                              char* name, char* link, int32_t* ms) {
+        if (state.adsRead >= state.ads.size()) return 0;
+        const auto& ad = state.ads[state.adsRead++];
+        copyOut(host, ad.host), copyOut(user, ad.user), copyOut(password, ad.password);
+        copyOut(directory, ad.directory), copyOut(name, ad.fileName), copyOut(link, ad.link);
+        *ms = ad.displayMilliseconds;
+        return 1;
+    };
     api.TSRouterRcv_GetVersion = [](char* a, char* b, int32_t* n, int32_t* mandatory) {
         copyOut(a, state.versionFirst);
         copyOut(b, state.versionSecond);

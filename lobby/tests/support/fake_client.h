@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/advertisements.h"
 #include "lobby/client_api.h"
 
 namespace tessary::lobby::testing {
@@ -40,6 +41,9 @@ struct FakeClient {
     int32_t initialiseResult{1};
     int32_t closeAsked{0};
     int32_t gameFinished{0};
+    std::vector<std::string> news;
+    std::vector<Advertisement> ads;
+    size_t newsRead{0}, adsRead{0};
     std::string finishedHost{"127.0.0.1"};
     int32_t finishedPort{7002};
 

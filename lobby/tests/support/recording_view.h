@@ -72,6 +72,16 @@ public:
     }
     void endProgram() override { ++ended, log("end"); }
 
+    // NewsView.
+    void showNews(const std::vector<std::string>& lines) override {
+        log("news " + std::to_string(lines.size()));
+    }
+    void showAdvertisements(const std::vector<Advertisement>& ads) override {
+        std::string names;
+        for (const auto& ad : ads) names += " " + ad.fileName + "/" + std::to_string(ad.displayMilliseconds);
+        log("ads" + names);
+    }
+
     // AccountView.
     void showLoginWindow() override { loginVisible = true, log("showLogin"); }
     void hideLoginWindow() override { loginVisible = false, log("hideLogin"); }
