@@ -81,12 +81,12 @@ TEST(BotGames, AlwaysEndWithLegalMoves) {
         {{Greedy, Lookahead, LeavingHuman}, 8},
         {{Lookahead, Lookahead, Greedy, IdleHuman}, 10},
         {{Greedy, Greedy, Greedy, Greedy, Lookahead}, 9},
-        {{Lookahead, IdleHuman, Greedy, LeavingHuman, Greedy, Lookahead}, 12},
-        {{Greedy, Lookahead, Greedy, Lookahead, Greedy, Lookahead, Greedy}, 11},
-        {{Lookahead, Greedy, IdleHuman, Greedy, Lookahead, LeavingHuman, Greedy, Lookahead}, 14},
+        {{Lookahead, IdleHuman, Greedy, LeavingHuman, Greedy, Lookahead}, 9},
+        {{Greedy, Lookahead, Greedy, Lookahead, Greedy, Lookahead, Greedy}, 9},
+        {{Lookahead, Greedy, IdleHuman, Greedy, Lookahead, LeavingHuman, Greedy, Lookahead}, 10},
     };
     for (const Case& c : cases) {
-        for (uint32_t seed = 1; seed <= 6; ++seed) {
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
             SCOPED_TRACE(::testing::Message() << c.seats.size() << " seats, seed " << seed);
             std::mt19937 random(seed);
             GameSettings rules;  // items appear: bots pick up powers they never use
