@@ -9,17 +9,12 @@
 
 #include "slimefray/bot.h"
 
+#include "../tests/board_picture.h"
+
 namespace tessary::slimefray {
 namespace {
 
-Board randomBoard(int side, std::mt19937& random) {
-    Board board(side);
-    std::bernoulli_distribution rock(0.12);
-    for (int x = 0; x < side; ++x) {
-        for (int y = 0; y < side; ++y) board.at(x, y).tile = rock(random) ? kRock : kFloor;
-    }
-    return board;
-}
+using testing::randomBoard;
 
 // Plays one game to its end; returns the results, or none if it stalls.
 std::vector<SlotResult> playOut(Game& game, const std::array<BotLevel, 2>& levels, std::mt19937& random) {

@@ -8,13 +8,9 @@ namespace tessary::slimefray {
 namespace {
 
 using testing::boardFrom;
+using testing::quietRules;
+using testing::randomBoard;
 using Rows = std::vector<std::string>;
-
-GameSettings quietRules() {
-    GameSettings rules;
-    rules.itemEvery = 0;
-    return rules;
-}
 
 TEST(BotMove, PicksByLevel) {
     struct Case {
@@ -54,16 +50,6 @@ TEST(BotMove, NeverStepsOnItsOwnMine) {
     // The bot then passes its turn rather than stall.
     EXPECT_TRUE(playBotTurn(game, BotLevel::Greedy, random, 0, out));
     EXPECT_EQ(game.currentSlot(), 1);
-}
-
-// A board of `side` cells with a scattering of rocks.
-Board randomBoard(int side, std::mt19937& random) {
-    Board board(side);
-    std::bernoulli_distribution rock(0.12);
-    for (int x = 0; x < side; ++x) {
-        for (int y = 0; y < side; ++y) board.at(x, y).tile = rock(random) ? kRock : kFloor;
-    }
-    return board;
 }
 
 // Whole games with every seat count and mixes of bots and humans: every bot
