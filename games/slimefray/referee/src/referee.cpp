@@ -20,7 +20,7 @@ bool sameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-Referee::Referee(RefereeSettings settings) : settings_(std::move(settings)) {
+Referee::Referee(RefereeSettings settings) : settings_(std::move(settings)), botRandom_(settings_.seed) {
     std::erase_if(settings_.themes, [](const Theme& t) { return !isSafeFileName(t.name); });
     if (settings_.themes.empty()) settings_.themes.push_back(fallbackTheme());
 }
@@ -167,6 +167,8 @@ void Referee::start(int64_t nowMs, Outcome& outcome) {
     for (Member& m : members_) {
         if (m.present && slots < kMaxSlots) m.slot = slots++;
     }
+    firstBotSlot_ = slots;
+    slots += std::clamp(settings_.bots, 0, kMaxSlots - slots);
     game_.emplace(std::move(*map_), slots, rules, settings_.seed);
     map_.reset();
     for (const Member& m : members_) {
@@ -210,8 +212,22 @@ Outcome Referee::tick(int64_t nowMs) {
     }
     Outbox box;
     game_->tick(nowMs, box);
+    // With no delay several bots may move in a row; each turn passes the move
+    // on, so one round of slots is the most one tick can owe.
+    for (int turns = 0; turns < kMaxSlots && botToMove() && nowMs >= botMoveAtMs(); ++turns) {
+        (void)playBotTurn(*game_, settings_.botLevel, botRandom_, nowMs, box);
+    }
     deliver(box, outcome);
     return outcome;
+}
+
+bool Referee::botToMove() const {
+    return game_ && !game_->over() && game_->currentSlot() >= firstBotSlot_;
+}
+
+int64_t Referee::botMoveAtMs() const {
+    int64_t delay = std::clamp<int64_t>(settings_.botDelayMs, 0, int64_t(game_->turnSeconds()) * 500);
+    return game_->turnStartMs() + delay;
 }
 
 std::optional<int64_t> Referee::nextDeadline() const {
@@ -220,6 +236,7 @@ std::optional<int64_t> Referee::nextDeadline() const {
         return std::nullopt;
     }
     if (game_->over() || game_->currentSlot() == kNoSlot) return std::nullopt;
+    if (botToMove()) return std::min(botMoveAtMs(), game_->turnDeadline());
     return game_->turnDeadline();
 }
 

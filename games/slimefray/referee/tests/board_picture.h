@@ -2,6 +2,7 @@
 //   '.' floor, '#' obstacle of kind 1, '~' kind 2, '0'..'7' a blob of that slot.
 #pragma once
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,23 @@ inline Board boardFrom(const std::vector<std::string>& rows) {
         }
     }
     return board;
+}
+
+// A board of `side` cells with a scattering of rocks.
+inline Board randomBoard(int side, std::mt19937& random) {
+    Board board(side);
+    std::bernoulli_distribution rock(0.12);
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) board.at(x, y).tile = rock(random) ? kRock : kFloor;
+    }
+    return board;
+}
+
+// Rules without power items, so that only the moves shape the board.
+inline GameSettings quietRules() {
+    GameSettings rules;
+    rules.itemEvery = 0;
+    return rules;
 }
 
 inline std::vector<std::string> pictureOf(const Board& board) {

@@ -8,17 +8,12 @@ namespace tessary::slimefray {
 namespace {
 
 using testing::boardFrom;
+using testing::quietRules;
 using testing::moveRequest;
 using testing::ofType;
 using testing::pictureOf;
 using testing::powerRequest;
 using Rows = std::vector<std::string>;
-
-GameSettings quietRules() {
-    GameSettings rules;
-    rules.itemEvery = 0;
-    return rules;
-}
 
 struct Table {
     Table(const Rows& rows, int slots, GameSettings rules = quietRules(), uint32_t seed = 7)

@@ -202,6 +202,42 @@ TEST(RefereeEnd, ADepartureLeavesOneColourAndTheResultsNameThePlayers) {
     EXPECT_FALSE(s.referee.playerLeft(12, 100).accepted());
 }
 
+TEST(RefereeBots, ThreeBotsPlayOutAGameWithALonePlayerAfterTheirDelay) {
+    for (BotLevel level : {BotLevel::Greedy, BotLevel::Lookahead}) {
+        RefereeSettings settings = twoThemes();
+        settings.bots = 3;
+        settings.botLevel = level;
+        settings.botDelayMs = 800;
+        Session s(settings);
+        ASSERT_TRUE(s.startWith(1, "Meadow", 8).accepted());
+        const Game& game = *s.referee.game();
+        ASSERT_EQ(game.slotCount(), 4);
+        std::vector<int> botMoves(4, 0);
+        int64_t now = 0;
+        for (int step = 0; step < 2000 && !s.referee.finished(); ++step) {
+            if (game.currentSlot() == 0) {  // the player passes at once
+                ASSERT_TRUE(s.referee.receive(11, kTurn, int32Body({0}), now).accepted());
+                continue;
+            }
+            // Nothing before the bot's delay, then its move to everyone.
+            const int64_t turnStart = game.turnStartMs();
+            ASSERT_EQ(s.referee.nextDeadline(), turnStart + 800);
+            EXPECT_TRUE(s.referee.tick(turnStart + 799).messages.empty());
+            now = turnStart + 800;
+            const int mover = game.currentSlot();
+            Outcome moved = s.referee.tick(now);
+            auto move = bodyOf(moved, kMove, kToEveryone);
+            ASSERT_TRUE(move);
+            EXPECT_EQ(MoveRecord::decode(*move)->slot, mover);
+            ++botMoves[size_t(mover)];
+        }
+        ASSERT_TRUE(s.referee.finished());
+        EXPECT_GT(botMoves[1] + botMoves[2] + botMoves[3], 10);
+        ASSERT_EQ(s.referee.results().size(), 1u);  // bots have no service id to store
+        EXPECT_FALSE(s.referee.results()[0].winner);
+    }
+}
+
 TEST(RefereeThemes, LoadsCompleteThemeDirectoriesAndSkipsTheRest) {
     namespace fs = std::filesystem;
     fs::path root = fs::temp_directory_path() / ("slimefray_themes_" + std::to_string(::getpid()));

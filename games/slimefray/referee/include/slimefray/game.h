@@ -80,6 +80,7 @@ public:
     int currentSlot() const { return current_; }
     int turnNumber() const { return turnNumber_; }
     int turnSeconds() const { return turnSeconds_; }
+    int64_t turnStartMs() const { return turnStartMs_; }
     int64_t turnDeadline() const;
     bool isActive(int slot) const;
     bool holds(int slot, Power power) const { return powers_[slot][size_t(power)]; }

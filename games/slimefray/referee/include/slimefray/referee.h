@@ -18,11 +18,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "slimefray/bot.h"
 #include "slimefray/game.h"
 #include "slimefray/messages.h"
 #include "slimefray/theme.h"
@@ -60,6 +62,12 @@ struct RefereeSettings {
     uint32_t seed = 1;
     int64_t startWaitMs = 30000;  // after the map: start with whoever is present
     GameSettings rules;           // clock mode, seconds and items come from type 10
+    // Computer players seated after the players present at the start (as
+    // many as free slots allow). They have no service id: the referee plays
+    // their turns in tick(), each after botDelayMs (at most half the turn).
+    int bots = 0;
+    BotLevel botLevel = BotLevel::Greedy;
+    int64_t botDelayMs = 1500;
 };
 
 class Referee {
@@ -106,6 +114,8 @@ private:
     const Theme& theme() const;
     void deliver(const Outbox& box, Outcome& outcome) const;
     int presentCount() const;
+    bool botToMove() const;
+    int64_t botMoveAtMs() const;
     Member* member(uint16_t id);
 
     RefereeSettings settings_;
@@ -115,6 +125,8 @@ private:
     std::optional<Board> map_;
     int64_t mapArrivedMs_ = 0;
     std::optional<Game> game_;
+    int firstBotSlot_ = kMaxSlots;
+    std::mt19937 botRandom_;
 };
 
 }  // namespace tessary::slimefray
