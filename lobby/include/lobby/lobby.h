@@ -58,6 +58,8 @@ public:
     ChatController& chat() { return chat_; }
     PlayersController& players() { return players_; }
     SessionsController& sessions() { return sessions_; }
+    PagesController& pages() { return pages_; }
+    PlayerInfoController& playerInfo() { return playerInfo_; }
     BusyCount& busy() { return busy_; }
     const Dispatcher& dispatcher() const { return dispatcher_; }
 
@@ -68,10 +70,10 @@ private:
     ChatController chat_;
     PlayersController players_;
     SessionsController sessions_;
-    PagesController pages_;
     NewsController news_;
-    PlayerInfoController playerInfo_;
     LobbyFlow flow_;
+    PagesController pages_;
+    PlayerInfoController playerInfo_;
     AccountController account_;
 };
 

@@ -64,7 +64,7 @@ TEST(AccountControllerTable, MessagesAndCommands) {
         {"account card while modifying (26)", modifying, [](LobbyStage& s) { s.deliver(26); },
          {"setForm"}},
         {"account card while logged in (26)", [](LobbyStage& s) { s.loggedIn(); },
-         [](LobbyStage& s) { s.deliver(26); }, {}},
+         [](LobbyStage& s) { s.deliver(26); }, {"ownPhoto default", "ownInfo Ann"}},
         {"modification accepted (201)",
          [&](LobbyStage& s) {
              modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
