@@ -36,12 +36,14 @@ class ArenaAndSideViews : public ArenaListView,
                           public ChatView,
                           public PlayersView,
                           public SessionsView,
-                          public PagesView,
-                          public NewsView,
-                          public PlayerInfoView {};
+                          public NewsView {};
 
 // Every view at once, for a recorder that stands for all the windows in tests.
-class AllLobbyViews : public LobbyView, public AccountView, public ArenaAndSideViews {
+class AllLobbyViews : public LobbyView,
+                      public AccountView,
+                      public ArenaAndSideViews,
+                      public PagesView,
+                      public PlayerInfoView {
 public:
     LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lobby/user_info.h"
 
@@ -28,10 +29,13 @@ public:
     [[nodiscard]] RouterAddress router() const;
     [[nodiscard]] int pictureCount() const;
     [[nodiscard]] LoginPair userInfo() const;
+    // "BUDDY": nothing when the section is missing.
+    [[nodiscard]] std::vector<std::string> buddies() const;
 
     // Writes return false when the file could not be saved.
     [[nodiscard]] bool writeSound(bool on) const;
     [[nodiscard]] bool writeUserInfo(const LoginPair& pair) const;
+    [[nodiscard]] bool writeBuddies(const std::vector<std::string>& names) const;
 
 private:
     std::string path_;

@@ -14,6 +14,7 @@
 #include "lobby/client_api.h"
 #include "lobby/account_screens.h"
 #include "lobby/lobby.h"
+#include "lobby/pages_windows.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -78,6 +79,7 @@ public:
     LobbyFlow& flow() { return lobby_.flow(); }
     LoginWindow* loginWindow() const { return account_.loginWindow(); }
     AccountWindow* accountWindow() const { return account_.accountWindow(); }
+    PagesWindows& pagesWindows() { return pages_; }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -133,6 +135,7 @@ private:
     QWidget* messageParent();
 
     AccountScreens account_;
+    PagesWindows pages_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;

@@ -20,11 +20,8 @@
 #include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
-<<<<<<< HEAD
 #include "lobby/user_files.h"
-=======
 #include "lobby/view_panel.h"
->>>>>>> structure
 #include "platform/clock.h"
 #include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
@@ -46,7 +43,8 @@ constexpr int kArenaHelpContext = 114;
 LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       account_(this, *this, setup.countries, setup.pictureCount),
-      lobby_(api, {*this, account_, *this, *this, *this, *this, *this, *this, *this}),
+      pages_(this, *this),
+      lobby_(api, {*this, account_, *this, *this, *this, *this, pages_, *this, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -68,6 +66,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     skin::skinEnvironment().mainWindow = this;
     routerPanel_ = new ViewPanel(canvas_, "router view");
     arenaPanel_ = new ViewPanel(canvas_, "arena view");
+    pages_.connectTo(lobby_.pages());
+    pages_.placeOwnPanel(routerPanel_, routerPanel_->area("player information"));
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
@@ -178,6 +178,9 @@ void LobbyWindow::runCommand(int command) {
         case kCommandGameInfo: openWebPage(kServiceSite + "game_info.html"); break;
         case kCommandLogo: openWebPage(kMakerSite); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
+        case kCommandSearch: pages_.openSearch(); break;
+        case kCommandPage: lobby_.pages().writePage(); break;
+        case kCommandBuddy: pages_.openBuddies(); break;
         default: commandForLaterWindow(command); break;
     }
 }
