@@ -71,6 +71,13 @@ TEST(AccountControllerTable, MessagesAndCommands) {
          },
          [](LobbyStage& s) { s.deliver(201); },
          {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain"}},
+        {"card after an accepted modification refills the panel (201, 26)",
+         [&](LobbyStage& s) {
+             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
+         },
+         [](LobbyStage& s) { s.deliver(201), s.deliver(26); },
+         {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain",
+          "ownPhoto default", "ownInfo Ann"}},
         {"cancel while modifying", modifying, [](LobbyStage& s) { s.account.cancelAccount(); },
          {"hideAccount", "busy", "notBusy", "busy", "showMain"}},
         {"cancel while creating", creating, [](LobbyStage& s) { s.account.cancelAccount(); },
