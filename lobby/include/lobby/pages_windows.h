@@ -35,6 +35,12 @@ public:
     skin::SkinnedDialog* buddyWindow() const { return buddies_.get(); }
     skin::SkinnedDialog* searchWindow() const { return search_.get(); }
     skin::SkinnedDialog* infoWindow() const { return info_.get(); }
+    QPlainTextEdit* messageField() const { return message_; }
+    QPlainTextEdit* receivedField() const { return received_; }
+    QLineEdit* searchField() const { return searchName_; }
+    QLabel* foundArenaField() const { return foundArena_; }
+    QListWidget* buddyList() const { return buddyList_; }
+    QListWidget* ownRows() const { return ownRows_; }
 
     // MessageView.
     MessageResult showMessage(Text text, Text title, MessageStyle style) override;

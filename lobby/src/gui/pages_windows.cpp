@@ -101,18 +101,18 @@ PagesWindows::PagesWindows(QWidget* parent, MessageView& messages)
 
 PagesWindows::~PagesWindows() = default;
 
-void PagesWindows::connectTo(PagesController& pages) {
-    pages_ = &pages;
-    build();
-}
+void PagesWindows::connectTo(PagesController& pages) { pages_ = &pages; }
 
+// Built at first use: a skin without these windows' pictures still starts.
 void PagesWindows::build() {
+    if (page_) return;
     page_ = layoutDialog(parent_, "page");
     recipients_ = placed<QLineEdit>(*page_, "page", "recipients");
     recipients_->setMaxLength(static_cast<int>(kRecipientsLimit));
     message_ = placed<QPlainTextEdit>(*page_, "page", "message");
     const auto& toggle = windowLayout("page").switches.front();
-    allBuddies_ = new ToggleSwitch(page_.get(), {toggle.x, toggle.y}, toggle.off, toggle.on, false);
+    allBuddies_ = new ToggleSwitch(page_.get(), {toggle.x, toggle.y}, skin::skinPath(toggle.off),
+                                  skin::skinPath(toggle.on), false);
     QObject::connect(page_.get(), &skin::SkinnedDialog::accepted, [this] { pages_->sendPage(); });
     QObject::connect(page_.get(), &skin::SkinnedDialog::command, [this](int command) {
         if (command == kCommandMinimise) page_->showMinimized();
@@ -170,6 +170,7 @@ void PagesWindows::placeOwnPanel(QWidget* routerPanel, QRect area) {
 }
 
 void PagesWindows::openSearch() {
+    build();
     foundArena_->clear();
     foundPlayer_->clear();
     show(*search_);
@@ -177,6 +178,7 @@ void PagesWindows::openSearch() {
 }
 
 void PagesWindows::openBuddies() {
+    build();
     buddyList_->clear();
     for (const auto& name : pages_->openBuddies()) buddyList_->addItem(shown(name));
     show(*buddies_);
@@ -193,6 +195,7 @@ std::string PagesWindows::text(Text text) { return messages_.text(text); }
 // ---------------------------------------------------------------- pages
 
 void PagesWindows::showPageWrite(const PageForm& form) {
+    build();
     recipients_->setText(shown(form.recipients));
     message_->clear();
     allBuddies_->setOn(form.allBuddies);
@@ -200,6 +203,7 @@ void PagesWindows::showPageWrite(const PageForm& form) {
 }
 
 void PagesWindows::showPageRead(const std::string& sender, const std::string& message) {
+    build();
     read_->setWindowTitle("Page - " + shown(sender));
     sender_->setText(shown(sender));
     received_->setPlainText(shown(message));
@@ -207,15 +211,19 @@ void PagesWindows::showPageRead(const std::string& sender, const std::string& me
 }
 
 PageForm PagesWindows::pageForm() {
+    build();
     return {skin::toAnsi(recipients_->text()), skin::toAnsi(message_->toPlainText()),
             allBuddies_->isOn()};
 }
 
 void PagesWindows::focusPageField(PageField field) {
+    build();
     (field == PageField::Recipients ? static_cast<QWidget*>(recipients_) : message_)->setFocus();
 }
 
-void PagesWindows::closePage() { page_->hide(); }
+void PagesWindows::closePage() {
+    if (page_) page_->hide();
+}
 
 void PagesWindows::playSound(LobbySound sound) {
     switch (sound) {
@@ -236,16 +244,19 @@ void PagesWindows::storeBuddies(const std::vector<std::string>& names) {
 }
 
 bool PagesWindows::confirmRemoval(const std::string& question) {
-    return skin::MessageBox::show(buddies_.get(), question, text(Text::TitleBuddies),
+    return skin::MessageBox::show(buddies_ ? buddies_.get() : parent_, question, text(Text::TitleBuddies),
                                   skin::MessageBox::OkCancel) == skin::MessageBox::Ok;
 }
 
 void PagesWindows::showSearchAnswer(const SearchAnswer& answer) {
+    build();
     foundArena_->setText(answer.found ? shown(answer.arena) : QString());
     foundPlayer_->setText(answer.found ? shown(answer.player) : QString());
 }
 
-void PagesWindows::closeSearch() { search_->hide(); }
+void PagesWindows::closeSearch() {
+    if (search_) search_->hide();
+}
 
 // ---------------------------------------------------------------- information
 
@@ -258,6 +269,7 @@ void PagesWindows::showOwnPhoto(const PhotoSource& photo) {
 }
 
 void PagesWindows::showPlayerInfo(const PlayerCard& card) {
+    build();
     infoName_ = card.name;
     info_->setWindowTitle(QString::fromUtf8(kPlayerInfoTitle.data()) + shown(card.name));
     fillRows(*infoRows_, card);
@@ -266,10 +278,11 @@ void PagesWindows::showPlayerInfo(const PlayerCard& card) {
 }
 
 bool PagesWindows::playerInfoOpen(const std::string& name) {
-    return info_->isVisible() && infoName_ == name;
+    return info_ && info_->isVisible() && infoName_ == name;
 }
 
 void PagesWindows::showPlayerPhoto(const std::string&, const PhotoSource& photo) {
+    if (!info_) return;
     infoPhoto_->setPixmap(photoPixmap(photo));
 }
 
