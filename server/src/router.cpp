@@ -275,7 +275,10 @@ void Router::modifyAccount(Client& client, const ServiceMessage& request) {
             if (!storage_->updateAccount(c.name, account->profile, **hash))
                 return refuse(c, MODIFYUSER, "This account does not exist any more.");
             c.link->send(success(kSource, MODIFYUSER));
-            sendOwnCard(c);
+            // The login before the change sent nothing more; the lobby's
+            // router view is filled again now, with the changed card. The
+            // version was checked at that login already.
+            sendLists(c, settings_.config.clientVersion.version);
         });
 }
 

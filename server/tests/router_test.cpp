@@ -242,6 +242,8 @@ TEST_F(RouterTest, ModificationChangesTheAccountButNotItsName) {
     client->send(request(MODIFYUSER, changed));
     answer = client->waitAnswer(MODIFYUSER);
     ASSERT_EQ(answer->type, TSSUCCESS) << failText(*answer);
+    EXPECT_TRUE(client->waitFor(SERVERSLIST));
+    EXPECT_TRUE(client->waitFor(NEWS));
     auto card = client->waitFor(PLAYERINFO);
     ASSERT_TRUE(card);
     EXPECT_EQ(*card->body.text(0), "Ann");

@@ -9,6 +9,7 @@
 #include "lobby/dispatcher.h"
 #include "lobby/lobby_flow.h"
 #include "lobby/lobby_view.h"
+#include "lobby/player_info_controller.h"
 #include "lobby/user_info.h"
 
 namespace tessary::lobby {
@@ -30,7 +31,8 @@ public:
 
 class AccountController {
 public:
-    AccountController(const ClientApi& api, LobbyFlow& flow, LobbyView& main, AccountView& view);
+    AccountController(const ClientApi& api, LobbyFlow& flow, LobbyView& main, AccountView& view,
+                      PlayerInfoController& info);
 
     void registerWith(Dispatcher& dispatcher);
 
@@ -61,6 +63,7 @@ private:
     LobbyFlow& flow_;
     LobbyView& main_;
     AccountView& view_;
+    PlayerInfoController& info_;
     AccountRecord record_;
     std::string pendingName_;
     // A modification is being saved: logged in with reason 4, the answer

@@ -36,12 +36,14 @@ class ArenaAndSideViews : public ArenaListView,
                           public ChatView,
                           public PlayersView,
                           public SessionsView,
-                          public PagesView,
-                          public NewsView,
-                          public PlayerInfoView {};
+                          public NewsView {};
 
 // Every view at once, for a recorder that stands for all the windows in tests.
-class AllLobbyViews : public LobbyView, public AccountView, public ArenaAndSideViews {
+class AllLobbyViews : public LobbyView,
+                      public AccountView,
+                      public ArenaAndSideViews,
+                      public PagesView,
+                      public PlayerInfoView {
 public:
     LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
 };
@@ -58,6 +60,8 @@ public:
     ChatController& chat() { return chat_; }
     PlayersController& players() { return players_; }
     SessionsController& sessions() { return sessions_; }
+    PagesController& pages() { return pages_; }
+    PlayerInfoController& playerInfo() { return playerInfo_; }
     BusyCount& busy() { return busy_; }
     const Dispatcher& dispatcher() const { return dispatcher_; }
 
@@ -68,10 +72,10 @@ private:
     ChatController chat_;
     PlayersController players_;
     SessionsController sessions_;
-    PagesController pages_;
     NewsController news_;
-    PlayerInfoController playerInfo_;
     LobbyFlow flow_;
+    PagesController pages_;
+    PlayerInfoController playerInfo_;
     AccountController account_;
 };
 

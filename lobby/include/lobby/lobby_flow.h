@@ -96,6 +96,11 @@ public:
     // Leaves the Router for the login window (AccountController::logOut).
     void logOut();
     void joinArena(const std::string& name);
+    // "go" in the search window: the found player's arena, joined at once
+    // from the Router, or from an Arena after logging into the Router again
+    // (JoiningFoundPlayer; the login answer continues it).
+    void joinFoundPlayerArena(const std::string& arena);
+    void continueJoiningFoundPlayer();
 
     // --- Arenas and games.
     void backToRouter();  // 1022
@@ -126,6 +131,7 @@ private:
     int32_t routerPort_{0};
     std::string userName_;
     std::string arenaName_;
+    std::string foundPlayerArena_;
     std::string arenaHost_;
     int32_t arenaPort_{0};
     bool gameRunning_{false};

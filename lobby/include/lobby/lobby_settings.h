@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lobby/user_info.h"
 
@@ -35,10 +36,13 @@ public:
     [[nodiscard]] LoginPair userInfo() const;
     // Never throws: a settings file of an older lobby has no such section.
     [[nodiscard]] WebAddresses webAddresses() const;
+    // "BUDDY": nothing when the section is missing.
+    [[nodiscard]] std::vector<std::string> buddies() const;
 
     // Writes return false when the file could not be saved.
     [[nodiscard]] bool writeSound(bool on) const;
     [[nodiscard]] bool writeUserInfo(const LoginPair& pair) const;
+    [[nodiscard]] bool writeBuddies(const std::vector<std::string>& names) const;
 
 private:
     std::string path_;

@@ -15,6 +15,7 @@
 #include "lobby/account_screens.h"
 #include "lobby/lobby.h"
 #include "lobby/lobby_settings.h"
+#include "lobby/pages_windows.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -80,6 +81,7 @@ public:
     LobbyFlow& flow() { return lobby_.flow(); }
     LoginWindow* loginWindow() const { return account_.loginWindow(); }
     AccountWindow* accountWindow() const { return account_.accountWindow(); }
+    PagesWindows& pagesWindows() { return pages_; }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -155,6 +157,7 @@ private:
     QWidget* messageParent();
 
     AccountScreens account_;
+    PagesWindows pages_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;

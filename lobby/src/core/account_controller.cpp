@@ -28,8 +28,8 @@ std::string titleFor(const std::string& name) {
 }  // namespace
 
 AccountController::AccountController(const ClientApi& api, LobbyFlow& flow, LobbyView& main,
-                                     AccountView& view)
-    : api_(api), flow_(flow), main_(main), view_(view) {}
+                                     AccountView& view, PlayerInfoController& info)
+    : api_(api), flow_(flow), main_(main), view_(view), info_(info) {}
 
 void AccountController::registerWith(Dispatcher& dispatcher) {
     dispatcher.on(kRouterLoginAnswer, [this] { onLoginAnswer(); });
@@ -83,6 +83,7 @@ void AccountController::onLoginAnswer() {
             sendModification();
             break;
         case LobbyState::JoiningFoundPlayer:
+            flow_.continueJoiningFoundPlayer();
             break;
         default:
             view_.storeUserInfo(storableLogin(view_.loginFields()));
@@ -253,6 +254,7 @@ void AccountController::onAccountInfo() {
         return;
     }
     if (!record_.name.empty()) flow_.setUserName(record_.name);
+    info_.showOwnInfo(record_);
 }
 
 bool AccountController::chooseOwnPhoto(const std::string& path) {

@@ -7,11 +7,11 @@ Lobby::Lobby(const ClientApi& api, const LobbyViews& views)
       chat_(views.chat),
       players_(views.players),
       sessions_(api, flow_, chat_, views.sessions),
-      pages_(views.pages),
       news_(api, views.news),
-      playerInfo_(views.playerInfo),
       flow_(api, views.main, views.account, busy_, dispatcher_, {arenaList_, chat_, players_}),
-      account_(api, flow_, views.main, views.account) {
+      pages_(api, flow_, views.pages),
+      playerInfo_(api, flow_, views.playerInfo),
+      account_(api, flow_, views.main, views.account, playerInfo_) {
     busy_.setListener([&main = views.main](bool busy) { main.setBusyCursor(busy); });
     account_.registerWith(dispatcher_);
     arenaList_.registerWith(dispatcher_);

@@ -1,5 +1,7 @@
 #include "lobby/lobby_flow.h"
 
+#include <utility>
+
 #include "lobby/arena_list_controller.h"
 #include "lobby/chat_controller.h"
 #include "lobby/dispatch_table.h"
@@ -128,6 +130,24 @@ void LobbyFlow::joinArena(const std::string& name) {
     arenaName_ = name;
     busy_.awaitAnswer(kJoinArenaAnswer);
     api_.TSRouterSend_JoinArena(name.c_str());
+}
+
+void LobbyFlow::joinFoundPlayerArena(const std::string& arena) {
+    if (state_ != LobbyState::InArena) return joinArena(arena);
+    arena_.chat.systemLine(Text::LeftArena);
+    view_.selectView(View::Router);
+    disconnect();
+    foundPlayerArena_ = arena;
+    state_ = LobbyState::JoiningFoundPlayer;
+    if (!relogin(LoginReason::BackToRouter)) {
+        state_ = LobbyState::Offline;
+        view_.showMessage(Text::FoundPlayerArenaUnreachable, Text::TitlePlayerSearch);
+    }
+}
+
+void LobbyFlow::continueJoiningFoundPlayer() {
+    state_ = LobbyState::RouterLoggedIn;
+    joinArena(std::exchange(foundPlayerArena_, {}));
 }
 
 void LobbyFlow::onJoinArenaAnswer() {

@@ -1,5 +1,8 @@
 #include "lobby/lobby_settings.h"
 
+#include <algorithm>
+
+#include "lobby/pages_controller.h"
 #include "lobby/user_files.h"
 #include "skin/skin_file.h"
 
@@ -58,6 +61,26 @@ WebAddresses LobbySettings::webAddresses() const {
         return {};
     }
     return web;
+}
+
+std::vector<std::string> LobbySettings::buddies() const {
+    auto file = openSettings(path_);
+    std::vector<std::string> names;
+    if (!file.findSection("BUDDY")) return names;
+    const int count = file.readInt();
+    for (int i = 0; i < count; ++i) {
+        auto name = file.readToken();
+        std::replace(name.begin(), name.end(), '|', ' ');
+        names.push_back(name == " " ? std::string() : name);
+    }
+    return names;
+}
+
+bool LobbySettings::writeBuddies(const std::vector<std::string>& names) const {
+    auto file = openSettings(path_);
+    if (!file.findSection("BUDDY")) return false;
+    file.replaceSection(buddySectionText(names));
+    return file.close();
 }
 
 bool LobbySettings::writeSound(bool on) const {

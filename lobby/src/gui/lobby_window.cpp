@@ -44,7 +44,8 @@ constexpr int kArenaHelpContext = 114;
 LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       account_(this, *this, setup.countries, setup.pictureCount),
-      lobby_(api, {*this, account_, *this, *this, *this, *this, *this, *this, *this}),
+      pages_(this, *this),
+      lobby_(api, {*this, account_, *this, *this, *this, *this, pages_, *this, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -66,6 +67,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     skin::skinEnvironment().mainWindow = this;
     routerPanel_ = new ViewPanel(canvas_, "router view");
     arenaPanel_ = new ViewPanel(canvas_, "arena view");
+    pages_.connectTo(lobby_.pages());
+    pages_.placeOwnPanel(routerPanel_, routerPanel_->area("player information"));
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
@@ -186,6 +189,9 @@ void LobbyWindow::runCommand(int command) {
         case kCommandHelpButton: openHelp(helpContext_); break;
         case kCommandLeaveSession: lobby_.sessions().leave(); break;
         case kCommandBegin: lobby_.sessions().begin(); break;
+        case kCommandSearch: pages_.openSearch(); break;
+        case kCommandPage: lobby_.pages().writePage(); break;
+        case kCommandBuddy: pages_.openBuddies(); break;
         default: commandForLaterWindow(command); break;
     }
 }

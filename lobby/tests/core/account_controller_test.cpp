@@ -64,13 +64,20 @@ TEST(AccountControllerTable, MessagesAndCommands) {
         {"account card while modifying (26)", modifying, [](LobbyStage& s) { s.deliver(26); },
          {"setForm"}},
         {"account card while logged in (26)", [](LobbyStage& s) { s.loggedIn(); },
-         [](LobbyStage& s) { s.deliver(26); }, {}},
+         [](LobbyStage& s) { s.deliver(26); }, {"ownPhoto default", "ownInfo Ann"}},
         {"modification accepted (201)",
          [&](LobbyStage& s) {
              modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
          },
          [](LobbyStage& s) { s.deliver(201); },
          {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain"}},
+        {"card after an accepted modification refills the panel (201, 26)",
+         [&](LobbyStage& s) {
+             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
+         },
+         [](LobbyStage& s) { s.deliver(201), s.deliver(26); },
+         {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain",
+          "ownPhoto default", "ownInfo Ann"}},
         {"cancel while modifying", modifying, [](LobbyStage& s) { s.account.cancelAccount(); },
          {"hideAccount", "busy", "notBusy", "busy", "showMain"}},
         {"cancel while creating", creating, [](LobbyStage& s) { s.account.cancelAccount(); },

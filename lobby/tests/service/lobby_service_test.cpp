@@ -250,3 +250,50 @@ TEST_F(LobbyServiceTest, UrgentMessagesAreShownAndAdiosEndsTheProgram) {
 
 }  // namespace
 }  // namespace tessary::lobby
+
+namespace tessary::lobby {
+namespace {
+
+// The router view's own panel, a page to oneself through the Router, the
+// player search and the buddy window, against the real service.
+TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
+    createAccount();
+    auto& pages = window().pagesWindows();
+    ASSERT_TRUE(waitFor([&] {
+        return pages.ownRows()->count() > 0 && pages.ownRows()->item(0)->text().contains("Newcomer");
+    }));
+    savePreview(window(), "router_view_profile");
+
+    MessageAnswerer boxes;
+    window().lobby().pages().writePage("Newcomer");
+    ASSERT_TRUE(pages.pageWindow()->isVisible());
+    pages.messageField()->setPlainText("Are you there?");
+    savePreview(*pages.pageWindow(), "page_write");
+    click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(waitFor([&] { return pages.readWindow()->isVisible(); })) << service_->log();
+    EXPECT_EQ(pages.receivedField()->toPlainText(), "Are you there?");
+    EXPECT_EQ(pages.readWindow()->windowTitle(), "Page - Newcomer");
+    savePreview(*pages.readWindow(), "page_read");
+    click(*pages.readWindow(), 1032);  // reply
+    ASSERT_TRUE(pages.pageWindow()->isVisible());
+
+    window().runCommand(LobbyWindow::kCommandSearch);
+    ASSERT_TRUE(pages.searchWindow()->isVisible());
+    pages.searchField()->setText("Newcomer");
+    click(*pages.searchWindow(), 1030);
+    // Outside every arena the player counts as not found (text 71).
+    ASSERT_TRUE(waitFor([&] { return !boxes.texts().empty(); }));
+    EXPECT_FALSE(window().lobby().pages().model().search.found);
+    savePreview(*pages.searchWindow(), "player_search");
+
+    for (const char* name : {"Ann", "Bob", "Cy"}) window().lobby().pages().addBuddy(name);
+    window().runCommand(LobbyWindow::kCommandBuddy);
+    ASSERT_TRUE(pages.buddyWindow()->isVisible());
+    ASSERT_EQ(pages.buddyList()->count(), 3);
+    pages.buddyList()->item(1)->setSelected(true);
+    savePreview(*pages.buddyWindow(), "buddies");
+    EXPECT_EQ(boxes.texts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tessary::lobby

@@ -182,6 +182,7 @@ ClientApi fakeApi() {
         for (int i = 0; i < 6; ++i) copyOut(outs[i], state.accountInfo[i]);
         *gender = state.accountGender;
         *photo = state.accountPhoto;
+        state.gameRead = 0;
         return 1;
     };
     api.TSArenaRcv_LoginResult = [](char* r, char* t) { return readAnswer(state.arenaLogin, r, t); };
@@ -197,6 +198,48 @@ ClientApi fakeApi() {
     api.TS_IsCloseAsked = [] { return state.closeAsked; };
     api.TS_FreeSharedMemory = [] { return ++state.freed, 1; };
     addSessionFunctions(api);
+    api.TSSend_PagePlayer = [](int32_t count, const char* const* names, const char* message) {
+        state.pages.push_back({{names, names + count}, message});
+    };
+    api.TSRcv_Page = [](char* sender, char* message) {
+        copyOut(sender, state.pageSender), copyOut(message, state.pageText);
+        return 1;
+    };
+    api.TSRouterSend_SearchPlayer = [](const char* name) { state.searches.push_back(name); };
+    api.TSRouterRcv_SearchPlayerResult = [](char* r, char* t, char* player, char* arena) {
+        copyOut(player, state.foundPlayer), copyOut(arena, state.foundArena);
+        return readAnswer(state.searchAnswer, r, t);
+    };
+    api.TSArenaSend_GetPlayerInfo = [](const char* name) { state.infoAsks.push_back(name); };
+    api.TSArenaRcv_PlayerInfoResult = [](char* r, char* t, char* n, char* f4, char* f3, char* c,
+                                         char* f5, char* d, uint8_t* gender, int32_t* photo) {
+        char* outs[] = {n, f4, f3, c, f5, d};
+        for (int i = 0; i < 6; ++i) copyOut(outs[i], state.playerCard[i]);
+        *gender = 0;
+        *photo = 2;
+        state.gameRead = 0;
+        return readAnswer(state.playerInfo, r, t);
+    };
+    const auto nextGame = [](char* game, char* statistics) {
+        if (state.gameRead >= state.games.size()) return 0;
+        copyOut(game, state.games[state.gameRead].first);
+        copyOut(statistics, state.games[state.gameRead++].second);
+        return 1;
+    };
+    api.TSRouterRcv_GetNextGame = nextGame;
+    api.TSArenaRcv_GetNextGame = nextGame;
+    api.TSRouterRcv_GetPhotoSize = [](int32_t* size) {
+        return *size = static_cast<int32_t>(state.photo.size()), 1;
+    };
+    api.TSArenaRcv_GetPhotoSize = [](int32_t* size, char* owner) {
+        copyOut(owner, state.photoOwner);
+        return *size = static_cast<int32_t>(state.photo.size()), 1;
+    };
+    const auto photo = [](void* out) {
+        return std::memcpy(out, state.photo.data(), state.photo.size()), 1;
+    };
+    api.TSRouterRcv_Photo = photo;
+    api.TSArenaRcv_Photo = photo;
     return api;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,14 @@ struct FakeClient {
     std::vector<Advertisement> ads;
     size_t newsRead{0}, adsRead{0};
     std::string finishedHost{"127.0.0.1"};
+    std::string pageSender{"Bob"}, pageText{"hello"};
+    Answer searchAnswer;
+    std::string foundPlayer{"Cy"}, foundArena{"South"};
+    std::vector<std::pair<std::string, std::string>> games{{"poker", "12 won"}};
+    std::string photo{"\x07\0\0\0", 4};  // a stock number, or JPEG bytes
+    std::string photoOwner{"Cy"};
+    Answer playerInfo;
+    std::vector<std::string> playerCard{"Cy", "e", "r", "Peru", "h", "d"};
     int32_t finishedPort{7002};
 
     // Sessions.
@@ -74,7 +83,10 @@ struct FakeClient {
     std::vector<SentAccount> creations, modifications;
     struct Photo { int32_t size; std::string type; };
     std::vector<Photo> photos;
-    std::vector<std::string> arenaLogins, joins;
+    std::vector<std::string> arenaLogins, joins, searches, infoAsks;
+    struct Page { std::vector<std::string> names; std::string message; };
+    std::vector<Page> pages;
+    std::size_t gameRead{0};
     int freed{0};
     struct Created { std::string name, game, version; int32_t players, spectators; std::string options, password; int32_t spectator; };
     std::vector<Created> created;

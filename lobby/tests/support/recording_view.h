@@ -2,6 +2,8 @@
 // built over them.
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -146,7 +148,66 @@ public:
     void focusCreateField(int field) override { log("focus " + std::to_string(field)); }
     void hideCreateWindow() override { log("hideCreate"); }
 
+    // Pages and buddies.
+    PageForm page;
+    std::vector<std::string> buddies{"Dee", "Eve"};
+    bool removalAnswer{true};
+    std::string question;
+    void showPageWrite(const PageForm& f) override { page = f, log("pageWrite " + f.recipients); }
+    void showPageRead(const std::string& sender, const std::string& message) override {
+        log("pageRead " + sender + ": " + message);
+    }
+    PageForm pageForm() override { return page; }
+    void focusPageField(PageField field) override {
+        log(field == PageField::Recipients ? "focusRecipients" : "focusMessage");
+    }
+    void closePage() override { log("closePage"); }
+    void playSound(LobbySound sound) override {
+        const char* names[] = {"pagesend", "pagereceive", "connectarena"};
+        log(std::string("sound ") + names[static_cast<int>(sound)]);
+    }
+    std::vector<std::string> loadBuddies() override { return buddies; }
+    void storeBuddies(const std::vector<std::string>& names) override {
+        buddies = names;
+        log("storeBuddies " + std::to_string(names.size()));
+    }
+    bool confirmRemoval(const std::string& q) override {
+        question = q;
+        log("confirmRemoval");
+        return removalAnswer;
+    }
+    void showSearchAnswer(const SearchAnswer& a) override {
+        log(a.found ? "found " + a.player + " in " + a.arena : "notFound");
+    }
+    void closeSearch() override { log("closeSearch"); }
+
+    // Player information.
+    std::filesystem::path photoFolder;
+    std::vector<std::string> openInfo;
+    std::optional<PlayerCard> ownCard, infoCard;
+    void showOwnInfo(const PlayerCard& card) override { ownCard = card, log("ownInfo " + card.name); }
+    void showOwnPhoto(const PhotoSource& photo) override { log("ownPhoto " + describe(photo)); }
+    void showPlayerInfo(const PlayerCard& card) override {
+        infoCard = card;
+        log("playerInfo " + card.name);
+    }
+    bool playerInfoOpen(const std::string& name) override {
+        return std::find(openInfo.begin(), openInfo.end(), name) != openInfo.end();
+    }
+    void showPlayerPhoto(const std::string& name, const PhotoSource& photo) override {
+        log("playerPhoto " + name + " " + describe(photo));
+    }
+    std::filesystem::path photoFile(std::string_view name) override { return photoFolder / name; }
+    std::string gameTitle(const std::string& label) override {
+        return label == "poker" ? "Texas poker" : label;
+    }
+
 private:
+    static std::string describe(const PhotoSource& photo) {
+        if (photo.stock > 0) return "stock " + std::to_string(photo.stock);
+        if (!photo.file.empty()) return "file " + photo.file.filename().string();
+        return "default";
+    }
     void log(std::string line) { calls.push_back(std::move(line)); }
 };
 
