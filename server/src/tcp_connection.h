@@ -7,6 +7,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "frame_reader.h"
@@ -48,6 +50,7 @@ public:
 
     void send(SharedFrame frame) override;
     void close(std::string_view reason) override;
+    void closeAfterSending(std::string_view reason) override;
     bool isOpen() const override { return open_; }
     void pause() override { paused_ = true; }
     void resume() override;
@@ -87,6 +90,7 @@ private:
     size_t pendingBytes_ = 0;
     bool writeActive_ = false;
     bool flushScheduled_ = false;
+    std::optional<std::string> closeWhenSent_;
 };
 
 }  // namespace tessary::server
