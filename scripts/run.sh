@@ -71,6 +71,15 @@ else
 fi
 
 echo "run: starting the lobby"
-status=0
-(cd "$dist" && ./TSClient) || status=$?
+# In the background, so that a TERM or INT to this script reaches the lobby,
+# which then ends as its exit button ends it (letting its mailbox go); the
+# service is stopped after it.
+(cd "$dist" && exec ./TSClient) &
+lobby_pid=$!
+trap 'kill -TERM "$lobby_pid" 2>/dev/null || true' INT TERM
+while :; do
+  status=0
+  wait "$lobby_pid" || status=$?
+  kill -0 "$lobby_pid" 2>/dev/null || break
+done
 exit "$status"

@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   dpkg-dev lintian desktop-file-utils systemd
+  xdotool imagemagick x11-apps
 )
 
 missing=()

@@ -55,29 +55,35 @@ TS_CLIENT_EXPORT int32_t TS_GetMessageType(void);
 /* --- Requests to the Router (and pages to either server) --- */
 
 TS_CLIENT_EXPORT void TSSend_PagePlayer(int32_t count, const char* const* addressees, const char* message);
-TS_CLIENT_EXPORT void TSRouterSend_Login(const char* a1, const char* a2, const char* a3, int32_t a4);
-TS_CLIENT_EXPORT void TSRouterSend_CreateAccount(const char* a1, const char* a2, const char* a3, const char* a4,
-                                                 const char* a5, const char* a6, const char* a7, int32_t a8,
-                                                 int32_t a9, int32_t a10);
-TS_CLIENT_EXPORT void TSRouterSend_ModifyAccount(const char* a1, const char* a2, const char* a3, const char* a4,
-                                                 const char* a5, const char* a6, const char* a7, int32_t a8,
-                                                 int32_t a9, int32_t a10);
+TS_CLIENT_EXPORT void TSRouterSend_Login(const char* userName, const char* password, const char* clientText,
+                                           int32_t reason);
+TS_CLIENT_EXPORT void TSRouterSend_CreateAccount(const char* userName, const char* password, const char* email,
+                                                 const char* realName, const char* country, const char* homePage,
+                                                 const char* description, int32_t gender, int32_t one,
+                                                 int32_t photoNumber);
+TS_CLIENT_EXPORT void TSRouterSend_ModifyAccount(const char* userName, const char* password, const char* email,
+                                                 const char* realName, const char* country, const char* homePage,
+                                                 const char* description, int32_t gender, int32_t one,
+                                                 int32_t photoNumber);
 TS_CLIENT_EXPORT void TSRouterSend_JoinArena(const char* arena);
 /* A negative size or a null data pointer sends an empty picture. */
-TS_CLIENT_EXPORT void TSRouterSend_Photo(int32_t size, const void* data, const char* a3);
+TS_CLIENT_EXPORT void TSRouterSend_Photo(int32_t size, const void* data, const char* fileType);
 TS_CLIENT_EXPORT void TSRouterSend_SearchPlayer(const char* player);
 
 /* --- Requests to the Arena --- */
 
-TS_CLIENT_EXPORT void TSArenaSend_Login(const char* a1);
-TS_CLIENT_EXPORT void TSArenaSend_ChatToAll(const char* message, int32_t a2, int32_t a3);
-TS_CLIENT_EXPORT void TSArenaSend_ChatToPlayer(const char* addressee, const char* message, int32_t a3, int32_t a4);
-TS_CLIENT_EXPORT void TSArenaSend_ChatToSession(const char* message, int32_t a2, int32_t a3);
+TS_CLIENT_EXPORT void TSArenaSend_Login(const char* userName);
+TS_CLIENT_EXPORT void TSArenaSend_ChatToAll(const char* message, int32_t colour, int32_t font);
+TS_CLIENT_EXPORT void TSArenaSend_ChatToPlayer(const char* addressee, const char* message, int32_t colour,
+                                               int32_t font);
+TS_CLIENT_EXPORT void TSArenaSend_ChatToSession(const char* message, int32_t colour, int32_t font);
 TS_CLIENT_EXPORT void TSArenaSend_GetPlayerInfo(const char* player);
-TS_CLIENT_EXPORT void TSArenaSend_CreateSession(const char* a1, const char* a2, const char* a3, int32_t a4, int32_t a5,
-                                                int32_t a6, const char* a7, const char* a8, int32_t a9);
+TS_CLIENT_EXPORT void TSArenaSend_CreateSession(const char* sessionName, const char* gameName, const char* gameVersion,
+                                                int32_t zero, int32_t maxPlayers, int32_t maxSpectators,
+                                                const char* options, const char* password, int32_t spectator);
 TS_CLIENT_EXPORT void TSArenaSend_GetSessionInfo(const char* session);
-TS_CLIENT_EXPORT void TSArenaSend_JoinSession(const char* a1, const char* a2, const char* a3, int32_t a4);
+TS_CLIENT_EXPORT void TSArenaSend_JoinSession(const char* sessionName, const char* password, const char* gameVersion,
+                                              int32_t spectator);
 /* 1 queued, 0 no connection object. */
 TS_CLIENT_EXPORT int32_t TSArenaSend_LeaveSession(void);
 TS_CLIENT_EXPORT int32_t TSArenaSend_BeginGame(void);
@@ -94,20 +100,23 @@ TS_CLIENT_EXPORT int32_t TSRouterRcv_LoginResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSRouterRcv_AccountCreationResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSRouterRcv_ModifyAccountResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSRouterRcv_JoinArenaResult(char* result, char* address, int32_t* port, char* error);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextRouter(char* r1, char* r2, int32_t* r3);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextArena(char* r1, char* r2, int32_t* r3, int32_t* r4);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextAdvertisement(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6,
-                                                          int32_t* r7);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextNews(char* r1);
-/* r4 <- 1 when the update is mandatory (first value 0), else 0. */
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetVersion(char* r1, char* r2, int32_t* r3, int32_t* r4);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_AccountInfo(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6,
-                                                 uint8_t* r7, int32_t* r8);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextGame(char* r1, char* r2);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextRouter(char* name, char* host, int32_t* port);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextArena(char* name, char* host, int32_t* players, int32_t* maxPing);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextAdvertisement(char* ftpHost, char* ftpUser, char* ftpPassword,
+                                                          char* directory, char* pictureName, char* link,
+                                                          int32_t* displayMilliseconds);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextNews(char* line);
+/* mandatory <- 1 when the update must be taken (first value 0), else 0. */
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetVersion(char* updateHost, char* updatePath, int32_t* versionNumber,
+                                                int32_t* mandatory);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_AccountInfo(char* userName, char* email, char* realName, char* country,
+                                                 char* homePage, char* description, uint8_t* gender,
+                                                 int32_t* photoNumber);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_GetNextGame(char* gameName, char* statistics);
 /* Size in bytes of the current photo; the photo reader copies at most that. */
 TS_CLIENT_EXPORT int32_t TSRouterRcv_GetPhotoSize(int32_t* size);
 TS_CLIENT_EXPORT int32_t TSRouterRcv_Photo(void* picture);
-TS_CLIENT_EXPORT int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* r3, char* r4);
+TS_CLIENT_EXPORT int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* playerName, char* arenaName);
 
 /* --- Arena answers and messages --- */
 
@@ -115,33 +124,36 @@ TS_CLIENT_EXPORT int32_t TSArenaRcv_LoginResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_CreateSessionResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_JoinSessionResult(char* result, char* error);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_BeginGameResult(char* result, char* error);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerInfoResult(char* result, char* error, char* r3, char* r4, char* r5, char* r6,
-                                                     char* r7, char* r8, uint8_t* r9, int32_t* r10);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextGame(char* r1, char* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionInfoResult(char* result, char* error, char* r3, char* r4);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionNew(char* r1, char* r2, int32_t* r3, int32_t* r4, int32_t* r5, char* r6);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionRemoved(char* r1);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_MasterChanged(char* r1, char* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionState(char* r1, int32_t* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerNew(char* r1, int32_t* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerRemoved(char* r1);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerJoinSession(char* r1, char* r2, int32_t* r3);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerLeaveSession(char* r1, char* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_UpdatePlayerInfo(char* r1, int32_t* r2);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatAll(char* r1, char* r2, int32_t* r3, int32_t* r4);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatList(char* r1, char* r2, int32_t* r3, int32_t* r4);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatSession(char* r1, char* r2, int32_t* r3, int32_t* r4);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerInfoResult(char* result, char* error, char* userName, char* email,
+                                                     char* realName, char* country, char* homePage,
+                                                     char* description, uint8_t* gender, int32_t* photoNumber);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextGame(char* gameName, char* statistics);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionInfoResult(char* result, char* error, char* sessionName, char* options);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionNew(char* sessionName, char* gameName, int32_t* maxPlayers,
+                                               int32_t* maxSpectators, int32_t* state, char* master);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionRemoved(char* sessionName);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_MasterChanged(char* sessionName, char* master);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_SessionState(char* sessionName, int32_t* state);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerNew(char* playerName, int32_t* pingClass);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerRemoved(char* playerName);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerJoinSession(char* playerName, char* sessionName, int32_t* spectator);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_PlayerLeaveSession(char* playerName, char* sessionName);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_UpdatePlayerInfo(char* playerName, int32_t* pingClass);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatAll(char* sender, char* message, int32_t* colour, int32_t* font);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatList(char* sender, char* message, int32_t* colour, int32_t* font);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_ChatSession(char* sender, char* message, int32_t* colour, int32_t* font);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_Ping(void);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextPlayer(char* r1, int32_t* r2);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextPlayer(char* playerName, int32_t* pingClass);
 /* Moves to the next session; its players and spectators are then listed
  * from their start by the two readers below. */
-TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextSession(char* r1, char* r2, char* r3, int32_t* r4, int32_t* r5,
-                                                   int32_t* r6, int32_t* r7, int32_t* r8);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextPlayerInSession(char* r1);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextSpectatorInSession(char* r1);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextSession(char* sessionName, char* gameName, char* master,
+                                                   int32_t* maxPlayers, int32_t* players, int32_t* maxSpectators,
+                                                   int32_t* spectators, int32_t* state);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextPlayerInSession(char* playerName);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_GetNextSpectatorInSession(char* playerName);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_GetPhotoSize(int32_t* size, char* owner);
 TS_CLIENT_EXPORT int32_t TSArenaRcv_Photo(void* picture);
-TS_CLIENT_EXPORT int32_t TSArenaRcv_StartGame(char* r1, int32_t* r2);
+TS_CLIENT_EXPORT int32_t TSArenaRcv_StartGame(char* gameServerAddress, int32_t* gameServerPort);
 
 /* --- Arena pings --- */
 
@@ -161,11 +173,12 @@ TS_CLIENT_EXPORT int32_t TS_InitializeSharedMemory(int32_t window);
 TS_CLIENT_EXPORT int32_t TS_GetStartedGame(char* game);
 /* launchLine: program path, "|", arguments separated by blanks. 1 when the
  * game is present; 0 when it could not be started or did not appear in 30 s. */
-TS_CLIENT_EXPORT int32_t TS_StartGame(const char* name, const char* game, const char* extra, const char* launchLine,
-                                      const char* reportName, int32_t session, const char* serverAddress,
-                                      int32_t serverPort);
-/* r1, r3: at least 1,024 bytes each. */
-TS_CLIENT_EXPORT int32_t TS_IsGameFinished(char* r1, int32_t* r2, char* r3);
+TS_CLIENT_EXPORT int32_t TS_StartGame(const char* userName, const char* gameName, const char* extra,
+                                      const char* launchLine, const char* reportName, int32_t session,
+                                      const char* serverAddress, int32_t serverPort);
+/* The finish report: the arena host and port the game was given back, then
+ * the rest of the report. arenaHost, rest: at least 1,024 bytes each. */
+TS_CLIENT_EXPORT int32_t TS_IsGameFinished(char* arenaHost, int32_t* arenaPort, char* rest);
 TS_CLIENT_EXPORT int32_t TS_IsCloseAsked(void);
 TS_CLIENT_EXPORT int32_t TS_FreeSharedMemory(void);
 

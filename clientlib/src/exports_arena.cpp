@@ -71,35 +71,36 @@ extern "C" {
 
 // --- requests ---
 
-void TSArenaSend_Login(const char* a1) {
-    guardedVoid([&] { sendToArena(LOGINARENA, texts({a1})); });
+void TSArenaSend_Login(const char* userName) {
+    guardedVoid([&] { sendToArena(LOGINARENA, texts({userName})); });
 }
 
-void TSArenaSend_ChatToAll(const char* message, int32_t a2, int32_t a3) {
+void TSArenaSend_ChatToAll(const char* message, int32_t colour, int32_t font) {
     guardedVoid([&] {
         ValueList body = texts({message});
-        body.appendInteger(a2);
-        body.appendInteger(a3);
+        body.appendInteger(colour);
+        body.appendInteger(font);
         sendToArena(CHATALL, body);
     });
 }
 
-void TSArenaSend_ChatToPlayer(const char* addressee, const char* message, int32_t a3, int32_t a4) {
+void TSArenaSend_ChatToPlayer(const char* addressee, const char* message, int32_t colour,
+                              int32_t font) {
     guardedVoid([&] {
         ValueList body;
         body.appendList(texts({addressee}));
         body.appendText(textIn(message));
-        body.appendInteger(a3);
-        body.appendInteger(a4);
+        body.appendInteger(colour);
+        body.appendInteger(font);
         sendToArena(CHATLIST, body);
     });
 }
 
-void TSArenaSend_ChatToSession(const char* message, int32_t a2, int32_t a3) {
+void TSArenaSend_ChatToSession(const char* message, int32_t colour, int32_t font) {
     guardedVoid([&] {
         ValueList body = texts({message});
-        body.appendInteger(a2);
-        body.appendInteger(a3);
+        body.appendInteger(colour);
+        body.appendInteger(font);
         sendToArena(CHATSESSION, body);
     });
 }
@@ -108,16 +109,18 @@ void TSArenaSend_GetPlayerInfo(const char* player) {
     guardedVoid([&] { sendToArena(GETPLAYERINFO, texts({player})); });
 }
 
-void TSArenaSend_CreateSession(const char* a1, const char* a2, const char* a3, int32_t a4, int32_t a5, int32_t a6,
-                               const char* a7, const char* a8, int32_t a9) {
+void TSArenaSend_CreateSession(const char* sessionName, const char* gameName,
+                               const char* gameVersion, int32_t zero, int32_t maxPlayers,
+                               int32_t maxSpectators, const char* options, const char* password,
+                               int32_t spectator) {
     guardedVoid([&] {
-        ValueList body = texts({a1, a2, a3});
-        body.appendInteger(a4);
-        body.appendInteger(a5);
-        body.appendInteger(a6);
-        body.appendText(textIn(a7));
-        body.appendText(textIn(a8));
-        body.appendInteger(uint8_t(a9 != 0 ? 1 : 0));
+        ValueList body = texts({sessionName, gameName, gameVersion});
+        body.appendInteger(zero);
+        body.appendInteger(maxPlayers);
+        body.appendInteger(maxSpectators);
+        body.appendText(textIn(options));
+        body.appendText(textIn(password));
+        body.appendInteger(uint8_t(spectator != 0 ? 1 : 0));
         sendToArena(CREATESESSION, body);
     });
 }
@@ -126,10 +129,11 @@ void TSArenaSend_GetSessionInfo(const char* session) {
     guardedVoid([&] { sendToArena(GETSESSIONINFO, texts({session})); });
 }
 
-void TSArenaSend_JoinSession(const char* a1, const char* a2, const char* a3, int32_t a4) {
+void TSArenaSend_JoinSession(const char* sessionName, const char* password, const char* gameVersion,
+                             int32_t spectator) {
     guardedVoid([&] {
-        ValueList body = texts({a1, a2, a3});
-        body.appendInteger(uint8_t(a4 != 0 ? 1 : 0));
+        ValueList body = texts({sessionName, password, gameVersion});
+        body.appendInteger(uint8_t(spectator != 0 ? 1 : 0));
         sendToArena(JOINSESSION, body);
     });
 }
@@ -164,26 +168,34 @@ int32_t TSArenaRcv_BeginGameResult(char* result, char* error) {
     return guarded(0, [&] { return plainResult(BEGINGAME, result, error); });
 }
 
-int32_t TSArenaRcv_PlayerInfoResult(char* result, char* error, char* r3, char* r4, char* r5, char* r6, char* r7,
-                                    char* r8, uint8_t* r9, int32_t* r10) {
+int32_t TSArenaRcv_PlayerInfoResult(char* result, char* error, char* userName, char* email,
+                                    char* realName, char* country, char* homePage,
+                                    char* description, uint8_t* gender, int32_t* photoNumber) {
     return guarded(0, [&] {
         const Answer answer = readAnswer(Library::instance().current(), GETPLAYERINFO, result, error);
         if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
         return ValueReader(answer.data)
-            .text(0, r3).text(1, r4).text(2, r5).text(3, r6).text(4, r7).text(5, r8).byte(6, r9).int32(7, r10)
+            .text(0, userName)
+            .text(1, email)
+            .text(2, realName)
+            .text(3, country)
+            .text(4, homePage)
+            .text(5, description)
+            .byte(6, gender)
+            .int32(7, photoNumber)
             .result();
     });
 }
 
-int32_t TSArenaRcv_SessionInfoResult(char* result, char* error, char* r3, char* r4) {
+int32_t TSArenaRcv_SessionInfoResult(char* result, char* error, char* sessionName, char* options) {
     return guarded(0, [&] {
         const Answer answer = readAnswer(Library::instance().current(), kSessionInfoAnswer, result, error);
         if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
-        return ValueReader(answer.data).text(0, r3).text(1, r4).result();
+        return ValueReader(answer.data).text(0, sessionName).text(1, options).result();
     });
 }
 
-int32_t TSArenaRcv_GetNextGame(char* r1, char* r2) {
+int32_t TSArenaRcv_GetNextGame(char* gameName, char* statistics) {
     return guarded(0, [&] {
         // Any message whose first value is the one-byte code 25: the answer
         // to GETPLAYERINFO.
@@ -194,7 +206,7 @@ int32_t TSArenaRcv_GetNextGame(char* r1, char* r2) {
         const ValueList* data = body->list(1);
         const ValueList* games = data ? data->list(kPlayerInfoGames) : nullptr;
         const ValueList* entry = games ? games->list(current.entry) : nullptr;
-        if (!ValueReader(entry).text(0, r1).text(1, r2).ok()) return 0;
+        if (!ValueReader(entry).text(0, gameName).text(1, statistics).ok()) return 0;
         ++current.entry;
         return 1;
     });
@@ -202,86 +214,132 @@ int32_t TSArenaRcv_GetNextGame(char* r1, char* r2) {
 
 // --- notifications ---
 
-int32_t TSArenaRcv_PlayerNew(char* r1, int32_t* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(PLAYERNEW)).text(0, r1).int32(1, r2).result(); });
-}
-
-int32_t TSArenaRcv_PlayerRemoved(char* r1) {
-    return guarded(0, [&] { return ValueReader(bodyOf(PLAYERREMOVED)).text(0, r1).result(); });
-}
-
-int32_t TSArenaRcv_UpdatePlayerInfo(char* r1, int32_t* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(UPDATEPLAYERINFO)).text(0, r1).int32(1, r2).result(); });
-}
-
-int32_t TSArenaRcv_SessionNew(char* r1, char* r2, int32_t* r3, int32_t* r4, int32_t* r5, char* r6) {
+int32_t TSArenaRcv_PlayerNew(char* playerName, int32_t* pingClass) {
     return guarded(0, [&] {
-        return ValueReader(bodyOf(SESSIONNEW))
-            .text(0, r1).int32(1, r3).int32(2, r4).text(3, r6).int32(4, r5).text(5, r2)
+        return ValueReader(bodyOf(PLAYERNEW)).text(0, playerName).int32(1, pingClass).result();
+    });
+}
+
+int32_t TSArenaRcv_PlayerRemoved(char* playerName) {
+    return guarded(0,
+                   [&] { return ValueReader(bodyOf(PLAYERREMOVED)).text(0, playerName).result(); });
+}
+
+int32_t TSArenaRcv_UpdatePlayerInfo(char* playerName, int32_t* pingClass) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(UPDATEPLAYERINFO))
+            .text(0, playerName)
+            .int32(1, pingClass)
             .result();
     });
 }
 
-int32_t TSArenaRcv_SessionRemoved(char* r1) {
-    return guarded(0, [&] { return ValueReader(bodyOf(SESSIONREMOVE)).text(0, r1).result(); });
+int32_t TSArenaRcv_SessionNew(char* sessionName, char* gameName, int32_t* maxPlayers,
+                              int32_t* maxSpectators, int32_t* state, char* master) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(SESSIONNEW))
+            .text(0, sessionName)
+            .int32(1, maxPlayers)
+            .int32(2, maxSpectators)
+            .text(3, master)
+            .int32(4, state)
+            .text(5, gameName)
+            .result();
+    });
 }
 
-int32_t TSArenaRcv_MasterChanged(char* r1, char* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(MASTERCHANGED)).text(0, r1).text(1, r2).result(); });
+int32_t TSArenaRcv_SessionRemoved(char* sessionName) {
+    return guarded(
+        0, [&] { return ValueReader(bodyOf(SESSIONREMOVE)).text(0, sessionName).result(); });
 }
 
-int32_t TSArenaRcv_SessionState(char* r1, int32_t* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(UPDATESESSIONSTATE)).text(0, r1).int32(1, r2).result(); });
+int32_t TSArenaRcv_MasterChanged(char* sessionName, char* master) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(MASTERCHANGED)).text(0, sessionName).text(1, master).result();
+    });
 }
 
-int32_t TSArenaRcv_PlayerJoinSession(char* r1, char* r2, int32_t* r3) {
-    return guarded(0, [&] { return ValueReader(bodyOf(JOINNEW)).text(0, r1).text(1, r2).flag(2, r3).result(); });
+int32_t TSArenaRcv_SessionState(char* sessionName, int32_t* state) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(UPDATESESSIONSTATE))
+            .text(0, sessionName)
+            .int32(1, state)
+            .result();
+    });
 }
 
-int32_t TSArenaRcv_PlayerLeaveSession(char* r1, char* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(JOINLEAVE)).text(0, r1).text(1, r2).result(); });
+int32_t TSArenaRcv_PlayerJoinSession(char* playerName, char* sessionName, int32_t* spectator) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(JOINNEW))
+            .text(0, playerName)
+            .text(1, sessionName)
+            .flag(2, spectator)
+            .result();
+    });
 }
 
-int32_t TSArenaRcv_ChatAll(char* r1, char* r2, int32_t* r3, int32_t* r4) {
-    return guarded(0, [&] { return chat(CHATALL, r1, r2, r3, r4); });
+int32_t TSArenaRcv_PlayerLeaveSession(char* playerName, char* sessionName) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(JOINLEAVE)).text(0, playerName).text(1, sessionName).result();
+    });
 }
 
-int32_t TSArenaRcv_ChatList(char* r1, char* r2, int32_t* r3, int32_t* r4) {
-    return guarded(0, [&] { return chat(CHATLIST, r1, r2, r3, r4); });
+int32_t TSArenaRcv_ChatAll(char* sender, char* message, int32_t* colour, int32_t* font) {
+    return guarded(0, [&] { return chat(CHATALL, sender, message, colour, font); });
 }
 
-int32_t TSArenaRcv_ChatSession(char* r1, char* r2, int32_t* r3, int32_t* r4) {
-    return guarded(0, [&] { return chat(CHATSESSION, r1, r2, r3, r4); });
+int32_t TSArenaRcv_ChatList(char* sender, char* message, int32_t* colour, int32_t* font) {
+    return guarded(0, [&] { return chat(CHATLIST, sender, message, colour, font); });
+}
+
+int32_t TSArenaRcv_ChatSession(char* sender, char* message, int32_t* colour, int32_t* font) {
+    return guarded(0, [&] { return chat(CHATSESSION, sender, message, colour, font); });
 }
 
 int32_t TSArenaRcv_Ping(void) {
     return guarded(0, [] { return Library::instance().current().is(PING) ? 1 : 0; });
 }
 
-int32_t TSArenaRcv_StartGame(char* r1, int32_t* r2) {
-    return guarded(0, [&] { return ValueReader(bodyOf(STARTGAME)).text(0, r1).int32(1, r2).result(); });
+int32_t TSArenaRcv_StartGame(char* gameServerAddress, int32_t* gameServerPort) {
+    return guarded(0, [&] {
+        return ValueReader(bodyOf(STARTGAME))
+            .text(0, gameServerAddress)
+            .int32(1, gameServerPort)
+            .result();
+    });
 }
 
 // --- lists ---
 
-int32_t TSArenaRcv_GetNextPlayer(char* r1, int32_t* r2) {
+int32_t TSArenaRcv_GetNextPlayer(char* playerName, int32_t* pingClass) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
         const ValueList* body = bodyOf(PLAYERLIST);
-        if (!ValueReader(body ? body->list(current.entry) : nullptr).text(0, r1).int32(1, r2).ok()) return 0;
+        if (!ValueReader(body ? body->list(current.entry) : nullptr)
+                 .text(0, playerName)
+                 .int32(1, pingClass)
+                 .ok())
+            return 0;
         ++current.entry;
         return 1;
     });
 }
 
-int32_t TSArenaRcv_GetNextSession(char* r1, char* r2, char* r3, int32_t* r4, int32_t* r5, int32_t* r6, int32_t* r7,
-                                  int32_t* r8) {
+int32_t TSArenaRcv_GetNextSession(char* sessionName, char* gameName, char* master,
+                                  int32_t* maxPlayers, int32_t* players, int32_t* maxSpectators,
+                                  int32_t* spectators, int32_t* state) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
         const ValueList* body = bodyOf(SESSIONLIST);
         const bool read = ValueReader(body ? body->list(current.entry) : nullptr)
-                              .text(0, r1).int32(1, r4).int32(2, r6).int32(3, r5).int32(4, r7).text(5, r3)
-                              .int32(6, r8).text(7, r2)
+                              .text(0, sessionName)
+                              .int32(1, maxPlayers)
+                              .int32(2, maxSpectators)
+                              .int32(3, players)
+                              .int32(4, spectators)
+                              .text(5, master)
+                              .int32(6, state)
+                              .text(7, gameName)
                               .ok();
         if (!read) return 0;
         ++current.entry;
@@ -290,17 +348,17 @@ int32_t TSArenaRcv_GetNextSession(char* r1, char* r2, char* r3, int32_t* r4, int
     });
 }
 
-int32_t TSArenaRcv_GetNextPlayerInSession(char* r1) {
+int32_t TSArenaRcv_GetNextPlayerInSession(char* playerName) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
-        return nextMember(kSessionPlayers, current.player, r1);
+        return nextMember(kSessionPlayers, current.player, playerName);
     });
 }
 
-int32_t TSArenaRcv_GetNextSpectatorInSession(char* r1) {
+int32_t TSArenaRcv_GetNextSpectatorInSession(char* playerName) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
-        return nextMember(kSessionSpectators, current.spectator, r1);
+        return nextMember(kSessionSpectators, current.spectator, playerName);
     });
 }
 

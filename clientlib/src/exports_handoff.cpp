@@ -30,12 +30,13 @@ int32_t TS_GetStartedGame(char* game) {
     });
 }
 
-int32_t TS_StartGame(const char* name, const char* game, const char* extra, const char* launchLine,
-                     const char* reportName, int32_t session, const char* serverAddress, int32_t serverPort) {
+int32_t TS_StartGame(const char* userName, const char* gameName, const char* extra,
+                     const char* launchLine, const char* reportName, int32_t session,
+                     const char* serverAddress, int32_t serverPort) {
     return guarded(0, [&] {
         StartRequest request;
-        request.name = textIn(name);
-        request.game = textIn(game);
+        request.name = textIn(userName);
+        request.game = textIn(gameName);
         request.extra = textIn(extra);
         request.launchLine = textIn(launchLine);
         request.reportName = textIn(reportName);
@@ -46,19 +47,19 @@ int32_t TS_StartGame(const char* name, const char* game, const char* extra, cons
     });
 }
 
-int32_t TS_IsGameFinished(char* r1, int32_t* r2, char* r3) {
+int32_t TS_IsGameFinished(char* arenaHost, int32_t* arenaPort, char* rest) {
     return guarded(0, [&] {
         auto& handoff = Library::instance().handoff();
         const bool running = handoff.startedGame().has_value();
         const auto report = handoff.takeFinishReport();
         if (!running && !report) return 0;
-        copyText("", r1, kReportFieldSize);
-        copyInt32(0, r2);
-        copyText("", r3, kReportFieldSize);
+        copyText("", arenaHost, kReportFieldSize);
+        copyInt32(0, arenaPort);
+        copyText("", rest, kReportFieldSize);
         if (!report) return 0;
-        copyText(report->name, r1, kReportFieldSize);
-        copyInt32(report->number, r2);
-        copyText(report->rest, r3, kReportFieldSize);
+        copyText(report->name, arenaHost, kReportFieldSize);
+        copyInt32(report->number, arenaPort);
+        copyText(report->rest, rest, kReportFieldSize);
         return 1;
     });
 }

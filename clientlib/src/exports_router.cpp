@@ -61,25 +61,36 @@ void TSSend_PagePlayer(int32_t count, const char* const* addressees, const char*
     });
 }
 
-void TSRouterSend_Login(const char* a1, const char* a2, const char* a3, int32_t a4) {
+void TSRouterSend_Login(const char* userName, const char* password, const char* clientText,
+                        int32_t reason) {
     guardedVoid([&] {
         ValueList body;
-        body.appendText(textIn(a1));
-        body.appendText(textIn(a2));
-        body.appendText(textIn(a3));
-        body.appendInteger(a4);
+        body.appendText(textIn(userName));
+        body.appendText(textIn(password));
+        body.appendText(textIn(clientText));
+        body.appendInteger(reason);
         sendToRouter(LOGIN, body);
     });
 }
 
-void TSRouterSend_CreateAccount(const char* a1, const char* a2, const char* a3, const char* a4, const char* a5,
-                                const char* a6, const char* a7, int32_t a8, int32_t a9, int32_t a10) {
-    guardedVoid([&] { sendToRouter(NEWUSERREQUEST, accountBody(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10)); });
+void TSRouterSend_CreateAccount(const char* userName, const char* password, const char* email,
+                                const char* realName, const char* country, const char* homePage,
+                                const char* description, int32_t gender, int32_t one,
+                                int32_t photoNumber) {
+    guardedVoid([&] {
+        sendToRouter(NEWUSERREQUEST, accountBody(userName, password, email, realName, country,
+                                                 homePage, description, gender, one, photoNumber));
+    });
 }
 
-void TSRouterSend_ModifyAccount(const char* a1, const char* a2, const char* a3, const char* a4, const char* a5,
-                                const char* a6, const char* a7, int32_t a8, int32_t a9, int32_t a10) {
-    guardedVoid([&] { sendToRouter(MODIFYUSER, accountBody(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10)); });
+void TSRouterSend_ModifyAccount(const char* userName, const char* password, const char* email,
+                                const char* realName, const char* country, const char* homePage,
+                                const char* description, int32_t gender, int32_t one,
+                                int32_t photoNumber) {
+    guardedVoid([&] {
+        sendToRouter(MODIFYUSER, accountBody(userName, password, email, realName, country, homePage,
+                                             description, gender, one, photoNumber));
+    });
 }
 
 void TSRouterSend_JoinArena(const char* arena) {
@@ -90,11 +101,11 @@ void TSRouterSend_JoinArena(const char* arena) {
     });
 }
 
-void TSRouterSend_Photo(int32_t size, const void* data, const char* a3) {
+void TSRouterSend_Photo(int32_t size, const void* data, const char* fileType) {
     guardedVoid([&] {
         ValueList body;
         body.appendBinary(data, data && size > 0 ? size_t(size) : 0);
-        body.appendText(textIn(a3));
+        body.appendText(textIn(fileType));
         sendToRouter(PHOTO, body);
     });
 }
@@ -129,81 +140,99 @@ int32_t TSRouterRcv_JoinArenaResult(char* result, char* address, int32_t* port, 
     });
 }
 
-int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* r3, char* r4) {
+int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* playerName,
+                                       char* arenaName) {
     return guarded(0, [&] {
         const Answer answer = readAnswer(Library::instance().current(), SEARCHPLAYER, result, error);
         if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
-        return ValueReader(answer.data).text(0, r3).text(1, r4).result();
+        return ValueReader(answer.data).text(0, playerName).text(1, arenaName).result();
     });
 }
 
 // --- Router messages ---
 
-int32_t TSRouterRcv_GetNextRouter(char* r1, char* r2, int32_t* r3) {
+int32_t TSRouterRcv_GetNextRouter(char* name, char* host, int32_t* port) {
     return guarded(0, [&] {
         return readNextEntry(bodyOf(ROUTEURLIST), [&](ValueReader entry) {
-            return entry.text(0, r1).text(1, r2).int32(2, r3).ok();
+            return entry.text(0, name).text(1, host).int32(2, port).ok();
         });
     });
 }
 
-int32_t TSRouterRcv_GetNextArena(char* r1, char* r2, int32_t* r3, int32_t* r4) {
+int32_t TSRouterRcv_GetNextArena(char* name, char* host, int32_t* players, int32_t* maxPing) {
     return guarded(0, [&] {
         return readNextEntry(bodyOf(SERVERSLIST), [&](ValueReader entry) {
-            return entry.text(0, r1).int32(1, r3).text(2, r2).int32(3, r4).ok();
+            return entry.text(0, name).int32(1, players).text(2, host).int32(3, maxPing).ok();
         });
     });
 }
 
-int32_t TSRouterRcv_GetNextNews(char* r1) {
+int32_t TSRouterRcv_GetNextNews(char* line) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
         const ValueList* body = bodyOf(NEWS);
         const std::string* news = body ? body->text(current.entry) : nullptr;
         if (!news) return 0;
-        copyText(*news, r1);
+        copyText(*news, line);
         ++current.entry;
         return 1;
     });
 }
 
-int32_t TSRouterRcv_GetNextAdvertisement(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6, int32_t* r7) {
+int32_t TSRouterRcv_GetNextAdvertisement(char* ftpHost, char* ftpUser, char* ftpPassword,
+                                         char* directory, char* pictureName, char* link,
+                                         int32_t* displayMilliseconds) {
     return guarded(0, [&] {
         const ValueList* body = bodyOf(ADVERTISEMENT);
-        if (!ValueReader(body).text(0, r1).text(1, r2).text(2, r3).ok()) return 0;
+        if (!ValueReader(body).text(0, ftpHost).text(1, ftpUser).text(2, ftpPassword).ok())
+            return 0;
         return readNextEntry(body->list(3), [&](ValueReader entry) {
-            return entry.int32(0, r7).text(1, r5).text(2, r4).text(3, r6).ok();
+            return entry.int32(0, displayMilliseconds)
+                .text(1, pictureName)
+                .text(2, directory)
+                .text(3, link)
+                .ok();
         });
     });
 }
 
-int32_t TSRouterRcv_GetVersion(char* r1, char* r2, int32_t* r3, int32_t* r4) {
+int32_t TSRouterRcv_GetVersion(char* updateHost, char* updatePath, int32_t* versionNumber,
+                               int32_t* mandatory) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
-        int32_t mandatory = -1;
+        int32_t first = -1;
         ValueReader body(bodyOf(CHANGEVERSION));
-        if (!body.int32(0, &mandatory).ok()) return 0;
-        copyInt32(mandatory == 0 ? 1 : 0, r4);
-        if (!body.text(1, r1).text(2, r2).int32(3, r3).ok()) return 0;
+        if (!body.int32(0, &first).ok()) return 0;
+        copyInt32(first == 0 ? 1 : 0, mandatory);
+        if (!body.text(1, updateHost).text(2, updatePath).int32(3, versionNumber).ok()) return 0;
         ++current.entry;
         return 1;
     });
 }
 
-int32_t TSRouterRcv_AccountInfo(char* r1, char* r2, char* r3, char* r4, char* r5, char* r6, uint8_t* r7,
-                                int32_t* r8) {
+int32_t TSRouterRcv_AccountInfo(char* userName, char* email, char* realName, char* country,
+                                char* homePage, char* description, uint8_t* gender,
+                                int32_t* photoNumber) {
     return guarded(0, [&] {
         return ValueReader(bodyOf(PLAYERINFO))
-            .text(0, r1).text(1, r2).text(2, r3).text(3, r4).text(4, r5).text(5, r6).byte(6, r7).int32(7, r8)
+            .text(0, userName)
+            .text(1, email)
+            .text(2, realName)
+            .text(3, country)
+            .text(4, homePage)
+            .text(5, description)
+            .byte(6, gender)
+            .int32(7, photoNumber)
             .result();
     });
 }
 
-int32_t TSRouterRcv_GetNextGame(char* r1, char* r2) {
+int32_t TSRouterRcv_GetNextGame(char* gameName, char* statistics) {
     return guarded(0, [&] {
         const ValueList* body = bodyOf(PLAYERINFO);
-        return readNextEntry(body ? body->list(8) : nullptr,
-                             [&](ValueReader entry) { return entry.text(0, r1).text(1, r2).ok(); });
+        return readNextEntry(body ? body->list(8) : nullptr, [&](ValueReader entry) {
+            return entry.text(0, gameName).text(1, statistics).ok();
+        });
     });
 }
 

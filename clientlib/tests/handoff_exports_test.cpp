@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "lobby_handoff.h"
 #include "platform/registry.h"
 #include "platform/shared_memory.h"
+#include "platform/testing/test_objects.h"
 #include "protocol/handoff.h"
 
 namespace tessary::clientlib {
@@ -27,8 +29,7 @@ class HandoffExports : public ::testing::Test {
 protected:
     void SetUp() override {
         static int serial = 0;
-        const std::string prefix = "tessary-lobby-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + "-";
-        ::setenv("TESSARY_SHM_PREFIX", prefix.c_str(), 1);
+        shm_.emplace("tessary-lobby-" + std::to_string(++serial) + "-");
         std::string pattern = (fs::temp_directory_path() / "tessary-handoff-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
@@ -38,10 +39,10 @@ protected:
     void TearDown() override {
         TS_FreeSharedMemory();
         closeRunningGames();
-        platform::SharedMemory::remove(platform::SharedMemory::objectName(protocol::kHandoffBlockName));
-        platform::SharedMemory::remove(platform::SharedMemory::objectName(protocol::kHandoffMutexName));
+        shm_.reset();
         fs::remove_all(folder_);
     }
+    std::optional<platform::testing::ShmPrefixScope> shm_;
 
     // Games this test started must not run on into the next test.
     static void closeRunningGames() {
@@ -236,7 +237,7 @@ TEST_F(HandoffExports, AFinishedGameIsStartedAgainAndAGoneGameIsForgotten) {
 }
 
 TEST(LobbyHandoff, AGameThatNeverShowsUpOrExitsAtOnceFails) {
-    ::setenv("TESSARY_SHM_PREFIX", ("tessary-never-" + std::to_string(::getpid()) + "-").c_str(), 1);
+    const platform::testing::ShmPrefixScope shm("tessary-never-");
     LobbyHandoff handoff(GameLaunchSettings{std::chrono::milliseconds(300), std::chrono::milliseconds(10)});
     ASSERT_TRUE(handoff.initialize(uint32_t(::getpid())));
     StartRequest request;

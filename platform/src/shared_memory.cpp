@@ -35,13 +35,26 @@ std::optional<SharedMemory> SharedMemory::openOrCreate(const std::string& name, 
     void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     ::close(fd);
     if (mapped == MAP_FAILED) return std::nullopt;
-    return SharedMemory(static_cast<uint8_t*>(mapped), size, created);
+    return SharedMemory(static_cast<uint8_t*>(mapped), size, created, info.st_dev, info.st_ino);
+}
+
+bool SharedMemory::isNamed(const std::string& name) const {
+    const int fd = ::shm_open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool same = ::fstat(fd, &info) == 0 && info.st_dev == device_ && info.st_ino == inode_;
+    ::close(fd);
+    return same;
 }
 
 void SharedMemory::remove(const std::string& name) { ::shm_unlink(name.c_str()); }
 
 SharedMemory::SharedMemory(SharedMemory&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)), created_(other.created_) {}
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      created_(other.created_),
+      device_(other.device_),
+      inode_(other.inode_) {}
 
 SharedMemory& SharedMemory::operator=(SharedMemory&& other) noexcept {
     if (this != &other) {
@@ -49,6 +62,8 @@ SharedMemory& SharedMemory::operator=(SharedMemory&& other) noexcept {
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
         created_ = other.created_;
+        device_ = other.device_;
+        inode_ = other.inode_;
     }
     return *this;
 }

@@ -13,6 +13,16 @@ static_assert(std::endian::native == std::endian::little, "the block is laid out
 
 constexpr size_t kRecordSize = sizeof(HandoffRecord);
 constexpr size_t kSlotsOffset = 4;
+constexpr size_t kViewsOffset = 2;
+constexpr int kOpenAttempts = 3;
+
+uint16_t viewsOpen(const uint8_t* block) {
+    uint16_t views;
+    std::memcpy(&views, block + kViewsOffset, sizeof views);
+    return views;
+}
+
+void setViewsOpen(uint8_t* block, uint16_t views) { std::memcpy(block + kViewsOffset, &views, sizeof views); }
 
 std::string_view field(const char* bytes, size_t size) { return {bytes, ::strnlen(bytes, size)}; }
 
@@ -103,39 +113,60 @@ bool HandoffView::storeAndUnlock(const std::vector<HandoffRecord>& records, bool
 
 bool OpenHandoff(HandoffView& view, std::string_view ownName, uint32_t window) {
     if (view.usable()) return false;
-    auto mutex = platform::NamedMutex::open(platform::SharedMemory::objectName(kHandoffMutexName));
-    if (!mutex) return false;
-    auto block = platform::SharedMemory::openOrCreate(platform::SharedMemory::objectName(kHandoffBlockName),
-                                                      kHandoffBlockSize);
-    if (!block) return false;
+    const std::string mutexName = platform::SharedMemory::objectName(kHandoffMutexName);
+    const std::string blockName = platform::SharedMemory::objectName(kHandoffBlockName);
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        auto mutex = platform::NamedMutex::open(mutexName);
+        if (!mutex) return false;
+        auto block = platform::SharedMemory::openOrCreate(blockName, kHandoffBlockSize);
+        if (!block) return false;
 
-    view.ownName_ = std::string(asName(ownName));
-    view.ownWindow_ = window;
-    view.mutex_ = std::move(mutex);
-    view.block_ = std::move(block);
-    if (view.block_->created()) {
-        const platform::NamedMutex::Hold hold(*view.mutex_, kHandoffLockWait);
-        if (hold.held()) std::memset(view.block_->data(), 0, 2);
-    }
+        view.ownName_ = std::string(asName(ownName));
+        view.ownWindow_ = window;
+        view.mutex_ = std::move(mutex);
+        view.block_ = std::move(block);
+        if (view.block_->created()) {
+            const platform::NamedMutex::Hold hold(*view.mutex_, kHandoffLockWait);
+            if (hold.held()) std::memset(view.block_->data(), 0, kSlotsOffset);
+        }
 
-    bool present = false;
-    const bool loaded = view.transact([&](std::vector<HandoffRecord>& records) {
-        present = std::any_of(records.begin(), records.end(), [&](const HandoffRecord& record) {
-            return record.channel == uint8_t(HandoffChannel::Presence) && senderOf(record) == view.ownName_;
+        bool present = false;
+        bool removed = false;
+        const bool loaded = view.transact([&](std::vector<HandoffRecord>& records) {
+            // The last view may have closed and removed the names between our
+            // open and our hold: these objects are nobody's any more.
+            removed = !view.mutex_->isNamed(mutexName) || !view.block_->isNamed(blockName);
+            if (removed) return false;
+            present = std::any_of(records.begin(), records.end(), [&](const HandoffRecord& record) {
+                return record.channel == uint8_t(HandoffChannel::Presence) && senderOf(record) == view.ownName_;
+            });
+            if (!present) setViewsOpen(view.block_->data(), uint16_t(viewsOpen(view.block_->data()) + 1));
+            return false;
         });
-        return false;
-    });
-    if (!loaded || present) {
+        if (loaded && !removed && !present) return true;
         view.block_.reset();
         view.mutex_.reset();
-        return false;
+        if (!removed) return false;
     }
-    return true;
+    return false;
 }
 
 void CloseHandoff(HandoffView& view) {
     if (!view.usable()) return;
     (void)TakeRecord(view, HandoffChannel::Presence, view.ownName_, kHandoffTextSize, true);
+    (void)view.transact([&](std::vector<HandoffRecord>& records) {
+        const uint16_t views = viewsOpen(view.block_->data());
+        setViewsOpen(view.block_->data(), views > 0 ? uint16_t(views - 1) : 0);
+        // Removed within the hold: an opener either finds our names and
+        // counts itself in first, or makes new objects.
+        if (views <= 1 && records.empty()) {
+            const std::string blockName = platform::SharedMemory::objectName(kHandoffBlockName);
+            const std::string mutexName = platform::SharedMemory::objectName(kHandoffMutexName);
+            if (view.block_->isNamed(blockName)) platform::SharedMemory::remove(blockName);
+            if (view.mutex_->isNamed(mutexName)) platform::SharedMemory::remove(mutexName);
+        }
+        return false;
+    });
     view.block_.reset();
     view.mutex_.reset();
 }

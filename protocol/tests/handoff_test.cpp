@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <atomic>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "platform/named_mutex.h"
 #include "platform/shared_memory.h"
 #include "test_support.h"
+#include "platform/testing/test_objects.h"
 
 namespace tessary::protocol {
 namespace {
@@ -28,14 +31,10 @@ class HandoffTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int serial = 0;
-        const std::string prefix = "tessary-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + "-";
-        ::setenv("TESSARY_SHM_PREFIX", prefix.c_str(), 1);
+        shm_.emplace("tessary-test-" + std::to_string(++serial) + "-");
     }
-    void TearDown() override {
-        SharedMemory::remove(SharedMemory::objectName(kHandoffBlockName));
-        SharedMemory::remove(SharedMemory::objectName(kHandoffMutexName));
-        ::unsetenv("TESSARY_SHM_PREFIX");
-    }
+    void TearDown() override { shm_.reset(); }
+    std::optional<platform::testing::ShmPrefixScope> shm_;
 
     // The raw bytes of the block, as another program sees them.
     SharedMemory rawBlock() {
@@ -299,6 +298,46 @@ TEST_F(HandoffTest, AHeldMutexTimesOperationsOut) {
     ASSERT_TRUE(held) << "the holder could not take the mutex";
     EXPECT_TRUE(TakeRecord(view, HandoffChannel::Presence, "TSClient", 1024, false));
     EXPECT_EQ(countIn(rawBlock()), 1);
+}
+
+TEST_F(HandoffTest, TheLastViewToCloseTakesTheBlockAwayUnlessARecordWaits) {
+    const auto named = [] {
+        return std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffBlockName)) &&
+               std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffMutexName));
+    };
+    const auto gone = [] {
+        return !std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffBlockName)) &&
+               !std::filesystem::exists("/dev/shm" + SharedMemory::objectName(kHandoffMutexName));
+    };
+    {
+        HandoffView lobby, game;
+        ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+        ASSERT_TRUE(ClaimPresence(lobby));
+        ASSERT_TRUE(OpenHandoff(game, "POKER", 2));  // no record of its own yet
+        CloseHandoff(lobby);
+        EXPECT_TRUE(named()) << "another view is open";
+        ASSERT_TRUE(PostRecord(game, HandoffChannel::FinishReport, "TSClient", "h@4000@"));
+        CloseHandoff(game);
+        EXPECT_TRUE(named()) << "the finish report waits for the lobby";
+    }
+    HandoffView lobby;
+    ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+    EXPECT_EQ(TakeRecord(lobby, HandoffChannel::FinishReport, "POKER", 1024, true), "h@4000@");
+    CloseHandoff(lobby);
+    EXPECT_TRUE(gone());
+
+    // A view whose objects lost their names meanwhile takes nothing away from
+    // the objects that carry them now.
+    ASSERT_TRUE(OpenHandoff(lobby, "TSClient", 1));
+    SharedMemory::remove(SharedMemory::objectName(kHandoffBlockName));
+    SharedMemory::remove(SharedMemory::objectName(kHandoffMutexName));
+    HandoffView game;
+    ASSERT_TRUE(OpenHandoff(game, "POKER", 2));
+    ASSERT_TRUE(ClaimPresence(game));
+    CloseHandoff(lobby);  // no longer named: takes nothing away
+    EXPECT_TRUE(named());
+    CloseHandoff(game);
+    EXPECT_TRUE(gone());
 }
 
 TEST_F(HandoffTest, AnUnusableViewDoesNothing) {

@@ -3,7 +3,6 @@
 // Each simulated program gets its own copy of the library file, so that the
 // libraries' process-wide state stays apart as in separate processes.
 #include <dlfcn.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@
 #include "TSClient.h"
 #include "TSGame.h"
 #include "log.h"
+#include "platform/testing/test_objects.h"
 #include "server/service.h"
 #include "server/storage.h"
 #include "service_fixture.h"
@@ -249,7 +249,7 @@ class EndToEnd : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        prefix = "tessaryd-e2e-" + std::to_string(getpid()) + "-";
+        prefix = platform::testing::shmPrefix("tessaryd-e2e-");
         setenv("TESSARY_SHM_PREFIX", prefix.c_str(), 1);
         setenv("TESSARY_REGISTRY", (dir.path() + "/registry.ini").c_str(), 1);
         setLogSink([this](std::string_view line) {
@@ -260,8 +260,7 @@ protected:
     void TearDown() override {
         ServiceTest::TearDown();
         setLogSink({});
-        for (const char* object : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"})
-            shm_unlink(("/" + prefix + object).c_str());
+        platform::testing::removeShmObjects(prefix);
     }
 
     std::unique_ptr<Lobby> lobby(const std::string& name) {

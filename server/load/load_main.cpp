@@ -34,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "daemon.h"
 #include "frame_reader.h"
 #include "protocol/codec.h"
 
@@ -42,6 +43,7 @@ extern char** environ;
 namespace {
 
 using namespace tessary;
+using tessary::server::Daemon;
 using namespace tessary::protocol;
 using Clock = std::chrono::steady_clock;
 using asio::ip::tcp;
@@ -82,77 +84,18 @@ ServiceMessage request(uint8_t type, uint8_t destination, ValueList body = {}) {
 
 // --- the tessaryd child ---
 
-class Daemon {
-public:
-    Daemon(const std::string& binary, const std::filesystem::path& dir, int connections) : dir_(dir) {
-        std::ofstream config(dir / "load.conf");
-        config << "[storage]\ndatabase = " << (dir / "load.sqlite").string() << "\n"
-               << "[password]\nopslimit = 1\nmemlimit = 8192\n"
-               << "[router]\nlisten = 127.0.0.1:0\n"
-               << "[arena]\nname = Load Arena\nlisten = 127.0.0.1:0\nplayer_limit = " << connections << "\n"
-               << "[limits]\nconnections_per_address = " << connections + 100
-               << "\nrequests_per_second = 1000000\nrequest_burst = 1000000\nidle_timeout_seconds = 600\n"
-               << "max_pending_send_bytes = 67108864\nsessions_per_arena = 10\n";
-        config.close();
-        const std::string log = (dir / "tessaryd.log").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        const std::string conf = (dir / "load.conf").string();
-        std::vector<char*> argv = {const_cast<char*>(binary.c_str()), const_cast<char*>("--config"),
-                                   const_cast<char*>(conf.c_str()), nullptr};
-        if (posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            throw std::runtime_error("cannot start " + binary);
-        posix_spawn_file_actions_destroy(&actions);
-        // The roles log the ports they got; wait for both (at most 10 s).
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < deadline && (!routerPort || !arenaPort)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            std::ifstream in(log);
-            std::string line;
-            while (std::getline(in, line)) {
-                const auto at = line.find("listening on 127.0.0.1:");
-                if (at == std::string::npos) continue;
-                const uint16_t port = uint16_t(std::stoi(line.substr(at + 23)));
-                if (line.find(" router ") != std::string::npos) routerPort = port;
-                if (line.find(" arena ") != std::string::npos) arenaPort = port;
-            }
-        }
-        if (!routerPort || !arenaPort) throw std::runtime_error("tessaryd did not start, see " + log);
-    }
-    ~Daemon() {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
-    long rssKb() const {
-        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-        std::string line;
-        while (std::getline(status, line))
-            if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-        return 0;
-    }
-
-    // User and system CPU seconds the daemon has used so far.
-    double cpuSeconds() const {
-        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        std::istringstream fields(text.substr(text.rfind(')') + 2));
-        std::string field;
-        double ticks = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i)
-            if (i >= 14) ticks += std::stod(field);
-        return ticks / double(sysconf(_SC_CLK_TCK));
-    }
-
-    uint16_t routerPort = 0;
-    uint16_t arenaPort = 0;
-
-private:
-    std::filesystem::path dir_;
-    pid_t pid_ = 0;
-};
+// A configuration whose limits allow the load.
+std::string loadConfig(const std::filesystem::path& dir, int connections) {
+    std::ostringstream config;
+    config << "[storage]\ndatabase = " << (dir / "load.sqlite").string() << "\n"
+           << "[password]\nopslimit = 1\nmemlimit = 8192\n"
+           << "[router]\nlisten = 127.0.0.1:0\n"
+           << "[arena]\nname = Load Arena\nlisten = 127.0.0.1:0\nplayer_limit = " << connections << "\n"
+           << "[limits]\nconnections_per_address = " << connections + 100
+           << "\nrequests_per_second = 1000000\nrequest_burst = 1000000\nidle_timeout_seconds = 600\n"
+           << "max_pending_send_bytes = 67108864\nsessions_per_arena = 10\n";
+    return config.str();
+}
 
 // --- one lobby client on the load side ---
 
@@ -554,7 +497,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir = pattern;
     int status = 0;
     try {
-        Daemon daemon(TESSARYD_PATH, dir, options.idleConnections + options.chatClients + options.rrClients + 100);
+        Daemon daemon(TESSARYD_PATH, dir, loadConfig(dir, options.idleConnections + options.chatClients + options.rrClients + 100));
         std::printf("tessaryd %s: router %u, arena %u\n", TESSARYD_PATH, daemon.routerPort, daemon.arenaPort);
         if (options.phases.find("chat") != std::string::npos) chatPhase(options, daemon);
         if (options.phases.find("rr") != std::string::npos) roundTripPhase(options, daemon);

@@ -13,14 +13,6 @@ namespace {
 
 using namespace protocol;
 
-Bytes registrationPayload(const std::string& name) {
-    Bytes payload{EVENT_REGISTER};
-    for (size_t i = 0; i < 16; ++i) payload.push_back(i < name.size() ? uint8_t(name[i]) : 0);
-    return payload;
-}
-
-uint16_t le16(const Bytes& bytes, size_t at) { return uint16_t(bytes[at] | bytes[at + 1] << 8); }
-
 std::vector<RawMessage> raws(const std::vector<Message>& messages) {
     std::vector<RawMessage> out;
     for (const Message& m : messages)

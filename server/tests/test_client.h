@@ -63,6 +63,15 @@ inline ServiceMessage request(uint8_t type, const ValueList& body = {}, uint8_t 
 }
 
 // The request code of a TSSUCCESS / TSFAIL answer, or -1.
+// A game's registration at the game server under `name`.
+inline protocol::Bytes registrationPayload(const std::string& name) {
+    protocol::Bytes payload{protocol::EVENT_REGISTER};
+    for (size_t i = 0; i < 16; ++i) payload.push_back(i < name.size() ? uint8_t(name[i]) : 0);
+    return payload;
+}
+
+inline uint16_t le16(const protocol::Bytes& bytes, size_t at) { return uint16_t(bytes[at] | bytes[at + 1] << 8); }
+
 inline int answerCode(const ServiceMessage& m) {
     uint8_t code = 0;
     if ((m.type != protocol::TSSUCCESS && m.type != protocol::TSFAIL) || !m.body.readInteger(0, code)) return -1;
@@ -78,7 +87,8 @@ inline std::string failText(const ServiceMessage& m) {
 class TestClient {
 public:
     explicit TestClient(uint16_t port, const char* address = "127.0.0.1", const char* bindAddress = nullptr) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        // Not inherited by the programs a test starts: its close must close the link.
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (bindAddress) {
             sockaddr_in local{};
             local.sin_family = AF_INET;

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "game_api.h"
+#include "platform/testing/test_objects.h"
 #include "protocol/handoff.h"
 
 namespace tessary::gamelib::testing {
@@ -34,7 +35,7 @@ inline constexpr const char* kGameName = "TESTGAME";
 class LibraryTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::string tag = "gamelib-test-" + std::to_string(getpid()) + "-";
+        const std::string tag = platform::testing::shmPrefix("gamelib-test-");
         setenv("TESSARY_SHM_PREFIX", tag.c_str(), 1);
         scratch() = std::filesystem::temp_directory_path() / tag;
         std::filesystem::create_directories(scratch());
@@ -42,8 +43,7 @@ protected:
     }
     static void TearDownTestSuite() {
         std::filesystem::remove_all(scratch());
-        platform::SharedMemory::remove(platform::SharedMemory::objectName(protocol::kHandoffBlockName));
-        platform::SharedMemory::remove(platform::SharedMemory::objectName(protocol::kHandoffMutexName));
+        platform::testing::removeShmObjects(platform::SharedMemory::objectName("").substr(1));
     }
     void TearDown() override {
         (void)api().TS_Free();

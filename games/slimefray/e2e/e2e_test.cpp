@@ -21,6 +21,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/testing/test_objects.h"
 #include "test_client.h"
 
 namespace tessary::slimefray {
@@ -67,8 +68,15 @@ pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // A group of its own, which the programs it starts join: the test can
+    // end them all, whatever happened.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
@@ -152,12 +160,21 @@ protected:
     }
 
     void TearDown() override {
+        // Lobbies and their games left by a failure.
+        for (pid_t group : groups_) {
+            ::kill(-group, SIGKILL);
+            ::waitpid(group, nullptr, WNOHANG);
+        }
         if (tessaryd_ > 0) {
             ::kill(tessaryd_, SIGTERM);
             reap(tessaryd_, 10);
         }
-        if (!HasFailure()) fs::remove_all(scratch_);
+        platform::testing::removeShmObjects(shmPrefix());
+        std::error_code ignored;
+        fs::remove_all(scratch_, ignored);
     }
+
+    static std::string shmPrefix() { return platform::testing::shmPrefix("sfe2e-"); }
 
     // Creates the account and enters the arena; the connection stays open.
     std::unique_ptr<TestClient> enterArena(const std::string& name) {
@@ -197,6 +214,7 @@ protected:
     fs::path scratch_;
     uint16_t routerPort_ = 0, arenaPort_ = 0, gamePort_ = 0;
     pid_t tessaryd_ = -1;
+    std::vector<pid_t> groups_;  // process groups of the lobbies started
 };
 
 struct Table {
@@ -253,7 +271,7 @@ TEST_F(SlimefrayEndToEnd, CompleteGamesBetweenSeparateMachines) {
                 << "[SOFTWARE\\Quillon\\Tessary Client]\nDirectory=" << TESSARY_DIST << "\n";
             traces.push_back(machine / "trace.txt");
             const std::vector<std::string> env{
-                "TESSARY_SHM_PREFIX=sfe2e-" + std::to_string(::getpid()) + "-" + session + "-" + std::to_string(i) + "-",
+                "TESSARY_SHM_PREFIX=" + shmPrefix() + session + "-" + std::to_string(i) + "-",
                 "TESSARY_REGISTRY=" + (machine / "registry.ini").string(),
                 "XDG_RUNTIME_DIR=" + (machine / "runtime").string(),
                 "HOME=" + machine.string(),
@@ -267,6 +285,7 @@ TEST_F(SlimefrayEndToEnd, CompleteGamesBetweenSeparateMachines) {
                                      std::to_string(arenaPort_), servers[i].first, std::to_string(servers[i].second)},
                                     env, machine / "lobby.log"));
             ASSERT_GT(lobbies.back(), 0);
+            groups_.push_back(lobbies.back());
         }
         for (pid_t lobby : lobbies) EXPECT_EQ(reap(lobby, 200), 0) << "a game did not report its end";
 

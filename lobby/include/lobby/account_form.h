@@ -7,6 +7,9 @@
 
 namespace tessary::lobby {
 
+enum class AccountMode { Create, Modify };
+enum class LoginField { Name, Password };
+
 // Field limits of the account window (characters).
 inline constexpr std::size_t kNameLimit = 15;
 inline constexpr std::size_t kPasswordLimit = 10;

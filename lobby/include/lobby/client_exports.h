@@ -1,9 +1,7 @@
 // The 73 functions the lobby takes from libTSClient.so, in the order they are
-// looked up. X(name) is expanded once per export.
+// looked up. X(name) is expanded once per export; ClientApi types each one from
+// TSClient.h.
 #pragma once
-
-#include <array>
-#include <string_view>
 
 #define TS_CLIENT_EXPORTS(X)                 \
     X(TS_ConnectToHost)                      \
@@ -79,13 +77,3 @@
     X(TS_IsGameFinished)                     \
     X(TS_IsCloseAsked)                       \
     X(TS_FreeSharedMemory)
-
-namespace tessary::lobby {
-
-#define TS_EXPORT_NAME(name) std::string_view{#name},
-inline constexpr std::array kClientExportNames = {TS_CLIENT_EXPORTS(TS_EXPORT_NAME)};
-#undef TS_EXPORT_NAME
-
-static_assert(kClientExportNames.size() == 73);
-
-}  // namespace tessary::lobby

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "lobby/client_api.h"
-#include "lobby/library_binding.h"
+#include "platform/shared_library.h"
 #include "skin/font_table.h"
 #include "skin/skin_error.h"
 #include "skin/sound_player.h"
@@ -56,7 +56,7 @@ private:
     std::unique_ptr<QSplashScreen> splash_;
     skin::SoundPlayer sounds_;
     skin::FontTable fonts_;
-    SharedLibrary library_;
+    platform::SharedLibrary library_;
     ClientApi api_;
     std::unique_ptr<LobbyWindow> window_;
 };

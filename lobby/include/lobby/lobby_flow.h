@@ -1,20 +1,25 @@
-// The lobby's side of the Router and Arena conversations: which library call
-// is made when, and what is done with each answer. The windows call the
-// command operations; the 50 ms timer calls poll().
+// The lobby's connection state machine: the Router, then an Arena, then a
+// game and back, with relogin, connection loss and game watching. The
+// feature controllers (account_controller.h and the homes beside it) drive
+// the conversations of their windows through it; the 50 ms timer calls poll().
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "lobby/account_form.h"
 #include "lobby/busy_count.h"
 #include "lobby/client_api.h"
-#include "lobby/dispatch_table.h"
+#include "lobby/dispatcher.h"
 #include "lobby/lobby_state.h"
 #include "lobby/lobby_view.h"
+#include "lobby/user_info.h"
 
 namespace tessary::lobby {
+
+class ArenaListController;
+class ChatController;
+class PlayersController;
 
 // Login reasons sent with the Router login.
 enum class LoginReason : int32_t {
@@ -26,28 +31,46 @@ enum class LoginReason : int32_t {
 
 inline constexpr int32_t kRouterKind = 1;
 inline constexpr int32_t kArenaKind = 3;
-inline constexpr int kClientTextNumber = 88;
 // A hostile server must not keep the lobby inside one timer tick forever.
 inline constexpr int kMaxMessagesPerTick = 100;
+inline constexpr int32_t kRouterLoginAnswer = 206;
+
+// Where the Router logins take their name and password: the login window.
+class LoginFields {
+public:
+    virtual ~LoginFields() = default;
+    virtual LoginPair loginFields() = 0;
+};
+
+// The controllers whose windows show the way in and out of an arena.
+struct ArenaWindows {
+    ArenaListController& arenaList;
+    ChatController& chat;
+    PlayersController& players;
+};
+
+// A server's failure text from a library buffer, bounded for the message box.
+void showServerBuffer(MessageView& view, const char* buffer);
 
 class LobbyFlow {
 public:
-    LobbyFlow(const ClientApi& api, LobbyView& view);
+    LobbyFlow(const ClientApi& api, LobbyView& view, LoginFields& login, BusyCount& busy,
+              Dispatcher& dispatcher, const ArenaWindows& arena);
 
     void setRouter(std::string host, int32_t port);
     LobbyState state() const { return state_; }
-    void setState(LobbyState state) { state_ = state; }
     BusyCount& busy() { return busy_; }
     const std::string& userName() const { return userName_; }
-    const AccountRecord& accountRecord() const { return record_; }
     const std::string& arenaName() const { return arenaName_; }
-    void setArenaName(std::string name) { arenaName_ = std::move(name); }
     const std::string& arenaHost() const { return arenaHost_; }
     int32_t arenaPort() const { return arenaPort_; }
     bool gameRunning() const { return gameRunning_; }
-    void setGameRunning(bool running) { gameRunning_ = running; }
     bool sharedMemoryReady() const { return sharedMemoryReady_; }
     bool quietExit() const { return quietExit_; }
+
+    // --- For the controllers: the account's states and name.
+    void moveTo(LobbyState state) { state_ = state; }
+    void setUserName(std::string name) { userName_ = std::move(name); }
 
     // --- Start-up and ending.
     // Tries TS_InitializeSharedMemory until it succeeds or 10 seconds of the
@@ -64,56 +87,41 @@ public:
 
     // --- The 50 ms timer.
     void poll();
-    void dispatch(int32_t type);
 
-    // --- Login window.
-    void logIn();                   // OK
+    // --- The Router.
+    bool connectToRouter();
+    // The login with the login window's fields; its answer is awaited.
+    void sendLogin(LoginReason reason);
     bool relogin(LoginReason reason);
-    void newUser();                 // 1026
+    // Leaves the Router for the login window (AccountController::logOut).
+    void logOut();
+    void joinArena(const std::string& name);
 
-    // --- Account window.
-    void saveAccount();             // OK
-    void cancelAccount();           // Cancel
-    void modifyAccount();           // 1027 in the router view
-    // The own-photo checks for a chosen file; true when it was taken.
-    bool chooseOwnPhoto(const std::string& path);
-
-    // --- Main window.
-    void logOut();                  // 112
-    void backToRouter();            // 1022
+    // --- Arenas and games.
+    void backToRouter();  // 1022
     bool connectToArena();
+    // A started session's game is being launched: the Arena connection
+    // gives way to watching the hand-off mailbox.
+    void enterGame();
 
 private:
-    bool connectToRouter();
-    void sendLogin(LoginReason reason);
-    void sendAccountModification();
-    void accountSaved();
-    void sendOwnPhoto(const std::string& path);
     bool watchGame();
-    void showServerText(const char* buffer);
-    AccountForm formFromRecord() const;
-
     void onConnectionLost();
-    void onRouterLoginAnswer();
-    void onAccountCreationAnswer();
-    void onModifyAccountAnswer();
-    void onAccountInfo();
     void onJoinArenaAnswer();
     void onArenaLoginAnswer();
     void onUrgentMessage();
     void onVersionCheck();
-    // The one place for the messages of windows the lobby does not have yet.
-    void deferToLaterWindow(const DispatchEntry& entry);
 
     const ClientApi& api_;
     LobbyView& view_;
+    LoginFields& login_;
+    BusyCount& busy_;
+    Dispatcher& dispatcher_;
+    ArenaWindows arena_;
     LobbyState state_{LobbyState::Offline};
-    BusyCount busy_;
     std::string routerHost_;
     int32_t routerPort_{0};
     std::string userName_;
-    std::string pendingAccountName_;
-    AccountRecord record_;
     std::string arenaName_;
     std::string arenaHost_;
     int32_t arenaPort_{0};
@@ -121,9 +129,6 @@ private:
     bool sharedMemoryReady_{false};
     bool quietExit_{false};
     bool handlingConnectionLoss_{false};
-    // A modification is being saved: logged in with reason 4, the answer
-    // to the modification not yet read.
-    bool modificationUnderway_{false};
 };
 
 }  // namespace tessary::lobby

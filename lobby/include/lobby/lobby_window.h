@@ -1,6 +1,7 @@
-// The lobby's main window: 800 by 600 without system chrome, a router view and
-// an arena view, the 50 ms poll of the client library, and the owner of the
-// login and account windows.
+// The lobby's main window: 800 by 600 without system chrome. It keeps the
+// frame (caption row, dragging, the page and sound switches), the 50 ms poll
+// of the client library and the login and account windows; each view (router,
+// arena) is a ViewPanel of its own.
 #pragma once
 
 #include <QScrollArea>
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "lobby/client_api.h"
-#include "lobby/lobby_flow.h"
-#include "lobby/lobby_view.h"
+#include "lobby/account_screens.h"
+#include "lobby/lobby.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -25,6 +26,7 @@ class AccountWindow;
 class LoginWindow;
 class MainCanvas;
 class ToggleSwitch;
+class ViewPanel;
 
 struct LobbyWindowSetup {
     std::string routerHost;
@@ -34,7 +36,7 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget, public LobbyView {
+class LobbyWindow : public QWidget, public LobbyView, public ArenaAndSideViews {
     Q_OBJECT
 
 public:
@@ -42,8 +44,12 @@ public:
     static constexpr int kHeight = 600;
     static constexpr int kPollPeriodMs = 50;
 
+    // Maximising does nothing only on a screen both wider and higher than
+    // the window; on one of exactly its size the button stays enabled.
+    static bool maximiseAllowed(QSize screen) { return screen.width() <= kWidth || screen.height() <= kHeight; }
+
     enum Command {
-        kCommandExit = 2,
+        kCommandExit = 106,
         kCommandSearch = 102,
         kCommandMaximise = 107,
         kCommandMinimise = 108,
@@ -68,9 +74,10 @@ public:
     // rule, centring, then the login window or the way back to a game's Arena.
     void create();
 
-    LobbyFlow& flow() { return flow_; }
-    LoginWindow* loginWindow() const { return login_; }
-    AccountWindow* accountWindow() const { return account_; }
+    Lobby& lobby() { return lobby_; }
+    LobbyFlow& flow() { return lobby_.flow(); }
+    LoginWindow* loginWindow() const { return account_.loginWindow(); }
+    AccountWindow* accountWindow() const { return account_.accountWindow(); }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -82,31 +89,24 @@ public:
     // game runs, otherwise the program ends.
     void requestClose();
 
-    // LobbyView.
-    MessageResult showMessage(int textNumber, int titleNumber, MessageStyle style) override;
+    // MessageView.
+    MessageResult showMessage(Text text, Text title, MessageStyle style) override;
     void showServerText(const std::string& text) override;
-    std::string text(int number) override;
+    std::string text(Text text) override;
+    // LobbyView.
     void setMainTitle(const std::string& title) override;
     void showMainWindow() override;
     void hideMainWindow() override;
     void restoreMainWindow() override;
+    void minimiseMainWindow() override;
     void selectView(View view) override;
     void setBusyCursor(bool busy) override;
-    void addChatSystemLine(int textNumber, const std::string& argument) override;
-    void prepareArena() override;
-    void stopArenaPingTimer() override;
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
-    void showLoginWindow() override;
-    void hideLoginWindow() override;
-    LoginPair loginFields() override;
-    void setLoginFields(const LoginPair& fields) override;
-    void focusLoginField(LoginField field) override;
-    void showAccountWindow(AccountMode mode) override;
-    void hideAccountWindow() override;
-    AccountForm accountForm() override;
-    void setAccountForm(const AccountForm& form) override;
-    void storeUserInfo(const LoginPair& pair) override;
+    // The arena's views.
+    void stopPingTimer() override;
+    void addSystemLine(Text text, const std::string& argument) override;
+    void prepareArena() override;
 
 signals:
     // The ending has run; the program may leave its event loop.
@@ -118,9 +118,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
-    void addViewButton(View view, QPoint topLeft, int command, const char* prefix, int pictures,
-                       std::string_view sound = {});
+    // The frame: the caption row and the switches the views share.
+    void createFrame(bool soundOn);
+    ViewPanel* panel(View view) const;
     void applyDisplayRule();
     void toggleMaximised();
     void openWebPage(const QString& address);
@@ -132,14 +132,15 @@ private:
     void commandForLaterWindow(int command);
     QWidget* messageParent();
 
-    LobbyFlow flow_;
+    AccountScreens account_;
+    Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;
-    LoginWindow* login_;
-    AccountWindow* account_;
-    ToggleSwitch* pageToggle_;
-    ToggleSwitch* soundToggle_;
-    std::vector<std::pair<View, skin::BitmapButton*>> viewButtons_;
+    ToggleSwitch* pageToggle_{nullptr};
+    ToggleSwitch* soundToggle_{nullptr};
+    ViewPanel* routerPanel_;
+    ViewPanel* arenaPanel_;
+    std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;
     View view_{View::Router};

@@ -3,7 +3,10 @@
 
 #include <QFont>
 #include <QPoint>
+#include <QRect>
 #include <string_view>
+
+#include "skin/window_layouts.h"
 
 namespace tessary::skin {
 class BitmapButton;
@@ -23,5 +26,18 @@ QFont defaultFont();
 // for it (the help and logo buttons are decoration the skin may omit).
 skin::BitmapButton* addOptionalButton(skin::SkinnedDialog& window, QPoint topLeft, int command,
                                       std::string_view prefix, std::string_view sound = {});
+
+// The window layout `name` (window_layouts.h); a missing one is a build
+// fault and throws std::logic_error.
+const skin::WindowLayout& windowLayout(std::string_view name);
+// Where `layout` puts the control `area`; an empty rectangle if nowhere.
+QRect layoutArea(const skin::WindowLayout& layout, std::string_view area);
+
+// Whether a layout's button is the caption's help or logo button.
+bool isHelpOrLogo(const skin::ButtonPlacement& button);
+// One button of a layout on `window`. The caption's help and logo buttons
+// carry kCommandHelpButton and kCommandLogo and are optional; nullptr when a
+// button could not be made.
+skin::BitmapButton* placeButton(skin::SkinnedDialog& window, const skin::ButtonPlacement& button);
 
 }  // namespace tessary::lobby

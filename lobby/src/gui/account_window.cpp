@@ -32,28 +32,29 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     setWindowTitle("TSClient - Account");
     setMovable(true);
     setTextColor(Qt::white);
-    setBackground(skin::skinPath("window\\4account.jpg"));
-    name_->setGeometry(160, 130, 180, 17);
+    const auto& layout = windowLayout("account");
+    setBackground(skin::skinPath(layout.background));
+    name_->setGeometry(layoutArea(layout, "user name"));
     name_->setFont(defaultFont());
     // While modifying, the name cannot change: it looks so.
     QPalette namePalette = name_->palette();
     namePalette.setColor(QPalette::Disabled, QPalette::Text, QColor(150, 150, 150));
     name_->setPalette(namePalette);
-    password_ = addLine(1001, {160, 189, 180, 17}, kPasswordLimit, true);
-    confirmation_ = addLine(1002, {160, 248, 180, 17}, kPasswordLimit, true);
-    field1003_ = addLine(1003, {160, 306, 180, 17}, kField1003Limit, false);
-    field1004_ = addLine(1004, {160, 363, 180, 17}, kField1004Limit, false);
-    field1005_ = addLine(1005, {160, 418, 180, 17}, kField1005Limit, false);
+    password_ = addLine(1001, layoutArea(layout, "password"), kPasswordLimit, true);
+    confirmation_ = addLine(1002, layoutArea(layout, "password again"), kPasswordLimit, true);
+    field1003_ = addLine(1003, layoutArea(layout, "field 1003"), kField1003Limit, false);
+    field1004_ = addLine(1004, layoutArea(layout, "field 1004"), kField1004Limit, false);
+    field1005_ = addLine(1005, layoutArea(layout, "field 1005"), kField1005Limit, false);
 
     country_ = new QComboBox(this);
-    country_->setGeometry(160, 516, 180, 19);
+    country_->setGeometry(layoutArea(layout, "country"));
     country_->setFont(defaultFont());
     std::sort(countries.begin(), countries.end());
     for (const auto& name : countries) country_->addItem(skin::fromAnsi(name));
     country_->setCurrentIndex(-1);
 
     description_ = new QPlainTextEdit(this);
-    description_->setGeometry(418, 364, 304, 115);
+    description_->setGeometry(layoutArea(layout, "description"));
     description_->setFont(defaultFont());
     description_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     description_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -62,14 +63,7 @@ AccountWindow::AccountWindow(QWidget* parent, std::vector<std::string> countries
     skin::loadImage(on_, skin::skinPath("on.bmp"));
     skin::loadImage(off_, skin::skinPath("off.bmp"));
 
-    addButton({416, 503}, kCommandOk, skin::skinPath("button\\4save"), 3, "profile.wav");
-    addButton({573, 503}, kCommandCancel, skin::skinPath("button\\4cancel"), 3);
-    addButton({562, 122}, kCommandStockPhoto, skin::skinPath("button\\4choose"), 3);
-    addButton({562, 173}, kCommandOwnPhoto, skin::skinPath("button\\4send"), 3);
-    addButton({710, 17}, kCommandMinimise, skin::skinPath("button\\min"), 2);
-    addButton({731, 17}, kCommandCancel, skin::skinPath("button\\exit"), 2);
-    addOptionalButton(*this, {687, 17}, kCommandHelpButton, "button\\help");
-    addOptionalButton(*this, {20, 24}, kCommandLogo, "button\\quillon", "web.wav");
+    for (const auto& button : layout.buttons) placeButton(*this, button);
     loadPhoto();
 }
 
@@ -105,8 +99,8 @@ void AccountWindow::limitDescription() {
 void AccountWindow::setMode(AccountMode mode) {
     mode_ = mode;
     name_->setEnabled(mode == AccountMode::Create);
-    setBackground(skin::skinPath(mode == AccountMode::Create ? "window\\4account.jpg"
-                                                             : "window\\4modify.jpg"));
+    const char* layout = mode == AccountMode::Create ? "account" : "account modify";
+    setBackground(skin::skinPath(windowLayout(layout).background));
 }
 
 AccountForm AccountWindow::form() const {

@@ -8,7 +8,6 @@
 #include <QSplashScreen>
 #include <array>
 
-#include "lobby/client_exports.h"
 #include "lobby/game_catalog.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
@@ -95,7 +94,8 @@ bool LobbyApp::startSteps() {
 
     if (!bindClientLibrary()) {
         splash_.reset();
-        skin::MessageBox::show(nullptr, 40, 35);
+        skin::MessageBox::show(nullptr, number(Text::ClientLibraryMissing),
+                               number(Text::TitleFatalError));
         return false;
     }
 
@@ -136,11 +136,7 @@ void LobbyApp::findApplicationDirectory() {
 bool LobbyApp::bindClientLibrary() {
     const std::string file =
         options_.clientLibrary.empty() ? directory_ + kClientLibraryName : options_.clientLibrary;
-    std::array<void*, kClientExportNames.size()> addresses{};
-    const auto result = library_.bind(file, kClientExportNames, addresses);
-    if (!result.bound) return false;
-    api_ = ClientApi::fromSlots(addresses);
-    return true;
+    return library_.bindTable(file, api_).bound;
 }
 
 void LobbyApp::writeRegistry() {

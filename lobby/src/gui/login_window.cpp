@@ -15,22 +15,17 @@ LoginWindow::LoginWindow(QWidget* parent)
       password_(new QLineEdit(this)) {
     setWindowTitle("TSClient - Login");
     setMovable(true);
-    setBackground(skin::skinPath("window\\3login.jpg"));
+    const auto& layout = windowLayout("login");
+    setBackground(skin::skinPath(layout.background));
     const QFont font = defaultFont();
-    name_->setGeometry(124, 66, 159, 20);
+    name_->setGeometry(layoutArea(layout, "user name"));
     name_->setFont(font);
-    password_->setGeometry(124, 102, 159, 20);
+    password_->setGeometry(layoutArea(layout, "password"));
     password_->setFont(font);
     password_->setEchoMode(QLineEdit::Password);
     password_->setMaxLength(kPasswordLimit);
 
-    addButton({15, 149}, kCommandOk, skin::skinPath("button\\3login"), 3);
-    addButton({152, 149}, kCommandCancel, skin::skinPath("button\\3quit"), 3);
-    addButton({15, 185}, kCommandNewUser, skin::skinPath("button\\3newuser"), 3);
-    addButton({152, 185}, kCommandHelp, skin::skinPath("button\\3help"), 3);
-    addButton({271, 11}, kCommandCancel, skin::skinPath("button\\exit"), 2);
-    addOptionalButton(*this, {250, 11}, kCommandHelpButton, "button\\help");
-    addOptionalButton(*this, {18, 15}, kCommandLogo, "button\\quillon", "web.wav");
+    for (const auto& button : layout.buttons) placeButton(*this, button);
     connect(password_, &QLineEdit::returnPressed, this, &LoginWindow::logInRequested);
     connect(name_, &QLineEdit::returnPressed, this, &LoginWindow::logInRequested);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "platform/paths.h"
@@ -24,6 +25,35 @@ skin::BitmapButton* addOptionalButton(skin::SkinnedDialog& window, QPoint topLef
         if (!std::filesystem::exists(platform::nativePath(path + face))) return nullptr;
     }
     return window.addButton(topLeft, command, path, 3, sound);
+}
+
+const skin::WindowLayout& windowLayout(std::string_view name) {
+    const auto* layout = skin::findWindowLayout(name);
+    if (layout == nullptr) throw std::logic_error("no window layout " + std::string(name));
+    return *layout;
+}
+
+QRect layoutArea(const skin::WindowLayout& layout, std::string_view area) {
+    for (const auto& placement : layout.areas) {
+        if (placement.name == area) {
+            return {placement.x, placement.y, placement.width, placement.height};
+        }
+    }
+    return {};
+}
+
+bool isHelpOrLogo(const skin::ButtonPlacement& button) {
+    return button.prefix == "button\\help" || button.prefix == "button\\quillon";
+}
+
+skin::BitmapButton* placeButton(skin::SkinnedDialog& window, const skin::ButtonPlacement& button) {
+    const QPoint topLeft(button.x, button.y);
+    if (isHelpOrLogo(button)) {
+        const int command = button.prefix == "button\\help" ? kCommandHelpButton : kCommandLogo;
+        return addOptionalButton(window, topLeft, command, button.prefix, button.sound);
+    }
+    return window.addButton(topLeft, button.command, skin::skinPath(button.prefix), button.pictures,
+                            button.sound);
 }
 
 }  // namespace tessary::lobby

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
-#include "lobby/client_exports.h"
+#include "lobby/client_api.h"
 #include "lobby/dispatch_table.h"
-#include "lobby/library_binding.h"
+#include "lobby/lobby.h"
+#include "../support/recording_view.h"
 
 namespace tessary::lobby {
 namespace {
+
+using platform::SharedLibrary;
 
 const char* missingExportLibrary() {
     const char* path = std::getenv("TESSARY_TEST_CLIENT_MISSING");
@@ -16,23 +20,31 @@ const char* missingExportLibrary() {
 }
 
 TEST(ClientExports, SeventyThreeDistinctNames) {
-    for (std::size_t i = 0; i < kClientExportNames.size(); ++i) {
-        for (std::size_t j = i + 1; j < kClientExportNames.size(); ++j) {
-            EXPECT_NE(kClientExportNames[i], kClientExportNames[j]);
+    for (std::size_t i = 0; i < ClientApi::kExportNames.size(); ++i) {
+        for (std::size_t j = i + 1; j < ClientApi::kExportNames.size(); ++j) {
+            EXPECT_NE(ClientApi::kExportNames[i], ClientApi::kExportNames[j]);
         }
     }
-    EXPECT_EQ(kClientExportNames.front(), "TS_ConnectToHost");
-    EXPECT_EQ(kClientExportNames.back(), "TS_FreeSharedMemory");
+    EXPECT_EQ(ClientApi::kExportNames.front(), "TS_ConnectToHost");
+    EXPECT_EQ(ClientApi::kExportNames.back(), "TS_FreeSharedMemory");
 }
 
 TEST(LibraryBinding, FirstMissingExportFailsTheBinding) {
     SharedLibrary library;
-    std::vector<void*> slots(kClientExportNames.size(), nullptr);
-    const auto result = library.bind(missingExportLibrary(), kClientExportNames, slots);
+    std::vector<void*> slots(ClientApi::kExportNames.size(), nullptr);
+    const auto result = library.bind(missingExportLibrary(), ClientApi::kExportNames, slots);
     EXPECT_FALSE(result.bound);
     EXPECT_EQ(result.missingExport, "TS_FreeSharedMemory");
     EXPECT_NE(slots[71], nullptr);  // the names before it were found
     EXPECT_FALSE(library.loaded());
+}
+
+TEST(LibraryBinding, ATableIsFilledOnlyWhenEveryExportIsFound) {
+    SharedLibrary library;
+    ClientApi api;
+    EXPECT_FALSE(library.bindTable(missingExportLibrary(), api).bound);
+    EXPECT_EQ(api.TS_ConnectToHost, nullptr);
+    EXPECT_EQ(api.TS_FreeSharedMemory, nullptr);
 }
 
 TEST(LibraryBinding, NamesAfterTheMissingOneAreNotLookedUp) {
@@ -55,39 +67,42 @@ TEST(LibraryBinding, IsAttemptedOnlyOnce) {
 
 TEST(LibraryBinding, MissingLibraryFails) {
     SharedLibrary library;
-    std::vector<void*> slots(kClientExportNames.size(), nullptr);
-    const auto result = library.bind("/nonexistent/libTSClient.so", kClientExportNames, slots);
+    std::vector<void*> slots(ClientApi::kExportNames.size(), nullptr);
+    const auto result = library.bind("/nonexistent/libTSClient.so", ClientApi::kExportNames, slots);
     EXPECT_FALSE(result.bound);
     EXPECT_TRUE(result.missingExport.empty());
     EXPECT_FALSE(result.error.empty());
 }
 
-TEST(DispatchTable, RoutesEveryKnownTypeOnceAndIgnoresTheRest) {
-    for (std::size_t i = 0; i < kDispatchTable.size(); ++i) {
-        for (std::size_t j = i + 1; j < kDispatchTable.size(); ++j) {
-            EXPECT_NE(kDispatchTable[i].type, kDispatchTable[j].type);
+TEST(Dispatch, EveryKnownTypeHasOneHomeAndOnlyTheBuiltOnesAreClaimed) {
+    for (std::size_t i = 0; i < kMessageTypes.size(); ++i) {
+        for (std::size_t j = i + 1; j < kMessageTypes.size(); ++j) {
+            EXPECT_NE(kMessageTypes[i].type, kMessageTypes[j].type);
         }
     }
-    struct Row {
-        int32_t type;
-        Route route;
-    };
-    const Row rows[] = {
-        {-1, Route::ConnectionLost},     {1, Route::AccountCreationAnswer},
-        {4, Route::JoinArenaAnswer},     {26, Route::AccountInfo},
-        {61, Route::UrgentMessage},      {201, Route::ModifyAccountAnswer},
-        {204, Route::VersionCheck},      {206, Route::RouterLoginAnswer},
-        {208, Route::ArenaLoginAnswer},  {18, Route::Deferred},
-        {205, Route::Deferred},          {207, Route::Deferred},
-    };
-    for (const auto& row : rows) {
-        const auto* entry = findDispatch(row.type);
-        ASSERT_NE(entry, nullptr) << row.type;
-        EXPECT_EQ(entry->route, row.route) << row.type;
+    testing::RecordingView view;
+    Lobby lobby(ClientApi{}, view.views());
+    for (int32_t claimed : {-1, 1, 4, 26, 61, 201, 204, 206, 208}) {
+        EXPECT_TRUE(lobby.dispatcher().handles(claimed)) << claimed;
+        ASSERT_NE(findMessageType(claimed), nullptr) << claimed;
     }
-    for (int32_t ignored : {0, 2, 23, 47, 48, 90, 203, 209, 255}) {
-        EXPECT_EQ(findDispatch(ignored), nullptr) << ignored;
+    for (int32_t dropped : {18, 205, 207, 0, 2, 23, 47, 48, 90, 203, 209, 255}) {
+        EXPECT_FALSE(lobby.dispatcher().handles(dropped)) << dropped;
     }
+}
+
+TEST(Dispatch, AnAnswerReleasesItsRequestBeforeItsHandlerRuns) {
+    BusyCount busy;
+    Dispatcher dispatcher(busy);
+    bool busyInHandler = true;
+    dispatcher.on(206, [&] { busyInHandler = busy.busy(); });
+    EXPECT_THROW(dispatcher.on(206, [] {}), std::logic_error);
+    busy.awaitAnswer(206);
+    busy.awaitAnswer(1);
+    dispatcher.dispatch(1);  // unclaimed: dropped, but its request is done
+    EXPECT_EQ(busy.value(), 1);
+    dispatcher.dispatch(206);
+    EXPECT_FALSE(busyInHandler);
 }
 
 }  // namespace

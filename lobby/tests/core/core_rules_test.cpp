@@ -96,20 +96,27 @@ TEST(OwnPhoto, ExtensionIsComparedInLowerCaseAndSizeIsBounded) {
     EXPECT_EQ(ownPhotoTypeText("a.b"), "a.b");
 }
 
-TEST(BusyCount, ReportsOnlyCrossingsAndNeverGoesNegative) {
+TEST(BusyCount, ReportsOnlyCrossingsAndReleasesOnlyAwaitedAnswers) {
     BusyCount count;
     std::vector<bool> seen;
     count.setListener([&](bool busy) { seen.push_back(busy); });
-    count.increment();
-    count.increment();
-    count.decrement();
-    count.decrement();
-    count.decrement();  // a late answer after a reset
+    count.awaitAnswer(206);
+    count.awaitAnswer(201);
+    count.answered(4);  // an answer nobody asked for
+    EXPECT_EQ(count.value(), 2);
+    count.answered(206);
+    count.answered(201);
+    count.answered(201);  // a late answer after the request was done
     EXPECT_EQ(count.value(), 0);
-    count.increment();
+    count.awaitAnswer(208);
     EXPECT_TRUE(count.busy());
     count.reset();
-    EXPECT_EQ(seen, (std::vector<bool>{true, false, true, false}));
+    {
+        const auto hold = count.hold();
+        EXPECT_TRUE(count.busy());
+    }
+    EXPECT_FALSE(count.busy());
+    EXPECT_EQ(seen, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
 }  // namespace

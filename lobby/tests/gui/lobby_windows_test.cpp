@@ -225,15 +225,28 @@ TEST_F(LobbyWindowsTest, EscapeIsTheCancelCommandOfEachWindow) {
     EXPECT_TRUE(ended.wait(1000));
 }
 
-TEST_F(LobbyWindowsTest, MaximiseIsDisabledWhenTheScreenHoldsTheWholeWindow) {
-    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
-    const bool small = screen.width() < LobbyWindow::kWidth || screen.height() < LobbyWindow::kHeight;
+TEST(MaximiseRule, OnlyAScreenWiderAndHigherThanTheWindowDisablesIt) {
+    const struct {
+        int width, height;
+        bool allowed;
+    } cases[] = {
+        {799, 599, true},   {800, 600, true},   {801, 600, true},  {800, 601, true},
+        {801, 601, false},  {799, 601, true},   {801, 599, true},  {1920, 600, true},
+        {1920, 1080, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LobbyWindow::maximiseAllowed(QSize(c.width, c.height)), c.allowed) << c.width << "x" << c.height;
+    }
+}
+
+TEST_F(LobbyWindowsTest, MaximiseButtonFollowsTheScreen) {
+    const bool allowed = LobbyWindow::maximiseAllowed(QGuiApplication::primaryScreen()->availableGeometry().size());
     for (View view : {View::Router, View::Arena}) {
         auto* button = window().button(LobbyWindow::kCommandMaximise, view);
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->isEnabled(), small);
+        EXPECT_EQ(button->isEnabled(), allowed);
         EXPECT_TRUE(button->hasPicture(skin::BitmapButton::Face::Dis));
-        if (!small) {
+        if (!allowed) {
             EXPECT_EQ(button->currentFace(), skin::BitmapButton::Face::Dis);
         }
     }

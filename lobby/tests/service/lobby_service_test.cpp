@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "../support/dist_app_directory.h"
 #include "../support/gui_driving.h"
@@ -19,6 +20,7 @@
 #include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
 #include "platform/registry.h"
+#include "platform/testing/test_objects.h"
 
 namespace tessary::lobby {
 namespace {
@@ -53,7 +55,7 @@ protected:
         char pattern[] = "/tmp/lobby-service-XXXXXX";
         folder_ = ::mkdtemp(pattern);
         ::setenv("TESSARY_REGISTRY", (folder_ / "registry.ini").c_str(), 1);
-        ::setenv("TESSARY_SHM_PREFIX", ("lobbytest" + std::to_string(::getpid()) + "-").c_str(), 1);
+        shm_.emplace("lobbytest-");
         ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
         service_ = std::make_unique<ServiceProcess>(fromEnvironment("TESSARY_TEST_SERVICE"), folder_);
         ASSERT_TRUE(service_->start()) << service_->log();
@@ -69,6 +71,7 @@ protected:
         app_.reset();
         appDir_.reset();
         service_.reset();
+        shm_.reset();
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
@@ -135,6 +138,7 @@ protected:
     }
 
     fs::path folder_;
+    std::optional<platform::testing::ShmPrefixScope> shm_;
     std::unique_ptr<ServiceProcess> service_;
     std::unique_ptr<DistAppDirectory> appDir_;
     std::unique_ptr<LobbyApp> app_;
@@ -150,8 +154,8 @@ TEST_F(LobbyServiceTest, NewPlayerCreatesAnAccountLogsOutAndBackIn) {
     createAccount();
     EXPECT_EQ(appDir_->storedUser(), (LoginPair{"Newcomer", "secret1"}));
     // The Router sends the player's card after the creation.
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
-    EXPECT_EQ(window().flow().accountRecord().country, "Chile");
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
+    EXPECT_EQ(window().lobby().account().record().country, "Chile");
     savePreview(window(), "router_view");
 
     logOut();
@@ -179,7 +183,7 @@ TEST_F(LobbyServiceTest, WrongPasswordShowsTheServerTextAndStaysOffline) {
 
 TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     createAccount();
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
 
     clickMain(LobbyWindow::kCommandModify);
     ASSERT_TRUE(account().isVisible());
@@ -197,15 +201,15 @@ TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     click(account(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
     EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().field1005 == "http://poker.example.org/"; }));
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().field1005 == "http://poker.example.org/"; }));
 
     // A later login gets the changed card from the database.
     logOut();
     click(login(), skin::SkinnedDialog::kCommandOk);
     ASSERT_TRUE(inRouterView("Newcomer"));
-    ASSERT_TRUE(waitFor([&] { return window().flow().accountRecord().name == "Newcomer"; }));
-    EXPECT_EQ(window().flow().accountRecord().field1005, "http://poker.example.org/");
-    EXPECT_EQ(window().flow().accountRecord().description, "Plays at night.");
+    ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().name == "Newcomer"; }));
+    EXPECT_EQ(window().lobby().account().record().field1005, "http://poker.example.org/");
+    EXPECT_EQ(window().lobby().account().record().description, "Plays at night.");
 }
 
 TEST_F(LobbyServiceTest, CancelledModificationLogsBackIntoTheRouter) {

@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -21,6 +21,7 @@
 
 #include "../support/dist_app_directory.h"
 #include "platform/registry.h"
+#include "platform/testing/test_objects.h"
 
 extern char** environ;
 
@@ -49,7 +50,7 @@ class LobbyProcess {
 public:
     LobbyProcess(const DistAppDirectory& directory, const fs::path& folder)
         : registry_(folder / "registry.ini"),
-          prefix_("lobbysmoke" + std::to_string(::getpid()) + "-"),
+          prefix_(platform::testing::shmPrefix("lobbysmoke-")),
           log_(folder / "TSClient.log") {
         const auto replaced = [](std::string_view entry) {
             for (const char* name : {"TESSARY_REGISTRY=", "TESSARY_SHM_PREFIX=", "XDG_RUNTIME_DIR=",
@@ -88,14 +89,13 @@ public:
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
-        for (const char* name : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"}) {
-            ::shm_unlink(("/" + prefix_ + name).c_str());
-        }
+        platform::testing::removeShmObjects(prefix_);
     }
 
     bool started() const { return pid_ > 0; }
     bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
     bool hasSharedBlock() const { return fs::exists("/dev/shm/" + prefix_ + "Tessary ShareMem Block"); }
+    bool hasSharedMutex() const { return fs::exists("/dev/shm/" + prefix_ + "Tessary ShareMem Mutex"); }
     std::optional<std::string> registeredDirectory() const {
         return platform::Registry(registry_).get("SOFTWARE\\Quillon\\Tessary Client", "Directory");
     }
@@ -130,8 +130,13 @@ TEST(TSClientProgram, ReachesItsLoginWindowAndEndsNormallyOnSigterm) {
     // Sounds on through a value the ending writes back as 1.
     DistAppDirectory directory(dist, 7000, 7);
     directory.copyProgram(dist, kProgram);
-    char pattern[] = "/tmp/lobby-smoke-XXXXXX";
-    const fs::path folder = ::mkdtemp(pattern);
+    std::string pattern = (fs::temp_directory_path() / "lobby-smoke-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path folder = pattern;
+    const std::unique_ptr<const fs::path, void (*)(const fs::path*)> removeFolder(&folder, [](const fs::path* f) {
+        std::error_code ignored;
+        fs::remove_all(*f, ignored);
+    });
 
     {
         LobbyProcess lobby(directory, folder);
@@ -150,9 +155,10 @@ TEST(TSClientProgram, ReachesItsLoginWindowAndEndsNormallyOnSigterm) {
         EXPECT_EQ(WEXITSTATUS(*status), 0);
         // Only the normal ending writes the sound toggle back.
         EXPECT_EQ(directory.storedSound(), 1);
+        // The last one out of the mailbox takes it away.
+        EXPECT_FALSE(lobby.hasSharedBlock());
+        EXPECT_FALSE(lobby.hasSharedMutex());
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ void TestAppDirectory::writePictures() const {
     for (const char* name : {"min", "exit"}) writeButton(name, 2);
     writeButton("max", 4);  // its disabled picture shows on a large screen
     for (const char* name : {"1connect", "1returnlogin", "1search", "1page", "1moreinfo", "1modify",
-                             "1buddy", "2join", "2leave", "2gameinfo", "2arena", "2page", "3login",
+                             "1buddy", "2join", "2leave", "2gameinfo", "2arena", "2page", "2name", "2session", "3login",
                              "3quit", "3newuser", "3help", "4save", "4cancel", "4choose", "4send",
                              "ok", "cancel"}) {
         writeButton(name, 3);

@@ -33,6 +33,9 @@ public:
     [[nodiscard]] LockResult lock(std::chrono::milliseconds timeout);
     void unlock();
 
+    // Whether `name` still names this mutex (see SharedMemory::isNamed).
+    [[nodiscard]] bool isNamed(const std::string& name) const { return memory_.isNamed(name); }
+
     // Holds the mutex for a scope.
     class Hold {
     public:

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,17 +33,24 @@ public:
     SharedMemory& operator=(const SharedMemory&) = delete;
     ~SharedMemory();
 
+    // Whether `name` still names this object (it may have been removed, and
+    // made again by somebody else, since it was opened).
+    [[nodiscard]] bool isNamed(const std::string& name) const;
+
     uint8_t* data() const { return data_; }
     size_t size() const { return size_; }
     bool created() const { return created_; }
 
 private:
-    SharedMemory(uint8_t* data, size_t size, bool created) : data_(data), size_(size), created_(created) {}
+    SharedMemory(uint8_t* data, size_t size, bool created, dev_t device, ino_t inode)
+        : data_(data), size_(size), created_(created), device_(device), inode_(inode) {}
     void release();
 
     uint8_t* data_ = nullptr;
     size_t size_ = 0;
     bool created_ = false;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
 };
 
 }  // namespace tessary::platform

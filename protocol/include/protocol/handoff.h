@@ -7,7 +7,7 @@
 // both libraries:
 //
 //     0          int16   count of records (at most 50)
-//     2          2 bytes unused
+//     2          uint16  views open (the Linux stand-in's own use; see CloseHandoff)
 //     4 + 4*i    uint32  offset of record i from the start of the block
 //     8 + 4*count        the records, 1,288 bytes each, in list order
 //
@@ -100,7 +100,9 @@ private:
 // when the view is open already.
 [[nodiscard]] bool OpenHandoff(HandoffView& view, std::string_view ownName, uint32_t window);
 
-// Removes the own presence record and lets the block go. Harmless on an
+// Removes the own presence record and lets the block go. Like a named
+// section whose last handle closes, the block and its mutex lose their names
+// when the last open view closes and no record is left. Harmless on an
 // unusable view.
 void CloseHandoff(HandoffView& view);
 

@@ -39,6 +39,9 @@ F bind(void* library, const char* name) {
 }  // namespace
 
 int main() {
+    // A process group of its own, which the game it starts joins: the test
+    // ends both, whatever happened.
+    setpgid(0, 0);
     std::signal(SIGTERM, requestStop);
     std::ofstream out(env("STUB_OUT"), std::ios::app);
     void* library = dlopen(env("STUB_LIBRARY").c_str(), RTLD_NOW);

@@ -1,10 +1,9 @@
 // Two real poker programs at one session of the reference service: each is
 // started through the hand-off by its own lobby-side process under its own
-// mailbox, registry and runtime folder (as two machines would be). A third
-// member of the session watches what the tables send.
+// mailbox, registry and runtime folder (as two machines would be). Other
+// members of the session watch what the tables send.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "log.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/testing/test_objects.h"
 #include "poker/messages.h"
 #include "server/storage.h"
 #include "service_fixture.h"
@@ -25,13 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The mailbox's shared-memory objects outlive the programs by design; a test
-// removes the ones of its own prefix.
-void removeMailbox(const std::string& prefix) {
-    for (const char* name : {"Tessary ShareMem Block", "Tessary ShareMem Mutex"}) {
-        shm_unlink(("/" + prefix + name).c_str());
-    }
-}
 using protocol::Bytes;
 using protocol::RawMessage;
 using server::Body;
@@ -92,15 +85,21 @@ protected:
                 kill(m->stub, SIGTERM);
                 int status = 0;
                 waitpid(m->stub, &status, 0);
+                kill(-m->stub, SIGKILL);  // a game it started and nobody could name
             }
-            removeMailbox(mailboxPrefix(*m));
+            platform::testing::removeShmObjects(mailboxPrefix(*m));
         }
         ServiceTest::TearDown();
         server::setLogSink({});
     }
 
     static std::string mailboxPrefix(const Machine& m) {
-        return "poker-session-" + std::to_string(getpid()) + "-" + m.player;
+        return platform::testing::shmPrefix("poker-session-" + m.player + "-");
+    }
+
+    std::string serviceLog() {
+        std::lock_guard lock(logMutex_);
+        return log_;
     }
 
     bool logged(const std::string& text) {
@@ -147,46 +146,21 @@ private:
     std::string log_;
 };
 
-TEST_F(PokerSession, TwoTablesJoinAnnounceTheirBankrollsAndTheMasterHoldsTheFirstTurn) {
-    auto ann = enterArena("Ann");
-    auto bob = enterArena("Bob");
-    auto eve = enterArena("Eve");
-    ann->send(server::request(protocol::CREATESESSION,
-                              Body().text("Table").text("POKER").text("1.0").i32(0).i32(3).i32(0).text("").text("").i8(0),
-                              protocol::kModuleArena));
-    ASSERT_EQ(ann->waitAnswer(protocol::CREATESESSION)->type, protocol::TSSUCCESS);
-    for (TestClient* joiner : {bob.get(), eve.get()}) {
-        joiner->send(server::request(protocol::JOINSESSION, Body().text("Table").text("").text("1.0").i8(0),
-                                     protocol::kModuleArena));
-        ASSERT_EQ(joiner->waitAnswer(protocol::JOINSESSION)->type, protocol::TSSUCCESS);
+// A member of the session that registers at the game server and records
+// what the tables send it.
+struct Probe {
+    explicit Probe(uint16_t gamePort, const char* name) : link(gamePort) {
+        Bytes registration{250};
+        registration.resize(17, 0);
+        std::memcpy(&registration[1], name, std::strlen(name));
+        link.send(RawMessage{protocol::SENDTOSERVER, 0, 0, registration});
     }
-    ann->send(server::request(protocol::BEGINGAME, {}, protocol::kModuleArena));
-    auto start = ann->waitFor(protocol::STARTGAME);
-    ASSERT_TRUE(start);
-    int32_t gamePort = 0;
-    ASSERT_TRUE(start->body.readInteger(1, gamePort));
 
-    // Ann's machine first: she is the first at the table, and the master.
-    startMachine(ann_, uint16_t(gamePort));
-    ASSERT_TRUE(waitUntil([&] { return logged("Ann registered as"); }, 30000)) << ann_.log();
-    startMachine(bob_, uint16_t(gamePort));
-    ASSERT_TRUE(waitUntil([&] { return logged("Bob registered as"); }, 30000)) << bob_.log();
-    EXPECT_NE(ann_.log().find("started 1"), std::string::npos) << ann_.log();
-
-    // Eve joins the table and hears both tables tell her their bankrolls: the
-    // minimum of 250$, as nothing is stored for either yet.
-    TestClient eveGame{uint16_t(gamePort)};
-    Bytes registration{250};
-    registration.resize(17, 0);
-    std::memcpy(&registration[1], "Eve", 3);
-    eveGame.send(RawMessage{protocol::SENDTOSERVER, 0, 0, registration});
-    std::map<std::string, uint16_t> ids;  // from EVENT_NEWPLAYER
-    std::map<uint16_t, int32_t> bankrolls;
-    std::vector<uint16_t> turns;  // who was given the turn, in order
-    auto listen = [&](int timeoutMs, const std::function<bool()>& done) {
+    // Reads until `done` holds or `timeoutMs` has passed; says whether it holds.
+    bool listen(int timeoutMs, const std::function<bool()>& done) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!done() && std::chrono::steady_clock::now() < end) {
-            auto message = eveGame.receive(100);
+            auto message = link.receive(100);
             if (!message || !std::holds_alternative<RawMessage>(*message)) continue;
             const RawMessage& m = std::get<RawMessage>(*message);
             if (m.payload.empty()) continue;
@@ -199,29 +173,85 @@ TEST_F(PokerSession, TwoTablesJoinAnnounceTheirBankrollsAndTheMasterHoldsTheFirs
                 }
             } else if (m.payload[0] == kTurnMessage) {
                 if (auto id = decodeTurn(body)) turns.push_back(*id);
+            } else if (m.payload[0] == kTurnHolderMessage) {
+                if (auto id = decodeTurn(body)) toldHolder.emplace_back(m.sender, *id);
             }
         }
         return done();
-    };
-    EXPECT_TRUE(listen(15000, [&] { return ids.count("Ann") && ids.count("Bob") && bankrolls.size() >= 2; }));
-    ASSERT_TRUE(ids.count("Ann") && ids.count("Bob"));
-    EXPECT_LT(ids["Ann"], ids["Bob"]);  // the master
-    EXPECT_EQ(bankrolls[ids["Ann"]], 250);
-    EXPECT_EQ(bankrolls[ids["Bob"]], 250);
-    // The master takes the first turn once his bankroll is known; Eve may
-    // have come in time to hear it.
-    listen(3000, [] { return false; });
-    for (uint16_t id : turns) EXPECT_EQ(id, ids["Ann"]) << "only the master has had the turn";
+    }
 
-    // Ann's lobby asks her table to close. She holds the first turn, so Bob,
-    // now the master, hands it on: to himself, the first one with money
-    // after her.
-    const size_t turnsBefore = turns.size();
+    TestClient link;
+    std::map<std::string, uint16_t> ids;  // from EVENT_NEWPLAYER
+    std::map<uint16_t, int32_t> bankrolls;
+    std::vector<uint16_t> turns;                            // who was given the turn, in order
+    std::vector<std::pair<uint16_t, uint16_t>> toldHolder;  // (sender, holder) told to this newcomer
+};
+
+// Bob's table arrives after the master has taken the first turn and learns
+// from him that he holds it; when the master leaves during that turn, Bob's
+// table, now the master's, hands the turn on. Eve and Fay are members of the
+// session that listen: Eve sees the first turn given before Bob comes, Fay
+// comes after Bob, is told who holds the turn and sees it handed on.
+TEST_F(PokerSession, ANewcomerLearnsWhoHoldsTheTurnAndTheHolderLeavingHandsItOn) {
+    auto ann = enterArena("Ann");
+    std::vector<std::unique_ptr<TestClient>> joiners;
+    for (const char* name : {"Bob", "Eve", "Fay"}) joiners.push_back(enterArena(name));
+    ann->send(server::request(protocol::CREATESESSION,
+                              Body().text("Table").text("POKER").text("1.0").i32(0).i32(4).i32(0).text("").text("").i8(0),
+                              protocol::kModuleArena));
+    ASSERT_EQ(ann->waitAnswer(protocol::CREATESESSION)->type, protocol::TSSUCCESS);
+    for (auto& joiner : joiners) {
+        joiner->send(server::request(protocol::JOINSESSION, Body().text("Table").text("").text("1.0").i8(0),
+                                     protocol::kModuleArena));
+        ASSERT_EQ(joiner->waitAnswer(protocol::JOINSESSION)->type, protocol::TSSUCCESS);
+    }
+    ann->send(server::request(protocol::BEGINGAME, {}, protocol::kModuleArena));
+    auto start = ann->waitFor(protocol::STARTGAME);
+    ASSERT_TRUE(start);
+    int32_t gamePort = 0;
+    ASSERT_TRUE(start->body.readInteger(1, gamePort));
+
+    // Ann's machine first: she is the first at the table, and the master. She
+    // takes the first turn once her bankroll (the minimum of 250$, nothing
+    // is stored yet) is known; Eve hears it given, or is told by Ann.
+    startMachine(ann_, uint16_t(gamePort));
+    ASSERT_TRUE(waitUntil([&] { return logged("Ann registered as"); }, 30000)) << ann_.log();
+    EXPECT_NE(ann_.log().find("started 1"), std::string::npos) << ann_.log();
+    auto eve = std::make_unique<Probe>(uint16_t(gamePort), "Eve");
+    uint16_t annId = 0;
+    const auto heardAnnsTurn = [&] {
+        annId = eve->ids.count("Ann") ? eve->ids["Ann"] : 0;
+        const bool told = !eve->toldHolder.empty() && eve->toldHolder.back() == std::pair(annId, annId);
+        return annId != 0 && eve->bankrolls[annId] == 250 && (told || !eve->turns.empty());
+    };
+    ASSERT_TRUE(eve->listen(15000, heardAnnsTurn)) << ann_.log();
+    for (uint16_t id : eve->turns) EXPECT_EQ(id, annId) << "only the master has had the turn";
+
+    // Bob arrives during Ann's turn; so does Fay after him, who is told by
+    // Ann that Ann holds it (no turn message was given since).
+    startMachine(bob_, uint16_t(gamePort));
+    ASSERT_TRUE(waitUntil([&] { return logged("Bob registered as"); }, 30000)) << bob_.log();
+    Probe fay(uint16_t(gamePort), "Fay");
+    uint16_t bobId = 0;
+    ASSERT_TRUE(fay.listen(15000, [&] {
+        bobId = fay.ids.count("Bob") ? fay.ids["Bob"] : 0;
+        return bobId != 0 && fay.bankrolls.count(annId) && fay.bankrolls.count(bobId) && !fay.toldHolder.empty();
+    })) << bob_.log();
+    EXPECT_LT(annId, bobId);
+    EXPECT_EQ(fay.bankrolls[annId], 250);
+    EXPECT_EQ(fay.bankrolls[bobId], 250);
+    EXPECT_EQ(fay.toldHolder, (std::vector<std::pair<uint16_t, uint16_t>>{{annId, annId}}));
+    EXPECT_TRUE(fay.turns.empty());
+
+    // Eve goes; Bob is now the first after Ann. Ann's lobby asks her table to
+    // close during her turn: Bob's table must hand the turn on, to Bob
+    // himself, the first one with money after her.
+    eve.reset();
+    ASSERT_TRUE(waitUntil([&] { return logged("Eve left"); }, 10000)) << serviceLog();
     ASSERT_TRUE(waitUntil([&] { return ann_.pokerPid() > 0; }, 10000)) << ann_.log();
     ASSERT_TRUE(platform::signalProgram(ann_.pokerPid(), SIGTERM));
-    EXPECT_TRUE(listen(15000, [&] { return turns.size() > turnsBefore; }));
-    ASSERT_GT(turns.size(), turnsBefore);
-    EXPECT_EQ(turns[turnsBefore], ids["Bob"]);
+    ASSERT_TRUE(fay.listen(15000, [&] { return !fay.turns.empty(); })) << "the turn was not handed on\n" << bob_.log();
+    EXPECT_EQ(fay.turns.front(), bobId);
 
     // Ann's finish report reaches her lobby with the way back to the arena.
     EXPECT_TRUE(waitUntil([&] { return ann_.log().find("finished 127.0.0.1 " + std::to_string(service->arenaPort(0))) !=

@@ -42,6 +42,11 @@ void LibraryLink::sendToAll(uint8_t type, std::span<const uint8_t> payload) {
                                                  static_cast<int32_t>(payload.size()));
 }
 
+void LibraryLink::sendToOne(uint16_t playerId, uint8_t type, std::span<const uint8_t> payload) {
+    library_->TS_SendMessageToOnePlayer(type, playerId, kStreamMode, payload.data(),
+                                        static_cast<int32_t>(payload.size()));
+}
+
 void LibraryLink::storeMoney(uint16_t playerId, int32_t money) {
     const Payload stored = encodeBankroll(money);
     library_->TS_StorePlayerInfosInDatabase(playerId, stored.data(), static_cast<int32_t>(stored.size()));
@@ -68,6 +73,7 @@ void connectCallbacks(const GameLibrary& library, PokerGame& game) {
     library->TS_FixPersonalCallback(&onPersonal<kCardsMessage>, kCardsMessage);
     library->TS_FixPersonalCallback(&onPersonal<kNewHandMessage>, kNewHandMessage);
     library->TS_FixPersonalCallback(&onPersonal<kShowdownMessage>, kShowdownMessage);
+    library->TS_FixPersonalCallback(&onPersonal<kTurnHolderMessage>, kTurnHolderMessage);
 }
 
 }  // namespace tessary::poker

@@ -16,6 +16,7 @@ public:
 
     void sendToOthers(uint8_t type, std::span<const uint8_t> payload) override;
     void sendToAll(uint8_t type, std::span<const uint8_t> payload) override;
+    void sendToOne(uint16_t playerId, uint8_t type, std::span<const uint8_t> payload) override;
     void storeMoney(uint16_t playerId, int32_t money) override;
     std::string playerName(uint16_t playerId) override;
 
@@ -24,7 +25,7 @@ private:
 };
 
 // Fixes the four event callbacks, then the personal callbacks for the game
-// messages 2, 4, 1, 3, 5 and 7; they all reach `game` until disconnected.
+// messages 2, 4, 1, 3, 5, 7 and 8; they all reach `game` until disconnected.
 void connectCallbacks(const GameLibrary& library, PokerGame& game);
 // From now on the callbacks reach nothing.
 void disconnectCallbacks();

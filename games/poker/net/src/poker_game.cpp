@@ -22,8 +22,10 @@ PokerGame::PokerGame(PokerLink& link, SecondsClock deckClock, MillisecondClock t
 // ---------------------------------------------------------------- events
 
 void PokerGame::onOwnId(uint16_t id, uint16_t firstValue, uint16_t /*secondValue*/) {
-    if (table_.localId() != 0) return;
-    table_.addLocal(id, link_.playerName(id));
+    if (table_.localId() != 0 || id == 0) return;
+    // A server that announced our id as another player first: that entry is us.
+    (void)table_.remove(id);
+    if (!table_.addLocal(id, link_.playerName(id))) return;
     ownIdAt_ = clock_();
     observer_->tableChanged();
     if (firstValue == 1) {
@@ -44,6 +46,11 @@ void PokerGame::onNewPlayer(uint16_t id, const std::string& name) {
     // Tell the newcomer our bankroll now rather than at the next hand.
     const Player* me = table_.local();
     if (me != nullptr && knowsMoneyOf(me->id)) sendAction(ActionCode::Money, me->money, false);
+    // He missed the turn messages before his arrival; without the holder he
+    // could neither show it nor hand it on should the holder leave.
+    if (me != nullptr && table_.turnHolder() == me->id) {
+        link_.sendToOne(id, kTurnHolderMessage, encodeTurn(me->id));
+    }
 }
 
 void PokerGame::onPlayerInfos(uint16_t id, std::span<const uint8_t> info) {
@@ -72,7 +79,8 @@ void PokerGame::onPlayerInfos(uint16_t id, std::span<const uint8_t> info) {
 }
 
 void PokerGame::onPlayerLeft(uint16_t id) {
-    const Player* leaver = table_.find(id);
+    // Only others leave by a message: our own seat ends with the program.
+    const Player* leaver = id == table_.localId() ? nullptr : table_.find(id);
     if (leaver == nullptr) return;
     const bool heldTurn = table_.turnHolder() == id || expectedOpener_ == id;
     const size_t follower = *table_.indexOf(id);
@@ -102,6 +110,9 @@ void PokerGame::onMessage(uint8_t type, uint16_t sender, std::span<const uint8_t
             break;
         case kTurnMessage:
             if (const auto id = decodeTurn(payload)) handleTurn(*id);
+            break;
+        case kTurnHolderMessage:
+            if (const auto id = decodeTurn(payload)) handleTurnHolder(sender, *id);
             break;
         case kNewHandMessage:
             handleNewHand();
@@ -179,6 +190,7 @@ void PokerGame::handleCards(uint16_t sender, const Hand& hand) {
 }
 
 void PokerGame::handleTurn(uint16_t id) {
+    turnKnown_ = true;
     idle_ = false;
     expectedOpener_ = 0;
     table_.giveTurn(id);
@@ -187,6 +199,15 @@ void PokerGame::handleTurn(uint16_t id) {
     } else {
         endLocalTurn();
     }
+    observer_->tableChanged();
+}
+
+void PokerGame::handleTurnHolder(uint16_t sender, uint16_t id) {
+    // It tells how things stood when we arrived: any turn heard since is
+    // newer. Only the holder speaks for himself.
+    if (turnKnown_ || sender != id || id == table_.localId() || table_.find(id) == nullptr) return;
+    turnKnown_ = true;
+    table_.giveTurn(id);
     observer_->tableChanged();
 }
 

@@ -155,6 +155,22 @@ TEST_F(TwoPlayers, TheTimerAtANewHandStartsItWithoutAnte) {
     EXPECT_EQ(alice->localTurn(), LocalTurn::Ante);
 }
 
+TEST_F(TwoPlayers, ANewcomerIsToldTheHolderUnlessAFresherTurnReachedHim) {
+    // Carol arrives during Alice's turn: Alice tells her.
+    PokerGame& carol = hub.join(30, "carol");
+    settle(hub);
+    EXPECT_EQ(carol.table().turnHolder(), 10);
+    EXPECT_TRUE(carol.knowsTheTurn());
+
+    // Dave arrives while Alice's ante and the turn she hands on are on their
+    // way: he hears the new turn before Alice, who still holds it at his
+    // arrival, tells him so. The older news must not win.
+    PokerGame& dave = hub.join(40, "dave");
+    alice->ante();
+    settle(hub);
+    for (PokerGame* g : {alice, bob, &carol, &dave}) EXPECT_EQ(g->table().turnHolder(), 20);
+}
+
 TEST_F(TwoPlayers, MalformedMessagesChangeNothing) {
     alice->ante();
     settle(hub);
@@ -208,6 +224,7 @@ TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
         std::vector<std::pair<uint8_t, Payload>> sent;
         void sendToOthers(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void sendToAll(uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
+        void sendToOne(uint16_t, uint8_t type, std::span<const uint8_t> p) override { sent.emplace_back(type, Payload(p.begin(), p.end())); }
         void storeMoney(uint16_t, int32_t) override {}
         std::string playerName(uint16_t) override { return "solo"; }
     } link;
@@ -225,6 +242,37 @@ TEST(PokerGame, WithoutStoredInformationTheBankrollIsTheMinimum) {
     EXPECT_EQ(link.sent[1], std::make_pair(uint8_t{kTurnMessage}, encodeTurn(7)));
     game.tick();
     EXPECT_EQ(link.sent.size(), 2u);
+}
+
+// Found by fuzzing: a server that announced our id as another player before
+// the own id, or said that we left, once left the table without its local
+// player (and the next own move crashed); id 0 is no player at all.
+TEST(PokerGame, HostileEventsNeverTakeTheLocalPlayerAway) {
+    struct Quiet : PokerLink {
+        void sendToOthers(uint8_t, std::span<const uint8_t>) override {}
+        void sendToAll(uint8_t, std::span<const uint8_t>) override {}
+        void storeMoney(uint16_t, int32_t) override {}
+        std::string playerName(uint16_t) override { return "me"; }
+    };
+    for (const bool announcedFirst : {true, false}) {
+        Quiet link;
+        PokerGame game(link, [] { return int64_t{1}; }, [] { return int64_t{0}; });
+        if (announcedFirst) game.onNewPlayer(7, "me");
+        game.onOwnId(0, 1, 1);
+        EXPECT_EQ(game.table().local(), nullptr);
+        game.onOwnId(7, 1, 1);
+        ASSERT_NE(game.table().local(), nullptr) << announcedFirst;
+        EXPECT_EQ(game.table().localId(), 7);
+        EXPECT_EQ(game.table().players().size(), 1u) << announcedFirst;
+        game.onPlayerInfos(7, encodeBankroll(500));
+        game.onPlayerLeft(7);
+        ASSERT_NE(game.table().local(), nullptr);
+        game.ante();
+        game.call();
+        game.fold();
+        game.draw(0);
+        game.tick();
+    }
 }
 
 TEST(PokerGame, APlayerJoiningDuringAHandWaitsForTheNext) {

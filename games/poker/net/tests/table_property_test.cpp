@@ -1,8 +1,11 @@
 // Four programs play many random hands through the hub while players come and
-// go; after every delivered message the programs that follow the hand agree on
-// the table, and no table creates money.
+// go, many of them in the middle of a hand; after every delivered message the
+// programs that follow the hand agree on the table, the programs agree on who
+// holds the turn, and no table creates money.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -25,10 +28,14 @@ public:
             if (auto post = hub_.deliverOne()) {
                 ++deliveries;
                 checkAgreement();
+                checkTurnAgreement(false);
                 checkNoMoneyCreated(*post);
+                countTurnHolderMessage(*post);
                 continue;
             }
-            // Quiet: somebody comes or goes now and then, else the turn holder moves.
+            // Quiet: every program, newcomers included, has heard who holds the turn.
+            checkTurnAgreement(true);
+            // Somebody comes or goes now and then, else the turn holder moves.
             if (chance(3)) {
                 comeOrGo();
             } else if (!moveSomebody()) {
@@ -45,6 +52,8 @@ public:
     int departures() const { return departures_; }
     int timeouts() const { return timeouts_; }
     int rests() const { return rests_; }
+    int midHandJoins() const { return midHandJoins_; }
+    int holdersTold() const { return holdersTold_; }
 
 private:
     bool chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(rng_) < percent; }
@@ -76,8 +85,12 @@ private:
         uint16_t id = 0;
         do id = static_cast<uint16_t>(std::uniform_int_distribution<int>(1, 12)(rng_));
         while (hub_.game(id) != nullptr);
+        const bool handRunning = std::any_of(hub_.members().begin(), hub_.members().end(), [](const auto& m) {
+            return m.second.game->followsTheHand() && m.second.game->table().handRunning();
+        });
         hub_.join(id, "p" + std::to_string(id));
         ++joins_;
+        if (handRunning) ++midHandJoins_;
     }
 
     void comeOrGo() {
@@ -186,6 +199,32 @@ private:
         }
     }
 
+    // The turn holder as a table sees him; a holder who has left holds nothing.
+    static uint16_t holderSeenBy(const PokerGame& g) {
+        const uint16_t id = g.table().turnHolder();
+        return g.table().find(id) != nullptr ? id : 0;
+    }
+
+    // Tables that have heard about the turn agree on its holder at once; when
+    // nothing is on its way, every table does, newcomers too.
+    void checkTurnAgreement(bool quiet) {
+        std::optional<uint16_t> agreed;
+        for (const auto& [id, m] : hub_.members()) {
+            const PokerGame& g = *m.game;
+            if (g.table().localId() == 0 || (!quiet && !g.knowsTheTurn())) continue;
+            const uint16_t holder = holderSeenBy(g);
+            if (!agreed) agreed = holder;
+            ASSERT_EQ(holder, *agreed) << "table " << id << (quiet ? " (quiet)" : "") << " sees another turn holder\n"
+                                       << describe();
+        }
+    }
+
+    void countTurnHolderMessage(const Hub::Post& post) {
+        if (post.kind != Hub::Kind::Game || post.type != kTurnHolderMessage) return;
+        const PokerGame* newcomer = hub_.game(post.to.front());
+        if (newcomer != nullptr && holderSeenBy(*newcomer) == post.sender) ++holdersTold_;
+    }
+
     static bool isAnnouncement(const Hub::Post& post) {
         if (post.kind != Hub::Kind::Game) return true;  // arrivals, departures, stored bankrolls
         if (post.type != kActionMessage) return false;
@@ -219,7 +258,8 @@ private:
             const Table& t = m.game->table();
             out << "table " << id << (m.game->followsTheHand() ? "" : " (not following)") << ": phase "
                 << static_cast<int>(t.phase()) << " pot " << t.pot() << " highest " << t.highestBet()
-                << (t.newHandPending() ? " pending" : "") << " |";
+                << (t.newHandPending() ? " pending" : "") << " turn " << t.turnHolder()
+                << (m.game->knowsTheTurn() ? "" : "?") << " |";
             for (const Player& p : t.players()) {
                 out << " " << p.id << ":" << p.money << "/" << p.bet << (p.inHand ? "i" : "") << (p.acted ? "a" : "");
             }
@@ -237,6 +277,8 @@ private:
     int departures_ = 0;
     int timeouts_ = 0;
     int rests_ = 0;
+    int midHandJoins_ = 0;
+    int holdersTold_ = 0;
     std::map<uint16_t, int64_t> lastSums_;
 };
 
@@ -248,10 +290,14 @@ TEST_P(TablesAgree, ThroughAThousandRandomHands) {
     EXPECT_GT(property.comparisons(), 5'000);
     EXPECT_GT(property.departures(), 10);
     EXPECT_GT(property.timeouts(), 10);
+    EXPECT_GT(property.midHandJoins(), 10);
+    EXPECT_GT(property.holdersTold(), 10);
     RecordProperty("comparisons", property.comparisons());
-    std::printf("seed %u: %d contested hands, %d others, %d comparisons, %d joins, %d departures, %d timeouts, %d rests\n", GetParam(),
-                property.hands(), property.trivialHands(), property.comparisons(), property.joins(), property.departures(),
-                property.timeouts(), property.rests());
+    std::printf("seed %u: %d contested hands, %d others, %d comparisons, %d joins (%d mid-hand), %d holders told, "
+                "%d departures, %d timeouts, %d rests\n",
+                GetParam(), property.hands(), property.trivialHands(), property.comparisons(), property.joins(),
+                property.midHandJoins(), property.holdersTold(), property.departures(), property.timeouts(),
+                property.rests());
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, TablesAgree, ::testing::Values(1u, 2u, 3u));

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "platform/testing/test_objects.h"
 #include "slimefray/library_link.h"
 
 namespace tessary::slimefray {
@@ -83,7 +84,8 @@ TEST(LibraryLink, EachTypeReachesItsOwnHandlerAndSendsUseTheStream) {
 }
 
 TEST(Registry, ReadsTheLobbyDirectoryFromItsSection) {
-    fs::path file = fs::temp_directory_path() / ("slimefray_registry_" + std::to_string(::getpid()) + ".ini");
+    const platform::testing::TempFolder folder("slimefray-registry-");  // the file and its lock
+    const fs::path file = folder.path() / "registry.ini";
     std::ofstream(file) << "[SOFTWARE\\Quillon\\Tessary Games\\SLIMEFRAY]\nDirectory=/wrong\n"
                         << "[SOFTWARE\\Quillon\\Tessary Client]\r\n  Directory = /opt/tessary \r\n";
     EXPECT_EQ(readRegistryValue(file, "SOFTWARE\\Quillon\\Tessary Client", "Directory"), "/opt/tessary");
@@ -92,7 +94,6 @@ TEST(Registry, ReadsTheLobbyDirectoryFromItsSection) {
     ::setenv("TESSARY_REGISTRY", file.c_str(), 1);
     EXPECT_EQ(lobbyDirectoryFromRegistry(), fs::path("/opt/tessary"));
     ::unsetenv("TESSARY_REGISTRY");
-    fs::remove(file);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The table's game messages (types 1 to 7) and their payloads. Every decoder
+// The table's game messages (types 1 to 8) and their payloads. Every decoder
 // checks the payload's length and values before anything is read, so a
 // malformed message from a peer is dropped instead of trusted.
 #pragma once
@@ -23,6 +23,9 @@ enum MessageType : uint8_t {
     kTurnMessage = 4,      // player id, with echo
     kNewHandMessage = 5,   // no payload, to the others
     kShowdownMessage = 7,  // no payload, with echo
+    // Player id (as type 4), to one newcomer: who held the turn when he came.
+    // Programs that do not know it ignore it.
+    kTurnHolderMessage = 8,
 };
 
 enum class ActionCode : int32_t {
@@ -54,6 +57,7 @@ Payload encodeCards(const Hand& hand);
 // Exactly 20 bytes of five codes 0 to 51.
 [[nodiscard]] std::optional<Hand> decodeCards(std::span<const uint8_t> payload);
 
+// Types 4 and 8.
 Payload encodeTurn(uint16_t playerId);
 // Exactly 4 bytes; the low 16 bits are the player id.
 [[nodiscard]] std::optional<uint16_t> decodeTurn(std::span<const uint8_t> payload);

@@ -66,6 +66,9 @@ public:
 
     // Has seen a hand start since joining: its pot and bets are the table's.
     bool followsTheHand() const { return followsTheHand_; }
+    // Has heard who holds the turn since joining (a turn, or the holder
+    // telling the newcomer).
+    bool knowsTheTurn() const { return turnKnown_; }
     // Has been told this player's money since joining.
     bool knowsMoneyOf(uint16_t id) const { return moneyKnown_.count(id) != 0; }
 
@@ -74,6 +77,7 @@ private:
     void handleAction(uint16_t sender, const Action& action);
     void handleCards(uint16_t sender, const Hand& hand);
     void handleTurn(uint16_t id);
+    void handleTurnHolder(uint16_t sender, uint16_t id);
     void handleNewHand();
     void handleShowdown(uint16_t announcer);
 
@@ -104,6 +108,7 @@ private:
     int64_t ownIdAt_ = 0;          // when the own id came, on the timer's clock
     bool idle_ = false;            // our hand-on found nobody with money
     bool followsTheHand_ = false;
+    bool turnKnown_ = false;
     uint16_t expectedOpener_ = 0;  // who is to open the next hand after a showdown
     std::set<uint16_t> moneyKnown_;
 };

@@ -16,6 +16,7 @@ public:
     // Reliable, ordered game messages. sendToAll comes back to the sender too.
     virtual void sendToOthers(uint8_t type, std::span<const uint8_t> payload) = 0;
     virtual void sendToAll(uint8_t type, std::span<const uint8_t> payload) = 0;
+    virtual void sendToOne(uint16_t playerId, uint8_t type, std::span<const uint8_t> payload) = 0;
 
     // Asks the service to store the player's bankroll (4 bytes, little-endian).
     virtual void storeMoney(uint16_t playerId, int32_t money) = 0;

@@ -13,6 +13,9 @@ public:
         hub_.relay(id_, false, type, payload);
     }
     void sendToAll(uint8_t type, std::span<const uint8_t> payload) override { hub_.relay(id_, true, type, payload); }
+    void sendToOne(uint16_t playerId, uint8_t type, std::span<const uint8_t> payload) override {
+        hub_.relayTo(id_, playerId, type, payload);
+    }
     void storeMoney(uint16_t playerId, int32_t money) override {
         // Only players still in the session or just gone are stored, as the server does.
         hub_.database[playerId] = money;
@@ -92,6 +95,11 @@ void Hub::relay(uint16_t sender, bool echo, uint8_t type, std::span<const uint8_
     }
     p.appliedBySender = !echo && isAppliedBySender(type, payload);
     post(std::move(p));
+}
+
+void Hub::relayTo(uint16_t sender, uint16_t recipient, uint8_t type, std::span<const uint8_t> payload) {
+    if (members_.count(sender) == 0 || members_.count(recipient) == 0) return;
+    post({Kind::Game, sender, 0, {recipient}, type, Payload(payload.begin(), payload.end()), false});
 }
 
 std::set<uint16_t> Hub::programsAhead() const {

@@ -62,6 +62,7 @@ public:
     std::string nameOf(uint16_t id) const;
 
     void relay(uint16_t sender, bool echo, uint8_t type, std::span<const uint8_t> payload);
+    void relayTo(uint16_t sender, uint16_t recipient, uint8_t type, std::span<const uint8_t> payload);
 
 private:
     std::vector<uint16_t> everybody() const;

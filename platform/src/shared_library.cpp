@@ -1,8 +1,8 @@
-#include "lobby/library_binding.h"
+#include "platform/shared_library.h"
 
 #include <dlfcn.h>
 
-namespace tessary::lobby {
+namespace tessary::platform {
 
 BindingResult bindExports(void* handle, std::span<const std::string_view> names,
                           std::span<void*> addresses) {
@@ -17,10 +17,13 @@ BindingResult bindExports(void* handle, std::span<const std::string_view> names,
     return {true, {}, {}};
 }
 
-SharedLibrary::~SharedLibrary() { unload(); }
+SharedLibrary::~SharedLibrary() {
+    unload();
+}
 
 BindingResult SharedLibrary::bind(const std::filesystem::path& file,
-                                  std::span<const std::string_view> names, std::span<void*> addresses) {
+                                  std::span<const std::string_view> names,
+                                  std::span<void*> addresses) {
     if (attempted_) return {false, {}, "already attempted"};
     attempted_ = true;
     handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -38,4 +41,4 @@ void SharedLibrary::unload() {
     handle_ = nullptr;
 }
 
-}  // namespace tessary::lobby
+}  // namespace tessary::platform

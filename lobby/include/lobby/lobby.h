@@ -1,0 +1,78 @@
+// The lobby without its windows: the connection state machine, the feature
+// controllers and the dispatcher they register with. The main window builds
+// one over its views; tests build one over recorders.
+#pragma once
+
+#include "lobby/account_controller.h"
+#include "lobby/arena_list_controller.h"
+#include "lobby/busy_count.h"
+#include "lobby/chat_controller.h"
+#include "lobby/client_api.h"
+#include "lobby/dispatcher.h"
+#include "lobby/lobby_flow.h"
+#include "lobby/news_controller.h"
+#include "lobby/pages_controller.h"
+#include "lobby/player_info_controller.h"
+#include "lobby/players_controller.h"
+#include "lobby/sessions_controller.h"
+
+namespace tessary::lobby {
+
+struct LobbyViews {
+    LobbyView& main;
+    AccountView& account;
+    ArenaListView& arenaList;
+    ChatView& chat;
+    PlayersView& players;
+    SessionsView& sessions;
+    PagesView& pages;
+    NewsView& news;
+    PlayerInfoView& playerInfo;
+};
+
+// The views of the controllers beside the account, in one base for a class
+// that stands in for them all (the main window until their widgets come).
+class ArenaAndSideViews : public ArenaListView,
+                          public ChatView,
+                          public PlayersView,
+                          public SessionsView,
+                          public PagesView,
+                          public NewsView,
+                          public PlayerInfoView {};
+
+// Every view at once, for a recorder that stands for all the windows in tests.
+class AllLobbyViews : public LobbyView, public AccountView, public ArenaAndSideViews {
+public:
+    LobbyViews views() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this}; }
+};
+
+class Lobby {
+public:
+    Lobby(const ClientApi& api, const LobbyViews& views);
+    Lobby(const Lobby&) = delete;
+    Lobby& operator=(const Lobby&) = delete;
+
+    LobbyFlow& flow() { return flow_; }
+    AccountController& account() { return account_; }
+    ArenaListController& arenaList() { return arenaList_; }
+    ChatController& chat() { return chat_; }
+    PlayersController& players() { return players_; }
+    SessionsController& sessions() { return sessions_; }
+    BusyCount& busy() { return busy_; }
+    const Dispatcher& dispatcher() const { return dispatcher_; }
+
+private:
+    BusyCount busy_;
+    Dispatcher dispatcher_{busy_};
+    ArenaListController arenaList_;
+    ChatController chat_;
+    PlayersController players_;
+    SessionsController sessions_;
+    PagesController pages_;
+    NewsController news_;
+    PlayerInfoController playerInfo_;
+    LobbyFlow flow_;
+    AccountController account_;
+};
+
+}  // namespace tessary::lobby

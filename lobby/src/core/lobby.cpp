@@ -1,0 +1,26 @@
+#include "lobby/lobby.h"
+
+namespace tessary::lobby {
+
+Lobby::Lobby(const ClientApi& api, const LobbyViews& views)
+    : arenaList_(views.arenaList),
+      chat_(views.chat),
+      players_(views.players),
+      sessions_(views.sessions),
+      pages_(views.pages),
+      news_(views.news),
+      playerInfo_(views.playerInfo),
+      flow_(api, views.main, views.account, busy_, dispatcher_, {arenaList_, chat_, players_}),
+      account_(api, flow_, views.main, views.account) {
+    busy_.setListener([&main = views.main](bool busy) { main.setBusyCursor(busy); });
+    account_.registerWith(dispatcher_);
+    arenaList_.registerWith(dispatcher_);
+    chat_.registerWith(dispatcher_);
+    players_.registerWith(dispatcher_);
+    sessions_.registerWith(dispatcher_);
+    pages_.registerWith(dispatcher_);
+    news_.registerWith(dispatcher_);
+    playerInfo_.registerWith(dispatcher_);
+}
+
+}  // namespace tessary::lobby
