@@ -661,16 +661,19 @@ void Arena::tellFromService(Player& player, const std::string& text) {
 }
 
 void Arena::moderationCommand(Player& player, const std::string& line) {
-    auto parsed = parseModerationCommand(line);
-    Actor actor{player.name, storage_->role(player.name), false, true};
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        // Only a moderator learns about the syntax; everyone else is simply not allowed.
-        if (actor.role == Role::Player) {
-            storage_->addAudit({unixNow(), player.name, "refused command", "", sanitiseText(line, 64)});
-            return tellFromService(player, "not allowed");
+    const Actor actor{player.name, storage_->role(player.name), false, true};
+    if (actor.role == Role::Player) {
+        // Audited at most once a minute per player, so that a player
+        // repeating the command cannot fill the audit trail.
+        const int64_t now = unixNow();
+        if (now - player.refusalAuditedAt >= 60) {
+            player.refusalAuditedAt = now;
+            storage_->addAudit({now, player.name, "refused command", "", sanitiseText(line, 64)});
         }
-        return tellFromService(player, *problem);
+        return tellFromService(player, "not allowed");
     }
+    auto parsed = parseModerationCommand(line);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) return tellFromService(player, *problem);
     const ModerationResult result =
         moderate(*storage_, bus_, actor, std::get<ModerationCommand>(parsed), unixNow());
     logLine(role_, player.name + " moderation: " + sanitiseText(line, 128) + " -> " +

@@ -60,6 +60,7 @@ private:
         bool sentToGame = false;
         Clock::time_point awayUntil;
         int64_t mutedNoticeSince = -1;  // the mute the player was told about
+        int64_t refusalAuditedAt = 0;   // last audited moderation command of a mere player
     };
 
     struct Session {
