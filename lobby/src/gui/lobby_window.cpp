@@ -20,11 +20,8 @@
 #include "lobby/main_canvas.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
-<<<<<<< HEAD
 #include "lobby/user_files.h"
-=======
 #include "lobby/view_panel.h"
->>>>>>> structure
 #include "platform/clock.h"
 #include "skin/ansi_text.h"
 #include "skin/bitmap_button.h"
