@@ -54,7 +54,7 @@ void bindFunction(void* handle, const char* name, F*& out, std::vector<std::stri
     X(TSArenaSend_BeginGame) X(TSArenaRcv_LoginResult) X(TSArenaRcv_CreateSessionResult)                         \
     X(TSArenaRcv_JoinSessionResult) X(TSArenaRcv_BeginGameResult) X(TSArenaRcv_ChatAll) X(TSArenaRcv_ChatList)  \
     X(TSArenaRcv_ChatSession) X(TSArenaRcv_MasterChanged) X(TSArenaRcv_StartGame) X(TSArenaRcv_GetNextPlayer)   \
-    X(TSArenaRcv_PlayerJoinSession) X(TSRcv_Page)
+    X(TSArenaRcv_PlayerJoinSession) X(TSRcv_Page) X(TSRcv_UrgentMessage)
 
 // One lobby's view of the service through its own copy of libTSClient.so.
 struct Lobby {
@@ -404,6 +404,38 @@ TEST_F(EndToEnd, PagesAndSearchAcrossRoles) {
     ASSERT_EQ(ann->TSRcv_Page(sender, text), 1);
     EXPECT_STREQ(sender, "Bob");
     EXPECT_STREQ(text, "see you at the table");
+}
+
+TEST_F(EndToEnd, ModeratorsActFromTheLobbyByPrivateChat) {
+    ASSERT_TRUE(lobbyLibraryComplete());
+    auto mod = lobby("Mod");
+    auto bob = lobby("Bob");
+    auto cid = lobby("Cid");
+    for (Lobby* l : {mod.get(), bob.get(), cid.get()}) l->createAccount(service->routerPort());
+    ASSERT_TRUE(openSqliteStorage(service->config().databasePath)->setRole("Mod", Role::Moderator));
+    for (Lobby* l : {mod.get(), bob.get(), cid.get()}) l->enterArena("Arena 1");
+
+    cid->TSArenaSend_ChatToPlayer("TessaryService", "/KICK Bob", 255, 0);
+    EXPECT_EQ(cid->nextChat(28), "TessaryService: not allowed");
+    mod->TSArenaSend_ChatToPlayer("TessaryService", "/MUTE Bob 5 noise", 255, 0);
+    EXPECT_EQ(mod->nextChat(28).substr(0, 33), "TessaryService: muted Bob until 2");
+    bob->TSArenaSend_ChatToAll("can anyone hear me", 255, 0);
+    EXPECT_EQ(bob->nextChat(28).substr(0, 36), "TessaryService: You are muted until ");
+    EXPECT_EQ(cid->nextChat(27, 300), "");
+
+    mod->TSArenaSend_ChatToPlayer("TessaryService", "/KICK Bob enough", 255, 0);
+    EXPECT_EQ(mod->nextChat(28), "TessaryService: kicked Bob");
+    ASSERT_TRUE(bob->waitFor(61));
+    char text[TS_TEXT_OUT_SIZE] = {};
+    ASSERT_EQ(bob->TSRcv_UrgentMessage(text), 1);
+    EXPECT_NE(std::string(text).find("by Mod: enough"), std::string::npos) << text;
+    bool lost = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!lost && std::chrono::steady_clock::now() < end) {
+        lost = bob->TS_GetMessageType() < 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(lost) << "the kicked lobby's arena link stays open";
 }
 
 TEST_F(EndToEnd, GameRelayGroupsDatagramsAndStoredInformation) {

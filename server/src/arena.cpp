@@ -6,6 +6,7 @@
 
 #include "log.h"
 #include "messages.h"
+#include "moderation.h"
 #include "player_card.h"
 #include "sqlite_db.h"
 #include "text_util.h"
@@ -73,7 +74,12 @@ void Arena::start() {
     storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
     subscription_ = bus_.subscribe([this, alive = alive_](const Event& event) {
         asio::post(io_, [this, alive, event] {
-            if (*alive) onEvent(event);
+            if (!*alive) return;
+            try {
+                onEvent(event);
+            } catch (const StorageError& error) {
+                logLine(role_, std::string("storage: ") + error.what());
+            }
         });
     });
     scheduleTick();
@@ -229,6 +235,12 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
     if (playerByLink_.count(link->id())) return refuse(link, "", LOGINARENA, "You are already in the arena.");
     const auto name = RequestReader(request.body).text(0, kMaxNameLength);
     if (!name || name->empty()) return refuse(link, "", LOGINARENA, "Please give your user name.");
+    if (sameName(*name, kServiceName)) return refuse(link, *name, LOGINARENA, "This name is reserved.");
+    // A player back from a game comes without the Router: check bans here too.
+    if (auto ban = banOf(*storage_, *name, link->address(), unixNow())) {
+        storage_->addAudit({unixNow(), role_, "refused arena login", *name + " from " + link->address(), ban->reason});
+        return refuse(link, *name, LOGINARENA, banText(*ban));
+    }
     // The protocol carries no token: the Router's admission for this name
     // and address, taken once, stands in for one.
     if (!storage_->takeAdmission(settings_.config.name, *name, link->address(), unixNow()))
@@ -279,6 +291,8 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
     link->send(success(kSource, LOGINARENA));
     sendPlayerList(added);
     sendSessionList(added);
+    // What was said lately, so that a newcomer does not face an empty room.
+    for (const SharedFrame& line : recentChat_) link->send(line);
 }
 
 void Arena::sendPlayerList(Player& player) {
@@ -330,13 +344,28 @@ void Arena::chat(Player& player, const ServiceMessage& request) {
                            ": malformed or too long");
         return;
     }
+    if (request.type == CHATLIST) {
+        // A private line to the service name is a moderation command.
+        const ValueList* to = reader.list(0);
+        for (size_t i = 0; to && i < to->size(); ++i)
+            if (const std::string* name = to->text(i); name && sameName(*name, kServiceName))
+                return moderationCommand(player, *text);
+    }
+    if (muted(player, "chat")) return;
     ValueList body;
     body.appendText(player.name);
     body.appendText(*text);
     body.appendInteger<int32_t>(*colour);
     body.appendInteger<int32_t>(*font);
     const SharedFrame frame = encodeShared(makeMessage(kSource, request.type, std::move(body)));
-    if (request.type == CHATALL) return broadcast(frame);
+    if (request.type == CHATALL) {
+        // Bounded whatever the configuration says: the lines are kept in memory.
+        constexpr size_t kMostRecentLines = 1000;
+        recentChat_.push_back(frame);
+        while (recentChat_.size() > std::min(size_t(settings_.limits.recentChatLines), kMostRecentLines))
+            recentChat_.pop_front();
+        return broadcast(frame);
+    }
     if (request.type == CHATSESSION) {
         Session* session = sessionOf(player);
         if (!session) return;
@@ -595,11 +624,81 @@ void Arena::page(Player& player, const ServiceMessage& request) {
         logLine(role_, *player.link, " (" + player.name + ") refused PAGER: malformed or too long");
         return;
     }
+    if (muted(player, "page")) return;
     std::set<std::string> sent;
     for (size_t i = 0; i < addressees->size(); ++i) {
         const std::string* to = addressees->text(i);
         if (!to || to->empty() || to->size() > kMaxNameLength || !sent.insert(foldName(*to)).second) continue;
         bus_.publish(PageEvent{*to, player.name, *text});
+    }
+}
+
+bool Arena::muted(Player& player, const char* what) {
+    const int64_t now = unixNow();
+    const auto mute = storage_->findSanction(SanctionKind::Mute, player.name, now);
+    if (!mute) return false;
+    logLine(role_, player.name + "'s " + what + " dropped: muted");
+    if (mute->since != player.mutedNoticeSince) {
+        // Told once per mute, and audited once: a muted player typing on
+        // must not fill the audit trail.
+        player.mutedNoticeSince = mute->since;
+        storage_->addAudit({now, role_, std::string("dropped ") + what, player.name, mute->reason});
+        tellFromService(player, "You are muted " + formatEnd(mute->until) +
+                                    (mute->reason.empty() ? "." : ": " + mute->reason) +
+                                    " Nobody sees your chat and pages.");
+    }
+    return true;
+}
+
+void Arena::tellFromService(Player& player, const std::string& text) {
+    if (!player.link) return;
+    ValueList body;
+    body.appendText(kServiceName);
+    body.appendText(text);
+    body.appendInteger<int32_t>(kServiceChatColour);
+    body.appendInteger<int32_t>(0);
+    player.link->send(makeMessage(kSource, CHATLIST, std::move(body)));
+}
+
+void Arena::moderationCommand(Player& player, const std::string& line) {
+    const Actor actor{player.name, storage_->role(player.name), false, true};
+    if (actor.role == Role::Player) {
+        // Audited at most once a minute per player, so that a player
+        // repeating the command cannot fill the audit trail.
+        const int64_t now = unixNow();
+        if (now - player.refusalAuditedAt >= 60) {
+            player.refusalAuditedAt = now;
+            storage_->addAudit({now, player.name, "refused command", "", sanitiseText(line, 64)});
+        }
+        return tellFromService(player, "not allowed");
+    }
+    auto parsed = parseModerationCommand(line);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) return tellFromService(player, *problem);
+    const ModerationResult result =
+        moderate(*storage_, bus_, actor, std::get<ModerationCommand>(parsed), unixNow());
+    logLine(role_, player.name + " moderation: " + sanitiseText(line, 128) + " -> " +
+                       (result.lines.empty() ? "" : result.lines.front()));
+    for (const std::string& text : result.lines) tellFromService(player, text);
+}
+
+void Arena::kick(const KickEvent& kick) {
+    std::vector<std::string> keys;
+    for (const auto& [key, player] : players_) {
+        const bool byName = !kick.name.empty() && sameName(player.name, kick.name);
+        const bool byAddress = !kick.address.empty() && player.link && player.link->address() == kick.address;
+        if (byName || byAddress) keys.push_back(key);
+    }
+    for (const std::string& key : keys) {
+        Player& player = players_.at(key);
+        LinkPtr link = player.link;
+        if (link) {
+            ValueList body;
+            body.appendText(kick.text);
+            link->send(makeMessage(kSource, URGENTMESSAGE, std::move(body)));
+            playerByLink_.erase(link->id());
+            link->closeAfterSending("removed: " + kick.text);
+        }
+        removePlayer(key, "removed by moderation");
     }
 }
 
@@ -616,6 +715,8 @@ void Arena::onEvent(const Event& event) {
         body.appendText(urgent->text);
         const SharedFrame frame = encodeShared(makeMessage(kSource, URGENTMESSAGE, std::move(body)));
         for (auto& [id, link] : links_) link->send(frame);
+    } else if (const auto* removal = std::get_if<KickEvent>(&event)) {
+        kick(*removal);
     } else if (const auto* game = std::get_if<GamePresenceEvent>(&event)) {
         if (game->arena != settings_.config.name) return;
         auto it = players_.find(foldName(game->name));

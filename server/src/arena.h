@@ -4,6 +4,7 @@
 
 #include <asio.hpp>
 #include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -58,6 +59,8 @@ private:
         std::string session;  // folded session name, empty in none
         bool sentToGame = false;
         Clock::time_point awayUntil;
+        int64_t mutedNoticeSince = -1;  // the mute the player was told about
+        int64_t refusalAuditedAt = 0;   // last audited moderation command of a mere player
     };
 
     struct Session {
@@ -87,6 +90,11 @@ private:
     void beginGame(Player& player);
     void pingAnswered(Player& player);
     void page(Player& player, const protocol::ServiceMessage& request);
+    // True when the player is muted: the line is dropped, the player told once.
+    bool muted(Player& player, const char* what);
+    void moderationCommand(Player& player, const std::string& line);
+    void tellFromService(Player& player, const std::string& text);
+    void kick(const KickEvent& kick);
 
     void addToSession(Player& player, Session& session, bool spectator);
     // Takes the player out of its session with the notices that follow;
@@ -123,6 +131,7 @@ private:
     std::unordered_map<uint64_t, std::string> playerByLink_;  // link id -> player key
     std::map<std::string, Player> players_;                   // folded name -> player
     std::map<std::string, Session> sessions_;                 // folded name -> session
+    std::deque<SharedFrame> recentChat_;                      // the arena's last lines, oldest first
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -33,6 +33,7 @@ Limits Limits::defaults() {
         .returnAfterGameSeconds = d::kReturnAfterGameSeconds,
         .maxPlayerInfoBytes = d::kMaxPlayerInfoBytes,
         .arenaPingSeconds = d::kArenaPingSeconds,
+        .recentChatLines = d::kRecentChatLines,
     };
 }
 
@@ -106,6 +107,7 @@ constexpr LimitKey kLimitKeys[] = {
     {"return_after_game_seconds", &Limits::returnAfterGameSeconds, 1},
     {"max_player_info_bytes", &Limits::maxPlayerInfoBytes, 1},
     {"arena_ping_seconds", &Limits::arenaPingSeconds, 1},
+    {"recent_chat_lines", &Limits::recentChatLines, 0},
 };
 
 class Parser {
@@ -194,6 +196,7 @@ private:
             config_.heartbeatSeconds = static_cast<int>(number);
         }
         else if (key == "urgent_file") config_.urgentFile = value;
+        else if (key == "control_socket") config_.controlSocket = value;
         else return unknown(key);
         return true;
     }
@@ -388,6 +391,8 @@ std::string configFileHelp() {
         "                                         host=192.0.2.1 dbname=tessary user=tessary\n"
         "                heartbeat_seconds = N    PostgreSQL: a dead host's players go after 3 N (default 5)\n"
         "                urgent_file = PATH       lines broadcast as URGENTMESSAGE on SIGUSR1\n"
+        "                control_socket = PATH    the operator's socket for tessaryd ctl\n"
+        "                                         (default beside the database: tessaryd.sock)\n"
         "  [password]    opslimit = N, memlimit = BYTES   crypto_pwhash cost (default interactive)\n"
         "  [router]      name, listen = HOST:PORT, public_host, news = LINE (repeat),\n"
         "                router = NAME HOST:PORT (other Routers, repeat),\n"
@@ -425,6 +430,7 @@ std::string formatConfig(const Config& config) {
     else
         out << "[storage]\ndatabase = " << config.databasePath << "\n";
     if (!config.urgentFile.empty()) out << "urgent_file = " << config.urgentFile << "\n";
+    if (!config.controlSocket.empty()) out << "control_socket = " << config.controlSocket << "\n";
     out << "\n[password]\nopslimit = " << config.passwordCost.opsLimit
         << "\nmemlimit = " << config.passwordCost.memLimit << "\n";
     if (const auto& r = config.router) {

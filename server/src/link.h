@@ -36,6 +36,9 @@ public:
     // Closes the link; a non-empty reason is logged as a refusal. The role
     // is told by linkClosed later, never from inside this call.
     virtual void close(std::string_view reason) = 0;
+    // Stops taking requests and closes once everything queued so far has
+    // been written (a kicked player still reads why); later sends are dropped.
+    virtual void closeAfterSending(std::string_view reason) = 0;
     virtual bool isOpen() const = 0;
 
     // Stops handing out messages until resume(); used while a request

@@ -8,6 +8,7 @@
 #include "account_form.h"
 #include "log.h"
 #include "messages.h"
+#include "moderation.h"
 #include "password.h"
 #include "player_card.h"
 #include "sqlite_db.h"
@@ -141,6 +142,16 @@ void Router::refuse(Client& client, uint8_t request, const std::string& text, co
     client.link->send(failure(kSource, request, text));
 }
 
+bool Router::refuseBanned(Client& client, uint8_t request, const std::string& name) {
+    const int64_t now = unixNow();
+    const auto ban = banOf(*storage_, name, client.link->address(), now);
+    if (!ban) return false;
+    storage_->addAudit({now, role_, request == LOGIN ? "refused login" : "refused new account",
+                        (name.empty() ? "" : name + " from ") + client.link->address(), ban->reason});
+    refuse(client, request, banText(*ban));
+    return true;
+}
+
 void Router::slowWork(const LinkPtr& link, std::function<int64_t()> delayMs, std::function<void()> work,
                       std::function<void(Client&)> done) {
     if (!workers_) {
@@ -214,6 +225,7 @@ void Router::login(Client& client, const ServiceMessage& request) {
     }
     if (*reason != kNormal && *reason != kBackFromArena && *reason != kBeforeModify)
         return refuse(client, LOGIN, "This kind of login is not known.");
+    if (refuseBanned(client, LOGIN, "")) return;
     auto account = storage_->findAccount(*name);
     // An unknown name costs the same hash as a known one, and both wait the
     // same delay after repeated failures.
@@ -232,6 +244,8 @@ void Router::login(Client& client, const ServiceMessage& request) {
                 return refuse(c, LOGIN, kLoginRefused, note);
             }
             guard_.succeeded(key);
+            // Only someone with the password learns of an account's ban.
+            if (refuseBanned(c, LOGIN, canonical)) return;
             logIn(c, canonical);
             c.link->send(success(kSource, LOGIN));
             // Before a modification the lobby sends the change next and
@@ -244,6 +258,10 @@ void Router::createAccount(Client& client, const ServiceMessage& request) {
     auto form = readAccountForm(request.body);
     if (const auto* problem = std::get_if<std::string>(&form)) return refuse(client, NEWUSERREQUEST, *problem);
     auto account = std::make_shared<AccountForm>(std::get<AccountForm>(std::move(form)));
+    if (sameName(account->profile.name, kServiceName))
+        return refuse(client, NEWUSERREQUEST, "The name " + account->profile.name + " is reserved.");
+    // A banned address makes no new account either.
+    if (refuseBanned(client, NEWUSERREQUEST, "")) return;
     if (storage_->findAccount(account->profile.name))
         return refuse(client, NEWUSERREQUEST, "The name " + account->profile.name + " is already taken.");
     auto hash = std::make_shared<std::optional<std::string>>();

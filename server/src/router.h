@@ -73,6 +73,9 @@ private:
     void sendOwnCard(Client& client);
     // `note` goes to the log only.
     void refuse(Client& client, uint8_t request, const std::string& text, const std::string& note = {});
+    // Refuses with the ban's reason and end (and audits it) when the name
+    // (if any) or the link's address is banned.
+    bool refuseBanned(Client& client, uint8_t request, const std::string& name);
 
     // Runs `work` off the Router thread, then `done` back on it, with the
     // link paused in between so its later requests wait their turn. One

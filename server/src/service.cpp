@@ -9,6 +9,7 @@
 
 #include "log.h"
 #include "arena.h"
+#include "control.h"
 #include "game_server.h"
 #include "router.h"
 #include "server/defaults.h"
@@ -76,6 +77,7 @@ struct Service::Impl {
     std::vector<std::unique_ptr<RoleHost>> arenas;
     std::unique_ptr<RoleHost> gameServer;
     const GameServer* game = nullptr;
+    std::unique_ptr<ControlServer> control;
     bool started = false;
 };
 
@@ -170,6 +172,10 @@ void Service::start() {
         host->handler = std::move(router);
         impl_->router = std::move(host);
     }
+    if (!config.controlSocket.empty()) {
+        impl_->control = std::make_unique<ControlServer>(config.controlSocket, storage(), impl_->bus);
+        impl_->control->start();
+    }
     if (impl_->gameServer) impl_->gameServer->run();
     for (auto& arena : impl_->arenas) arena->run();
     if (impl_->router) impl_->router->run();
@@ -179,6 +185,7 @@ void Service::start() {
 void Service::stop() {
     if (!impl_ || !impl_->started) return;
     impl_->started = false;
+    if (impl_->control) impl_->control->stop();
     if (impl_->router) impl_->router->stop();
     for (auto& arena : impl_->arenas) arena->stop();
     if (impl_->gameServer) impl_->gameServer->stop();

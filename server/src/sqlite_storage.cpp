@@ -71,6 +71,28 @@ constexpr const char* kMigrations[] = {
     );
     CREATE INDEX game_members_name ON game_members (name_key);
     )sql",
+    // 2: roles, bans and mutes, the audit trail.
+    R"sql(
+    ALTER TABLE accounts ADD COLUMN role INTEGER NOT NULL DEFAULT 0;
+    CREATE TABLE sanctions (
+        kind       INTEGER NOT NULL,
+        target_key TEXT NOT NULL,
+        target     TEXT NOT NULL,
+        reason     TEXT NOT NULL,
+        imposed_by TEXT NOT NULL,
+        since      INTEGER NOT NULL,
+        until      INTEGER NOT NULL,
+        PRIMARY KEY (kind, target_key)
+    );
+    CREATE TABLE audit (
+        id   INTEGER PRIMARY KEY AUTOINCREMENT,
+        at   INTEGER NOT NULL,
+        who  TEXT NOT NULL,
+        what TEXT NOT NULL,
+        whom TEXT NOT NULL,
+        why  TEXT NOT NULL
+    );
+    )sql",
 };
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
@@ -269,7 +291,89 @@ public:
         return s;
     }
 
+    bool setRole(std::string_view name, Role role) override {
+        db_.prepare("UPDATE accounts SET role = ?2 WHERE name_key = ?1")
+            .bind(1, foldName(name))
+            .bind(2, int64_t(role))
+            .run();
+        return db_.changes() == 1;
+    }
+
+    Role role(std::string_view name) override {
+        auto query = db_.prepare("SELECT role FROM accounts WHERE name_key = ?1");
+        query.bind(1, foldName(name));
+        if (!query.step()) return Role::Player;
+        const int64_t value = query.integer(0);
+        return value == 1 ? Role::Moderator : value == 2 ? Role::Administrator : Role::Player;
+    }
+
+    void addSanction(const Sanction& s) override {
+        db_.prepare(
+               "INSERT OR REPLACE INTO sanctions (kind, target_key, target, reason, imposed_by, since, until) "
+               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")
+            .bind(1, int64_t(s.kind))
+            .bind(2, foldName(s.target))
+            .bind(3, s.target)
+            .bind(4, s.reason)
+            .bind(5, s.by)
+            .bind(6, s.since)
+            .bind(7, s.until)
+            .run();
+    }
+
+    bool liftSanction(SanctionKind kind, std::string_view target, int64_t now) override {
+        const bool inForce = findSanction(kind, target, now).has_value();
+        db_.prepare("DELETE FROM sanctions WHERE kind = ?1 AND target_key = ?2")
+            .bind(1, int64_t(kind))
+            .bind(2, foldName(target))
+            .run();
+        return inForce;
+    }
+
+    std::optional<Sanction> findSanction(SanctionKind kind, std::string_view target, int64_t now) override {
+        auto query = db_.prepare(
+            "SELECT kind, target, reason, imposed_by, since, until FROM sanctions "
+            "WHERE kind = ?1 AND target_key = ?2 AND (until = 0 OR until > ?3)");
+        query.bind(1, int64_t(kind)).bind(2, foldName(target)).bind(3, now);
+        if (!query.step()) return std::nullopt;
+        return sanctionOf(query);
+    }
+
+    std::vector<Sanction> sanctions(int64_t now) override {
+        db_.prepare("DELETE FROM sanctions WHERE until <> 0 AND until <= ?1").bind(1, now).run();
+        auto query = db_.prepare(
+            "SELECT kind, target, reason, imposed_by, since, until FROM sanctions ORDER BY kind, target_key");
+        std::vector<Sanction> found;
+        while (query.step()) found.push_back(sanctionOf(query));
+        return found;
+    }
+
+    void addAudit(const AuditEntry& e) override {
+        db_.prepare("INSERT INTO audit (at, who, what, whom, why) VALUES (?1, ?2, ?3, ?4, ?5)")
+            .bind(1, e.at)
+            .bind(2, e.who)
+            .bind(3, e.what)
+            .bind(4, e.whom)
+            .bind(5, e.why)
+            .run();
+    }
+
+    std::vector<AuditEntry> auditTrail(int limit) override {
+        auto query = db_.prepare(
+            "SELECT at, who, what, whom, why FROM (SELECT * FROM audit ORDER BY id DESC LIMIT ?1) ORDER BY id");
+        query.bind(1, int64_t(limit));
+        std::vector<AuditEntry> entries;
+        while (query.step())
+            entries.push_back({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+        return entries;
+    }
+
 private:
+    static Sanction sanctionOf(const SqliteStatement& row) {
+        return Sanction{SanctionKind(row.integer(0)), row.text(1), row.text(2), row.text(3), row.integer(4),
+                        row.integer(5)};
+    }
+
     void migrate() {
         const int current = db_.userVersion();
         if (current > kSchemaVersion)

@@ -123,7 +123,7 @@ void TcpConnection::resume() {
 }
 
 void TcpConnection::send(SharedFrame frame) {
-    if (!open_ || !frame) return;
+    if (!open_ || closeWhenSent_ || !frame) return;
     pendingBytes_ += frame->size();
     pending_.push_back(std::move(frame));
     if (pendingBytes_ > limits_.maxPendingSendBytes) {
@@ -140,8 +140,19 @@ void TcpConnection::flush() {
     startWrite();
 }
 
+void TcpConnection::closeAfterSending(std::string_view reason) {
+    if (!open_ || closeWhenSent_) return;
+    paused_ = true;
+    closeWhenSent_ = std::string(reason);
+    if (!writeActive_ && !flushScheduled_) startWrite();
+}
+
 void TcpConnection::startWrite() {
-    if (writeActive_ || pending_.empty() || !open_) return;
+    if (writeActive_ || !open_) return;
+    if (pending_.empty()) {
+        if (closeWhenSent_) close(*closeWhenSent_);
+        return;
+    }
     writeActive_ = true;
     writing_.swap(pending_);
     buffers_.clear();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "frame_reader.h"
@@ -50,6 +51,7 @@ public:
 
     void send(SharedFrame frame) override;
     void close(std::string_view reason) override;
+    void closeAfterSending(std::string_view reason) override;
     bool isOpen() const override { return open_; }
     void pause() override { paused_ = true; }
     void resume() override;
@@ -93,6 +95,7 @@ private:
     size_t pendingBytes_ = 0;
     bool writeActive_ = false;
     bool flushScheduled_ = false;
+    std::optional<std::string> closeWhenSent_;
 };
 
 }  // namespace tessary::server

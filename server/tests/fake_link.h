@@ -21,6 +21,10 @@ public:
         open_ = false;
         closeReason = std::string(reason);
     }
+    void closeAfterSending(std::string_view reason) override {
+        paused = true;
+        close(reason);
+    }
     bool isOpen() const override { return open_; }
     void pause() override { paused = true; }
     void resume() override { paused = false; }

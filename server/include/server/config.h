@@ -95,6 +95,7 @@ struct Limits {
     int returnAfterGameSeconds;
     int maxPlayerInfoBytes;
     int arenaPingSeconds;
+    int recentChatLines;  // arena chat lines shown to a newcomer; 0: none
 
     static Limits defaults();
 };
@@ -121,6 +122,7 @@ struct Config {
     Limits limits = Limits::defaults();
     PasswordCost passwordCost = PasswordCost::interactive();
     std::string urgentFile;  // read on SIGUSR1, each line broadcast
+    std::string controlSocket;  // the operator's Unix socket; empty: none
 
     // Everything in one process on 127.0.0.1 with the fixed ports of
     // defaults.h and the database under the user's data directory.

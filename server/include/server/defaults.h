@@ -47,5 +47,6 @@ inline constexpr int kGameReturnSeconds = 4 * 3600;
 inline constexpr int kReturnAfterGameSeconds = 120;
 inline constexpr int kMaxPlayerInfoBytes = 16 * 1024;
 inline constexpr int kArenaPingSeconds = 20;
+inline constexpr int kRecentChatLines = 20;
 
 }  // namespace tessary::server::defaults

@@ -29,7 +29,15 @@ struct GamePresenceEvent {
     bool joined = false;
 };
 
-using Event = std::variant<PageEvent, UrgentEvent, GamePresenceEvent>;
+// A moderator or the operator removed a player (by account name) or every
+// player of an address: the Arena holding them shows `text` and closes.
+struct KickEvent {
+    std::string name;     // empty: by address
+    std::string address;  // empty: by name
+    std::string text;
+};
+
+using Event = std::variant<PageEvent, UrgentEvent, GamePresenceEvent, KickEvent>;
 
 class EventBus {
 public:

@@ -80,6 +80,35 @@ struct GameSessionAnnouncement {
     bool operator==(const GameSessionAnnouncement&) const = default;
 };
 
+// ===== Moderation types (see the moderation section of Storage) =====
+
+enum class Role : int { Player = 0, Moderator = 1, Administrator = 2 };
+
+enum class SanctionKind : int { AccountBan = 0, AddressBan = 1, Mute = 2 };
+
+// A ban or a mute. `target` is an account name (any case) or an address.
+struct Sanction {
+    SanctionKind kind = SanctionKind::AccountBan;
+    std::string target;
+    std::string reason;
+    std::string by;      // who imposed it
+    int64_t since = 0;   // Unix seconds
+    int64_t until = 0;   // Unix seconds; 0: for good
+
+    bool operator==(const Sanction&) const = default;
+};
+
+// One line of the audit trail: an action, or a refusal an action caused.
+struct AuditEntry {
+    int64_t at = 0;      // Unix seconds
+    std::string who;     // the moderator, "operator", or the role that refused
+    std::string what;    // "kick", "mute", "ban", "refused login", ...
+    std::string whom;
+    std::string why;
+
+    bool operator==(const AuditEntry&) const = default;
+};
+
 // Names compare without regard to case everywhere; the stored spelling is
 // the one given at creation. Times are Unix seconds passed in by the caller.
 // Backend failures throw StorageError.
@@ -129,6 +158,24 @@ public:
     // The latest session announced at or after `notBefore` with that member.
     [[nodiscard]] virtual std::optional<GameSessionAnnouncement> findGameSessionOf(std::string_view name,
                                                                                    int64_t notBefore) = 0;
+
+    // ===== Moderation: roles, bans and mutes, the audit trail =====
+    // Kept here, not in a role's memory, so that they hold on every host.
+    // False when there is no such account; an unknown name is a Player.
+    virtual bool setRole(std::string_view name, Role role) = 0;
+    [[nodiscard]] virtual Role role(std::string_view name) = 0;
+    // Replaces any sanction of the same kind on the same target.
+    virtual void addSanction(const Sanction& sanction) = 0;
+    // Lifts it; false when there was none in force.
+    virtual bool liftSanction(SanctionKind kind, std::string_view target, int64_t now) = 0;
+    // The sanction of that kind on that target in force at `now`.
+    [[nodiscard]] virtual std::optional<Sanction> findSanction(SanctionKind kind, std::string_view target,
+                                                               int64_t now) = 0;
+    // Every sanction in force at `now`, by kind then target.
+    [[nodiscard]] virtual std::vector<Sanction> sanctions(int64_t now) = 0;
+    virtual void addAudit(const AuditEntry& entry) = 0;
+    // The newest `limit` entries, oldest first.
+    [[nodiscard]] virtual std::vector<AuditEntry> auditTrail(int limit) = 0;
 };
 
 // Opens (creating and migrating when needed) the SQLite database file;
