@@ -81,6 +81,28 @@ constexpr const char* kMigrations[] = {
     ALTER TABLE presence ADD COLUMN process TEXT NOT NULL DEFAULT '';
     CREATE INDEX presence_process ON presence (process);
     )sql",
+    // 3: roles, bans and mutes, the audit trail.
+    R"sql(
+    ALTER TABLE accounts ADD COLUMN role INTEGER NOT NULL DEFAULT 0;
+    CREATE TABLE sanctions (
+        kind       INTEGER NOT NULL,
+        target_key TEXT NOT NULL,
+        target     TEXT NOT NULL,
+        reason     TEXT NOT NULL,
+        imposed_by TEXT NOT NULL,
+        since      BIGINT NOT NULL,
+        until      BIGINT NOT NULL,
+        PRIMARY KEY (kind, target_key)
+    );
+    CREATE TABLE audit (
+        id   BIGSERIAL PRIMARY KEY,
+        at   BIGINT NOT NULL,
+        who  TEXT NOT NULL,
+        what TEXT NOT NULL,
+        whom TEXT NOT NULL,
+        why  TEXT NOT NULL
+    );
+    )sql",
 };
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
@@ -281,7 +303,81 @@ public:
         return s;
     }
 
+    bool setRole(std::string_view name, Role role) override {
+        return db_.run("UPDATE accounts SET role = $2 WHERE name_key = $1",
+                       PgParams().add(foldName(name)).add(int64_t(role)))
+                   .affected() == 1;
+    }
+
+    Role role(std::string_view name) override {
+        const PgResult row = db_.run("SELECT role FROM accounts WHERE name_key = $1", PgParams().add(foldName(name)));
+        if (row.rows() == 0) return Role::Player;
+        const int64_t value = row.integer(0, 0);
+        return value == 1 ? Role::Moderator : value == 2 ? Role::Administrator : Role::Player;
+    }
+
+    void addSanction(const Sanction& s) override {
+        db_.run("INSERT INTO sanctions (kind, target_key, target, reason, imposed_by, since, until) "
+                "VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (kind, target_key) DO UPDATE SET "
+                "target = EXCLUDED.target, reason = EXCLUDED.reason, imposed_by = EXCLUDED.imposed_by, "
+                "since = EXCLUDED.since, until = EXCLUDED.until",
+                PgParams()
+                    .add(int64_t(s.kind))
+                    .add(foldName(s.target))
+                    .add(s.target)
+                    .add(s.reason)
+                    .add(s.by)
+                    .add(s.since)
+                    .add(s.until));
+    }
+
+    bool liftSanction(SanctionKind kind, std::string_view target, int64_t now) override {
+        // One statement: whether it was in force is read from the rows it removed.
+        const PgResult removed = db_.run(
+            "DELETE FROM sanctions WHERE kind = $1 AND target_key = $2 RETURNING (until = 0 OR until > $3)",
+            PgParams().add(int64_t(kind)).add(foldName(target)).add(now));
+        return removed.rows() > 0 && removed.integer(0, 0) != 0;
+    }
+
+    std::optional<Sanction> findSanction(SanctionKind kind, std::string_view target, int64_t now) override {
+        const PgResult rows = db_.run(
+            "SELECT kind, target, reason, imposed_by, since, until FROM sanctions "
+            "WHERE kind = $1 AND target_key = $2 AND (until = 0 OR until > $3)",
+            PgParams().add(int64_t(kind)).add(foldName(target)).add(now));
+        if (rows.rows() == 0) return std::nullopt;
+        return sanctionOf(rows, 0);
+    }
+
+    std::vector<Sanction> sanctions(int64_t now) override {
+        db_.run("DELETE FROM sanctions WHERE until <> 0 AND until <= $1", PgParams().add(now));
+        const PgResult rows =
+            db_.run("SELECT kind, target, reason, imposed_by, since, until FROM sanctions ORDER BY kind, target_key");
+        std::vector<Sanction> found;
+        for (int i = 0; i < rows.rows(); ++i) found.push_back(sanctionOf(rows, i));
+        return found;
+    }
+
+    void addAudit(const AuditEntry& e) override {
+        db_.run("INSERT INTO audit (at, who, what, whom, why) VALUES ($1, $2, $3, $4, $5)",
+                PgParams().add(e.at).add(e.who).add(e.what).add(e.whom).add(e.why));
+    }
+
+    std::vector<AuditEntry> auditTrail(int limit) override {
+        const PgResult rows = db_.run(
+            "SELECT at, who, what, whom, why FROM (SELECT * FROM audit ORDER BY id DESC LIMIT $1) AS newest ORDER BY id",
+            PgParams().add(int64_t(limit)));
+        std::vector<AuditEntry> entries;
+        for (int i = 0; i < rows.rows(); ++i)
+            entries.push_back({rows.integer(i, 0), rows.text(i, 1), rows.text(i, 2), rows.text(i, 3), rows.text(i, 4)});
+        return entries;
+    }
+
 private:
+    static Sanction sanctionOf(const PgResult& rows, int row) {
+        return Sanction{SanctionKind(rows.integer(row, 0)), rows.text(row, 1), rows.text(row, 2), rows.text(row, 3),
+                        rows.integer(row, 4), rows.integer(row, 5)};
+    }
+
     void migrate() {
         PgTransaction transaction(db_);
         db_.run("SELECT pg_advisory_xact_lock($1)", PgParams().add(kMigrationLock));

@@ -224,3 +224,33 @@ TEST(Password, HashVerifiesOnlyTheRightPassword) {
 
 }  // namespace
 }  // namespace tessary::server
+
+TEST_P(StorageTest, RolesSanctionsAndTheAuditTrailLiveInStorage) {
+    ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
+    EXPECT_EQ(storage->role("ann"), Role::Player);
+    EXPECT_TRUE(storage->setRole("ANN", Role::Moderator));
+    EXPECT_EQ(storage->role("Ann"), Role::Moderator);
+    EXPECT_FALSE(storage->setRole("Nobody", Role::Administrator));
+    EXPECT_EQ(storage->role("Nobody"), Role::Player);
+
+    const Sanction mute{SanctionKind::Mute, "Bob", "flood", "Ann", 100, 200};
+    const Sanction ban{SanctionKind::AddressBan, "127.0.0.9", "spam", "operator", 100, 0};
+    storage->addSanction(mute);
+    storage->addSanction(ban);
+    EXPECT_EQ(storage->findSanction(SanctionKind::Mute, "BOB", 150), mute);
+    EXPECT_FALSE(storage->findSanction(SanctionKind::Mute, "Bob", 200)) << "ends at its end";
+    EXPECT_FALSE(storage->findSanction(SanctionKind::AccountBan, "Bob", 150)) << "kinds are apart";
+    Sanction longer = mute;
+    longer.until = 900;
+    storage->addSanction(longer);  // replaces the one of the same kind and target
+    EXPECT_EQ(storage->sanctions(150), (std::vector<Sanction>{ban, longer}));
+    EXPECT_TRUE(storage->liftSanction(SanctionKind::Mute, "bob", 150));
+    EXPECT_FALSE(storage->liftSanction(SanctionKind::Mute, "bob", 150));
+    EXPECT_EQ(storage->sanctions(10'000), (std::vector<Sanction>{ban})) << "a ban for good stays";
+
+    for (int i = 1; i <= 3; ++i) storage->addAudit({i, "Ann", "mute", "Bob", "line " + std::to_string(i)});
+    const auto newest = storage->auditTrail(2);
+    ASSERT_EQ(newest.size(), 2u);
+    EXPECT_EQ(newest[0].why, "line 2");
+    EXPECT_EQ(newest[1], (AuditEntry{3, "Ann", "mute", "Bob", "line 3"}));
+}
