@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ struct FakeClient {
     int32_t closeAsked{0};
     int32_t gameFinished{0};
     std::string finishedHost{"127.0.0.1"};
+    struct Server { std::string name, host; int32_t count, port; };
+    std::deque<Server> routers, arenas;  // read once each, like the library
+    std::map<std::string, int32_t> pings;  // absent: no measurement
     int32_t finishedPort{7002};
 
     // Records.
@@ -53,7 +57,7 @@ struct FakeClient {
     std::vector<SentAccount> creations, modifications;
     struct Photo { int32_t size; std::string type; };
     std::vector<Photo> photos;
-    std::vector<std::string> arenaLogins, joins;
+    std::vector<std::string> arenaLogins, joins, pinged;
     int freed{0};
 };
 
