@@ -59,6 +59,8 @@ public:
 
     void setRouter(std::string host, int32_t port);
     LobbyState state() const { return state_; }
+    const std::string& routerHost() const { return routerHost_; }
+    int32_t routerPort() const { return routerPort_; }
     BusyCount& busy() { return busy_; }
     const std::string& userName() const { return userName_; }
     const std::string& arenaName() const { return arenaName_; }

@@ -22,6 +22,10 @@ namespace tessary::skin {
 class BitmapButton;
 }
 
+namespace tessary::controls {
+class ArenaList;
+}
+
 namespace tessary::lobby {
 
 class AccountWindow;
@@ -110,6 +114,10 @@ public:
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
     // The arena's views.
+    void showRouters(const std::vector<RouterEntry>& routers, int current) override;
+    void showArenas(const std::vector<controls::ArenaRow>& rows) override;
+    void showPing(int row, int ping) override;
+    void startPingTimer() override;
     void stopPingTimer() override;
     void addSystemLine(Text text, const std::string& argument) override;
     void prepareArena() override;
@@ -166,6 +174,8 @@ private:
     ViewPanel* routerPanel_;
     ViewPanel* arenaPanel_;
     Publicity* publicity_{nullptr};
+    controls::ArenaList* arenaList_;
+    QTimer pingTimer_;
     std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;

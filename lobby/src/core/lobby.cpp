@@ -3,7 +3,7 @@
 namespace tessary::lobby {
 
 Lobby::Lobby(const ClientApi& api, const LobbyViews& views)
-    : arenaList_(views.arenaList),
+    : arenaList_(api, views.arenaList, views.main, flow_),
       chat_(views.chat),
       players_(views.players),
       sessions_(api, flow_, chat_, views.sessions),

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "controls/arena_list.h"
 #include "desktop/ansi_text.h"
 #include "lobby/account_window.h"
 #include "lobby/credits_box.h"
@@ -72,6 +73,12 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
+    arenaList_ = new controls::ArenaList(routerPanel_);
+    arenaList_->place(routerPanel_->area("arena list"));
+    connect(arenaList_, &controls::ArenaList::rowActivated, this,
+            [this](int row) { lobby_.arenaList().join({}, row); });
+    pingTimer_.setInterval(kPingPeriodMs);
+    connect(&pingTimer_, &QTimer::timeout, this, [this] { lobby_.arenaList().refreshPings(); });
     createFrame(setup.soundOn);
     publicity_ = new Publicity(cacheFilePath("Pub"), skin::applicationPath("data\\Default\\logoquillon.jpg"), this);
     connect(publicity_, &Publicity::openLink, this, &LobbyWindow::openWebPage);
@@ -179,10 +186,7 @@ void LobbyWindow::runCommand(int command) {
         case kCommandLogOut: lobby_.account().logOut(); break;
         case kCommandModify: lobby_.account().modifyAccount(); break;
         case kCommandBackToRouter: lobby_.flow().backToRouter(); break;
-        case kCommandJoinArena:
-            // Without an arena list nothing can be selected yet.
-            showMessage(Text::SelectArenaFirst, Text::TitleArena, MessageStyle::Ok);
-            break;
+        case kCommandJoinArena: lobby_.arenaList().join({}, arenaList_->selectedRow()); break;
         case kCommandMoreInfo: openWebPage(webAddress(&WebAddresses::homePage)); break;
         case kCommandGameInfo: openWebPage(webAddress(&WebAddresses::gameInfoPage)); break;
         case kCommandLogo: openWebPage(webAddress(&WebAddresses::makerSite)); break;
@@ -394,10 +398,16 @@ void LobbyWindow::setBusyCursor(bool busy) {
 
 void LobbyWindow::minimiseMainWindow() { showMinimized(); }
 
-// The chat box, the player list and the arena list come with their windows.
+// The chat box and the player list come with their windows.
 void LobbyWindow::addSystemLine(Text, const std::string&) {}
 void LobbyWindow::prepareArena() {}
-void LobbyWindow::stopPingTimer() {}
+
+// The Router list box comes with its window; the controller keeps the list.
+void LobbyWindow::showRouters(const std::vector<RouterEntry>&, int) {}
+void LobbyWindow::showArenas(const std::vector<controls::ArenaRow>& rows) { arenaList_->setRows(rows); }
+void LobbyWindow::showPing(int row, int ping) { arenaList_->setPing(row, ping); }
+void LobbyWindow::startPingTimer() { pingTimer_.start(); }
+void LobbyWindow::stopPingTimer() { pingTimer_.stop(); }
 
 // The Router names the FTP host, the updater's path on it and its size.
 bool LobbyWindow::runUpdate(const std::string& host, const std::string& path, int32_t size) {

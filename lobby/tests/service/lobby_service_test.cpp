@@ -172,7 +172,7 @@ TEST_F(LobbyServiceTest, WrongPasswordShowsTheServerTextAndStaysOffline) {
     MessageAnswerer answerer;
     logInWith("Newcomer", "wrong");
     ASSERT_TRUE(waitFor([&] { return !answerer.texts().empty(); }));
-    EXPECT_EQ(answerer.texts(), (std::vector<QString>{"Wrong password for Newcomer."}));
+    EXPECT_EQ(answerer.texts(), (std::vector<QString>{"Wrong password, or no account of that name."}));
     EXPECT_TRUE(waitFor([&] { return state() == LobbyState::Offline; }));
     EXPECT_EQ(window().windowTitle(), "TSClient");
     EXPECT_TRUE(login().isVisible());

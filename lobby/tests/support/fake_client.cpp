@@ -186,7 +186,29 @@ ClientApi fakeApi() {
         return 1;
     };
     api.TSArenaRcv_LoginResult = [](char* r, char* t) { return readAnswer(state.arenaLogin, r, t); };
-    api.TSRouter_StopAllPingProcessings = [] { return 1; };
+    api.TSRouter_StopAllPingProcessings = [] { return state.pinged.clear(), 1; };
+    api.TSRouter_AddArenaPingProcessing = [](const char* name, const char*) {
+        return state.pinged.push_back(name), 1;
+    };
+    api.TSRouter_GetArenaPing = [](const char* name, int32_t* ms) {
+        const auto found = state.pings.find(name);
+        if (found == state.pings.end()) return 0;
+        return *ms = found->second, 1;
+    };
+    api.TSRouterRcv_GetNextRouter = [](char* name, char* host, int32_t* port) {
+        if (state.routers.empty()) return 0;
+        const auto r = state.routers.front();
+        state.routers.pop_front();
+        copyOut(name, r.name), copyOut(host, r.host), *port = r.port;
+        return 1;
+    };
+    api.TSRouterRcv_GetNextArena = [](char* name, char* host, int32_t* count, int32_t* maxPing) {
+        if (state.arenas.empty()) return 0;
+        const auto a = state.arenas.front();
+        state.arenas.pop_front();
+        copyOut(name, a.name), copyOut(host, a.host), *count = a.count, *maxPing = a.port;
+        return 1;
+    };
     api.TS_InitializeSharedMemory = [](int32_t) { return state.initialiseResult; };
     api.TS_IsGameFinished = [](char* host, int32_t* port, char*) {
         if (state.gameFinished == 0) return 0;

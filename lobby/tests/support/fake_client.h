@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <utility>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ struct FakeClient {
     std::string photoOwner{"Cy"};
     Answer playerInfo;
     std::vector<std::string> playerCard{"Cy", "e", "r", "Peru", "h", "d"};
+    struct Server { std::string name, host; int32_t count, port; };
+    std::deque<Server> routers, arenas;  // read once each, like the library
+    std::map<std::string, int32_t> pings;  // absent: no measurement
     int32_t finishedPort{7002};
 
     // Sessions.
@@ -87,6 +91,7 @@ struct FakeClient {
     struct Page { std::vector<std::string> names; std::string message; };
     std::vector<Page> pages;
     std::size_t gameRead{0};
+    std::vector<std::string> arenaLogins, joins, pinged;
     int freed{0};
     struct Created { std::string name, game, version; int32_t players, spectators; std::string options, password; int32_t spectator; };
     std::vector<Created> created;

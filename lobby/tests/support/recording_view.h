@@ -110,6 +110,18 @@ public:
 
     // The arena's views.
     void stopPingTimer() override { ++pingTimerStops, log("stopPings"); }
+    void startPingTimer() override { log("startPings"); }
+    void showRouters(const std::vector<RouterEntry>& routers, int current) override {
+        log("routers " + std::to_string(routers.size()) + " current " + std::to_string(current));
+    }
+    void showArenas(const std::vector<controls::ArenaRow>& rows) override {
+        std::string line = "arenas";
+        for (const auto& row : rows) line += " " + row.name + "/" + row.countText;
+        log(line);
+    }
+    void showPing(int row, int ping) override {
+        log("ping " + std::to_string(row) + " " + std::to_string(ping));
+    }
     void addSystemLine(Text text, const std::string& argument) override {
         chatLines.emplace_back(number(text), argument);
         log("chat " + std::to_string(number(text)) + " " + argument);

@@ -137,6 +137,9 @@ void TestAppDirectory::writePictures() const {
     for (const char* name : {"scrollupup", "scrollupdown", "scrolldownup", "scrolldowndown"}) {
         bmp(std::string("data/default/") + name + ".bmp", {16, 16}, QColor(30, 60, 160));
     }
+    for (int level = 0; level < 6; ++level) {
+        bmp("data/default/ping" + std::to_string(level) + ".bmp", {12, 12}, QColor(0, 40 * level, 0));
+    }
     for (const char* name : {"min", "exit"}) writeButton(name, 2);
     writeButton("max", 4);  // its disabled picture shows on a large screen
     for (const char* name : {"1connect", "1returnlogin", "1search", "1page", "1moreinfo", "1modify",
