@@ -56,6 +56,7 @@ std::string encode(const Event& event) {
             using T = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<T, PageEvent>) return "P:" + hex(e.to) + ":" + hex(e.from) + ":" + hex(e.text);
             else if constexpr (std::is_same_v<T, UrgentEvent>) return "U:" + hex(e.text);
+            else if constexpr (std::is_same_v<T, KickEvent>) return "K:" + hex(e.name) + ":" + hex(e.address) + ":" + hex(e.text);
             else return "G:" + hex(e.arena) + ":" + hex(e.name) + ":" + hex(e.joined ? "1" : "0");
         },
         event);
@@ -77,6 +78,7 @@ std::optional<Event> decode(std::string_view payload) {
     }
     if (parts[0] == "P" && fields.size() == 3) return PageEvent{fields[0], fields[1], fields[2]};
     if (parts[0] == "U" && fields.size() == 1) return UrgentEvent{fields[0]};
+    if (parts[0] == "K" && fields.size() == 3) return KickEvent{fields[0], fields[1], fields[2]};
     if (parts[0] == "G" && fields.size() == 3 && (fields[2] == "0" || fields[2] == "1"))
         return GamePresenceEvent{fields[0], fields[1], fields[2] == "1"};
     return std::nullopt;

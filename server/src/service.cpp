@@ -173,7 +173,7 @@ void Service::start() {
         impl_->router = std::move(host);
     }
     if (!config.controlSocket.empty()) {
-        impl_->control = std::make_unique<ControlServer>(config.controlSocket, storage(), impl_->bus);
+        impl_->control = std::make_unique<ControlServer>(config.controlSocket, storage(), impl_->bus());
         impl_->control->start();
     }
     if (impl_->gameServer) impl_->gameServer->run();

@@ -87,11 +87,10 @@ struct FakeClient {
     std::vector<SentAccount> creations, modifications;
     struct Photo { int32_t size; std::string type; };
     std::vector<Photo> photos;
-    std::vector<std::string> arenaLogins, joins, searches, infoAsks;
+    std::vector<std::string> arenaLogins, joins, searches, infoAsks, pinged;
     struct Page { std::vector<std::string> names; std::string message; };
     std::vector<Page> pages;
     std::size_t gameRead{0};
-    std::vector<std::string> arenaLogins, joins, pinged;
     int freed{0};
     struct Created { std::string name, game, version; int32_t players, spectators; std::string options, password; int32_t spectator; };
     std::vector<Created> created;
