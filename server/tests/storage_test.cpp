@@ -222,9 +222,6 @@ TEST(Password, HashVerifiesOnlyTheRightPassword) {
     EXPECT_NE(*hashPassword("secret", PasswordCost::minimal()), *hash);  // salted
 }
 
-}  // namespace
-}  // namespace tessary::server
-
 TEST_P(StorageTest, RolesSanctionsAndTheAuditTrailLiveInStorage) {
     ASSERT_TRUE(storage->createAccount(profile("Ann"), "h"));
     EXPECT_EQ(storage->role("ann"), Role::Player);
@@ -254,3 +251,6 @@ TEST_P(StorageTest, RolesSanctionsAndTheAuditTrailLiveInStorage) {
     EXPECT_EQ(newest[0].why, "line 2");
     EXPECT_EQ(newest[1], (AuditEntry{3, "Ann", "mute", "Bob", "line 3"}));
 }
+
+}  // namespace
+}  // namespace tessary::server

@@ -7,7 +7,7 @@
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
 #include "lobby/user_files.h"
-#include "skin/ansi_text.h"
+#include "desktop/ansi_text.h"
 #include "skin/image_loader.h"
 #include "skin/message_box.h"
 #include "skin/skin_environment.h"
@@ -23,7 +23,7 @@ constexpr int kCommandRemove = 1036;
 constexpr int kCommandAddBuddy = 123;
 constexpr int kDetailRowHeight = 18;
 
-QString shown(const std::string& text) { return skin::fromAnsi(text); }
+QString shown(const std::string& text) { return desktop::fromAnsi(text); }
 
 std::unique_ptr<skin::SkinnedDialog> layoutDialog(QWidget* parent, std::string_view name) {
     auto dialog = std::make_unique<skin::SkinnedDialog>(parent, Qt::Window | Qt::FramelessWindowHint);
@@ -146,7 +146,7 @@ void PagesWindows::build() {
     foundArena_ = placed<QLabel>(*search_, "player search", "found arena");
     foundPlayer_ = placed<QLabel>(*search_, "player search", "found player");
     QObject::connect(search_.get(), &skin::SkinnedDialog::command, [this](int command) {
-        if (command == kCommandSearch) pages_->search(skin::toAnsi(searchName_->text()));
+        if (command == kCommandSearch) pages_->search(desktop::toAnsi(searchName_->text()));
         if (command == kCommandGo) pages_->go();
     });
 
@@ -212,7 +212,7 @@ void PagesWindows::showPageRead(const std::string& sender, const std::string& me
 
 PageForm PagesWindows::pageForm() {
     build();
-    return {skin::toAnsi(recipients_->text()), skin::toAnsi(message_->toPlainText()),
+    return {desktop::toAnsi(recipients_->text()), desktop::toAnsi(message_->toPlainText()),
             allBuddies_->isOn()};
 }
 
@@ -228,10 +228,10 @@ void PagesWindows::closePage() {
 void PagesWindows::playSound(LobbySound sound) {
     switch (sound) {
         case LobbySound::PageSend:
-            skin::playLobbySound("pagesend.wav", skin::SoundWait::Async, skin::WhenBusy::Skip);
+            skin::playLobbySound("pagesend.wav", desktop::SoundWait::Async, desktop::WhenBusy::Skip);
             break;
         case LobbySound::PageReceive:
-            skin::playLobbySound("pagereceive.wav", skin::SoundWait::Sync, skin::WhenBusy::Skip);
+            skin::playLobbySound("pagereceive.wav", desktop::SoundWait::Sync, desktop::WhenBusy::Skip);
             break;
         case LobbySound::ConnectArena: break;  // the go button plays it
     }

@@ -49,7 +49,7 @@ void Publicity::step() {
 void Publicity::click() {
     const int index = shown();
     if (index < 0 || !list_) return;
-    (void)skin::playLobbySound("web.wav", skin::SoundWait::Async, skin::WhenBusy::Interrupt);
+    (void)skin::playLobbySound("web.wav", desktop::SoundWait::Async, desktop::WhenBusy::Interrupt);
     emit openLink(QString::fromStdString(list_->at(static_cast<size_t>(index)).link));
 }
 
