@@ -94,7 +94,7 @@ bool LogFold::admit(std::string_view role, std::string_view address, int64_t now
     auto it = windows_.find(address);
     if (it == windows_.end()) it = windows_.emplace(std::string(address), Window{nowMs, 0, 0, {}}).first;
     Window& window = it->second;
-    if (window.written < kLinesPerWindow) {
+    if (window.written < linesPerWindow_) {
         ++window.written;
         return true;
     }
@@ -129,11 +129,11 @@ void logLine(std::string_view role, const ClientLink& link, std::string_view tex
 
 void logFrom(std::string_view role, std::string_view address, std::string_view text) { emit(role, text, address); }
 
-void setLogSink(LogSink sink) {
+void setLogSink(LogSink sink, int linesPerAddress) {
     LogState& log = state();
     std::lock_guard lock(log.mutex);
     log.sink = std::move(sink);
-    log.fold = LogFold();
+    log.fold = LogFold(linesPerAddress);
 }
 
 }  // namespace tessary::server
