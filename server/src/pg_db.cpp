@@ -83,7 +83,13 @@ void PgConnection::connect() {
     PQfinish(conn_);
     prepared_.clear();
     conn_ = PQconnectdb(connection_.c_str());
-    if (PQstatus(conn_) != CONNECTION_OK) throw StorageError("connect to PostgreSQL: " + errorOf(conn_));
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        // A constructor that throws runs no destructor: the failed handle goes here.
+        const std::string error = errorOf(conn_);
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw StorageError("connect to PostgreSQL: " + error);
+    }
     // Names and texts are Windows-1252 bytes, as the lobbies send them; a
     // UTF-8 database stores them converted, a SQL_ASCII one as they are.
     // Warnings and notices are not ours to print.
@@ -91,7 +97,12 @@ void PgConnection::connect() {
     PGresult* result = PQexec(conn_, "SET client_encoding = 'WIN1252'; SET client_min_messages = warning");
     const bool ok = succeeded(result);
     PQclear(result);
-    if (!ok) throw StorageError("PostgreSQL session setup: " + errorOf(conn_));
+    if (!ok) {
+        const std::string error = errorOf(conn_);
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw StorageError("PostgreSQL session setup: " + error);
+    }
 }
 
 bool PgConnection::broken() const { return PQstatus(conn_) != CONNECTION_OK; }
