@@ -180,13 +180,25 @@ TEST_F(ModerationTest, LobbyCommandsActOnlyForModerators) {
 }
 
 TEST_F(ModerationTest, NewcomerReceivesTheLastLinesInOrder) {
-    auto ann = enterArena("Ann");
-    for (int i = 1; i <= 25; ++i) ann->send(chatAll("line " + std::to_string(i)));
-    ASSERT_EQ(chatLines(ann->drain(), CHATALL).size(), 25u);
-    auto bob = enterArena("Bob");
-    std::vector<std::string> expected;
-    for (int i = 6; i <= 25; ++i) expected.push_back("line " + std::to_string(i));
-    EXPECT_EQ(chatLines(bob->drain(), CHATALL), expected);
+    struct Case {
+        int configured;  // [limits] recent_chat_lines
+        int firstShown;  // of lines 1..25; 0: none
+    };
+    const Case cases[] = {{20, 6}, {3, 23}, {0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.configured);
+        Config config = testConfig(dir.path());
+        config.limits.recentChatLines = c.configured;
+        startService(std::move(config));
+        const std::string suffix = std::to_string(c.configured);
+        auto ann = enterArena("Ann" + suffix);
+        for (int i = 1; i <= 25; ++i) ann->send(chatAll("line " + std::to_string(i)));
+        ASSERT_EQ(chatLines(ann->drain(), CHATALL).size(), 25u);
+        auto bob = enterArena("Bob" + suffix);
+        std::vector<std::string> expected;
+        for (int i = c.firstShown; c.firstShown > 0 && i <= 25; ++i) expected.push_back("line " + std::to_string(i));
+        EXPECT_EQ(chatLines(bob->drain(), CHATALL), expected);
+    }
 }
 
 TEST_F(ModerationTest, ControlSocketRefusesOtherUsers) {

@@ -189,6 +189,58 @@ TEST(StorageFile, MigratesAFreshFileAndRefusesANewerSchema) {
     EXPECT_THROW(openSqliteStorage(path), StorageError);
 }
 
+// A file as the first release left it (schema version 1, before roles,
+// sanctions and the audit trail): its rows survive the upgrade, and the new
+// tables and column work.
+TEST(StorageFile, UpgradesAVersionOneFileKeepingItsRows) {
+    TempDir dir;
+    const std::string path = dir.path() + "/v1.sqlite";
+    {
+        SqliteDatabase v1(path);
+        v1.exec(R"sql(
+            CREATE TABLE accounts (name_key TEXT PRIMARY KEY, name TEXT NOT NULL, password TEXT NOT NULL,
+                field1004 TEXT NOT NULL, field1003 TEXT NOT NULL, country TEXT NOT NULL, field1005 TEXT NOT NULL,
+                description TEXT NOT NULL, gender INTEGER NOT NULL, photo_number INTEGER NOT NULL, photo BLOB);
+            CREATE TABLE player_info (game TEXT NOT NULL, name_key TEXT NOT NULL, info BLOB NOT NULL,
+                PRIMARY KEY (game, name_key));
+            CREATE TABLE game_stats (name_key TEXT NOT NULL, game TEXT NOT NULL, played INTEGER NOT NULL DEFAULT 0,
+                won INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (name_key, game));
+            CREATE TABLE presence (name_key TEXT PRIMARY KEY, name TEXT NOT NULL, arena TEXT NOT NULL,
+                holder TEXT NOT NULL);
+            CREATE INDEX presence_arena ON presence (arena);
+            CREATE TABLE admissions (arena TEXT NOT NULL, name_key TEXT NOT NULL, address TEXT NOT NULL,
+                expires_at INTEGER NOT NULL, PRIMARY KEY (arena, name_key));
+            CREATE TABLE game_sessions (key TEXT PRIMARY KEY, game TEXT NOT NULL, arena TEXT NOT NULL,
+                session TEXT NOT NULL, expected INTEGER NOT NULL, announced_at INTEGER NOT NULL);
+            CREATE TABLE game_members (session_key TEXT NOT NULL REFERENCES game_sessions (key) ON DELETE CASCADE,
+                position INTEGER NOT NULL, name_key TEXT NOT NULL, name TEXT NOT NULL, address TEXT NOT NULL,
+                spectator INTEGER NOT NULL, PRIMARY KEY (session_key, name_key));
+            CREATE INDEX game_members_name ON game_members (name_key);
+            INSERT INTO accounts VALUES ('ann', 'Ann', 'hash', 'Ann', 'Smith', 'France', 'ann@example.org',
+                'I like blobs.', 1, 3, NULL);
+            INSERT INTO player_info VALUES ('POKER', 'ann', X'64000000');
+            INSERT INTO game_stats VALUES ('ann', 'POKER', 7, 2);
+        )sql");
+        v1.setUserVersion(1);
+    }
+    auto storage = openSqliteStorage(path);
+    const auto ann = storage->findAccount("ANN");
+    ASSERT_TRUE(ann);
+    EXPECT_EQ(ann->profile, profile("Ann"));
+    EXPECT_EQ(ann->passwordHash, "hash");
+    EXPECT_EQ(storage->playerInfo("POKER", "Ann"), (Bytes{100, 0, 0, 0}));
+    EXPECT_EQ(storage->gameStats("Ann"), (std::vector<GameStat>{{"POKER", 7, 2}}));
+    EXPECT_EQ(storage->role("Ann"), Role::Player) << "old accounts are players";
+    EXPECT_TRUE(storage->setRole("Ann", Role::Moderator));
+    const Sanction ban{SanctionKind::AccountBan, "Bob", "spam", "Ann", 1, 0};
+    storage->addSanction(ban);
+    EXPECT_EQ(storage->sanctions(2), std::vector<Sanction>{ban});
+    storage->addAudit({1, "Ann", "ban", "Bob", "spam"});
+    EXPECT_EQ(storage->auditTrail(5).size(), 1u);
+    storage.reset();
+    EXPECT_EQ(SqliteDatabase(path).userVersion(), sqliteSchemaVersion());
+}
+
 TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
     PgDatabase database;
     const std::string connection = database.open();
