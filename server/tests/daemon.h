@@ -1,6 +1,7 @@
 // A tessaryd child process for the tests and the load program: started from
-// the build's binary with a configuration text, on ephemeral loopback ports
-// that it reads back from the roles' log lines.
+// the build's binary with a configuration text, on the ports it reads back
+// from the roles' log lines (ephemeral ones on loopback, or fixed ones inside
+// a network namespace).
 #pragma once
 
 #include <fcntl.h>
@@ -25,43 +26,51 @@ namespace tessary::server {
 
 class Daemon {
 public:
-    // Writes `config` to dir/tessaryd.conf and starts `binary` with it; the
-    // roles must listen on 127.0.0.1 (port 0 for an ephemeral one). Returns
-    // once the Router and the arena (and the game server, when configured)
-    // listen, at most 10 s later.
-    Daemon(const std::string& binary, const std::filesystem::path& dir, const std::string& config) {
+    // Writes `config` to dir/tessaryd.conf and starts `binary` with it,
+    // behind `launcher` when given (such as "ip netns exec NAME"); the roles
+    // listen on `host` (port 0 for an ephemeral one). Returns once every
+    // configured role (the first arena of several) listens, at most 10 s later.
+    Daemon(const std::string& binary, const std::filesystem::path& dir, const std::string& config,
+           const std::vector<std::string>& launcher = {}, const std::string& host = "127.0.0.1") {
         const std::string conf = (dir / "tessaryd.conf").string();
         std::ofstream(conf) << config;
+        const bool wantsRouter = config.find("[router]") != std::string::npos;
+        const bool wantsArena = config.find("[arena]") != std::string::npos;
         const bool wantsGameServer = config.find("[gameserver]") != std::string::npos;
+        auto ready = [&] {
+            return (!wantsRouter || routerPort) && (!wantsArena || arenaPort) && (!wantsGameServer || gameServerPort);
+        };
         log_ = (dir / "tessaryd.log").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        std::vector<char*> argv = {const_cast<char*>(binary.c_str()), const_cast<char*>("--config"),
-                                   const_cast<char*>(conf.c_str()), nullptr};
+        std::vector<char*> argv;
+        for (const std::string& word : launcher) argv.push_back(const_cast<char*>(word.c_str()));
+        for (const std::string* word : {&binary, &kConfigOption, &conf}) argv.push_back(const_cast<char*>(word->c_str()));
+        argv.push_back(nullptr);
         const std::streamoff logStart = std::filesystem::exists(log_) ? std::streamoff(std::filesystem::file_size(log_)) : 0;
-        const int spawned = posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) throw std::runtime_error("cannot start " + binary);
         // The roles log the ports they got (an earlier run's lines are skipped).
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline &&
-               (!routerPort || !arenaPort || (wantsGameServer && !gameServerPort))) {
+        const std::string listening = "listening on " + host + ":";
+        while (std::chrono::steady_clock::now() < deadline && !ready()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             std::ifstream in(log_);
             in.seekg(logStart);
             std::string line;
             while (std::getline(in, line)) {
-                const auto at = line.find("listening on 127.0.0.1:");
+                const auto at = line.find(listening);
                 if (at == std::string::npos) continue;
-                const auto port = uint16_t(std::stoi(line.substr(at + 23)));
+                const auto port = uint16_t(std::stoi(line.substr(at + listening.size())));
                 if (line.find(" router ") != std::string::npos) routerPort = port;
-                if (line.find(" arena ") != std::string::npos) arenaPort = port;
+                if (line.find(" arena ") != std::string::npos && !arenaPort) arenaPort = port;
                 if (line.find(" game server:") != std::string::npos) gameServerPort = port;
             }
         }
-        if (!routerPort || !arenaPort || (wantsGameServer && !gameServerPort)) {
+        if (!ready()) {
             end(SIGKILL);
             throw std::runtime_error("tessaryd did not start, see " + log_);
         }
@@ -106,6 +115,7 @@ public:
     uint16_t gameServerPort = 0;
 
 private:
+    inline static const std::string kConfigOption = "--config";
     std::string log_;
     pid_t pid_ = 0;
 };

@@ -1,6 +1,7 @@
 // A throw-away PostgreSQL server for tests: initdb in a fresh folder, a
-// Unix socket in that folder only (no TCP), stopped and removed at the end.
-// The server refuses to run as root, so under root it runs as `nobody`.
+// Unix socket in that folder only (no TCP unless a network namespace is
+// given), stopped and removed at the end. The server refuses to run as root,
+// so under root it runs as `nobody`.
 #pragma once
 
 #include <pwd.h>
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,16 @@ namespace tessary::server {
 
 class PgTestServer {
 public:
-    PgTestServer() { start(); }
+    // Where the server runs: by default in the caller's namespace on the
+    // Unix socket alone. Given a network namespace (ip netns) and an address
+    // of it, the server runs there and also listens on that address, port
+    // 5432, trusting every host of its /24 network.
+    struct Place {
+        std::string netns;
+        std::string address;
+    };
+
+    explicit PgTestServer(Place place = {}) : place_(std::move(place)) { start(); }
     ~PgTestServer() { stop(); }
     PgTestServer(const PgTestServer&) = delete;
     PgTestServer& operator=(const PgTestServer&) = delete;
@@ -30,6 +41,10 @@ public:
     // A connection string for database `name` (created by createDatabase).
     std::string connection(const std::string& name = "postgres") const {
         return "host=" + dir_.path() + " user=tessary dbname=" + name;
+    }
+    // The same over TCP, as the other hosts reach a server in a namespace.
+    std::string tcpConnection(const std::string& name) const {
+        return "host=" + place_.address + " port=5432 user=tessary dbname=" + name + " connect_timeout=5";
     }
     const std::string& socketDir() const { return dir_.path(); }
 
@@ -55,11 +70,12 @@ private:
     }
 
     std::string asOwner(const std::string& command) const {
-        return geteuid() == 0 ? "runuser -u nobody -- " + command : command;
+        const std::string inPlace = place_.netns.empty() ? "" : "ip netns exec " + place_.netns + " ";
+        return inPlace + (geteuid() == 0 ? "runuser -u nobody -- " + command : command);
     }
 
     std::string serverOptions() const {
-        return "-k " + dir_.path() + " -c listen_addresses='' -F -c max_connections=60";
+        return "-k " + dir_.path() + " -c listen_addresses='" + place_.address + "' -F -c max_connections=60";
     }
 
     int ctl(const std::string& args) const {
@@ -95,6 +111,10 @@ private:
             failure_ = "initdb failed (see " + dir_.path() + "/initdb.log)";
             return;
         }
+        if (!place_.address.empty()) {
+            const std::string network = place_.address.substr(0, place_.address.rfind('.')) + ".0/24";
+            std::ofstream(data_ + "/pg_hba.conf", std::ios::app) << "host all all " << network << " trust\n";
+        }
         if (ctl("start -o \"" + serverOptions() + "\"") != 0) {
             failure_ = "pg_ctl start failed";
             return;
@@ -107,6 +127,7 @@ private:
         running_ = false;
     }
 
+    Place place_;
     TempDir dir_;
     std::string bin_;
     std::string data_;
