@@ -11,6 +11,11 @@
 //   refusal   logins with unknown names and with wrong passwords, each from
 //             its own loopback address (no delay applies), at the real
 //             password cost: the answers' texts and times side by side.
+//   backends  logins per second through the Router (cheapest password cost)
+//             and pages per second from players of Arena 1 to players of
+//             Arena 2: SQLite with every role in one process, then a
+//             throw-away PostgreSQL server (Unix socket) shared by two
+//             processes, the Router and Arena 1 in one, Arena 2 in the other.
 //
 // It starts its own tessaryd (the build's binary) with a temporary database
 // and a configuration whose limits allow the load, talks to 127.0.0.1 only,
@@ -24,6 +29,7 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <asio.hpp>
 #include <chrono>
 #include <cstdio>
@@ -42,6 +48,7 @@
 
 #include "daemon.h"
 #include "frame_reader.h"
+#include "pg_test_server.h"
 #include "protocol/codec.h"
 
 extern char** environ;
@@ -62,6 +69,8 @@ struct Options {
     int idleConnections = 10000;
     int deepFrames = 10000;
     int refusals = 20;
+    int logins = 3000;  // at most, per backend
+    int pages = 20000;  // at most, per backend
     std::string phases = "chat,rr,idle";
 };
 
@@ -245,25 +254,30 @@ ValueList accountForm(const std::string& name) {
 }
 
 // Creates the account over the Router, asks for the arena, logs into it.
-std::shared_ptr<Client> enterArena(asio::io_context& io, const Daemon& daemon, const std::string& name) {
+std::shared_ptr<Client> enterArena(asio::io_context& io, uint16_t routerPort, const std::string& arenaName,
+                                   uint16_t arenaPort, const std::string& name) {
     Client router(io);
-    if (!router.connect(daemon.routerPort)) return nullptr;
+    if (!router.connect(routerPort)) return nullptr;
     router.sendNow(request(NEWUSERREQUEST, kModuleRouter, accountForm(name)));
     auto created = router.waitAnswer(NEWUSERREQUEST);
     if (!created || created->type != TSSUCCESS) return nullptr;
     ValueList arena;
-    arena.appendText("Load Arena");
+    arena.appendText(arenaName);
     router.sendNow(request(CONNECTIONREQUEST, kModuleRouter, arena));
     auto admitted = router.waitAnswer(CONNECTIONREQUEST);
     if (!admitted || admitted->type != TSSUCCESS) return nullptr;
     auto client = std::make_shared<Client>(io);
-    if (!client->connect(daemon.arenaPort)) return nullptr;
+    if (!client->connect(arenaPort)) return nullptr;
     ValueList login;
     login.appendText(name);
     client->sendNow(request(LOGINARENA, kModuleArena, login));
     auto entered = client->waitAnswer(LOGINARENA);
     if (!entered || entered->type != TSSUCCESS) return nullptr;
     return client;
+}
+
+std::shared_ptr<Client> enterArena(asio::io_context& io, const Daemon& daemon, const std::string& name) {
+    return enterArena(io, daemon.routerPort, "Load Arena", daemon.arenaPort, name);
 }
 
 std::vector<std::shared_ptr<Client>> enterMany(asio::io_context& io, const Daemon& daemon, const std::string& prefix,
@@ -614,6 +628,152 @@ void refusalPhase(const Options& options, const std::string& binary, const std::
                     real.size(), median(real), spread(real).first, spread(real).second);
 }
 
+// --- backends: SQLite in one process beside PostgreSQL shared by two ---
+
+// Limits that let the load through, the cheapest password cost.
+std::string backendLimits() {
+    return "[password]\nopslimit = 1\nmemlimit = 8192\n"
+           "[limits]\nconnections_per_address = 100000\nrequests_per_second = 1000000\nrequest_burst = 1000000\n"
+           "idle_timeout_seconds = 600\nmax_pending_send_bytes = 67108864\n";
+}
+
+std::string arenaSection(const std::string& name) {
+    return "[arena]\nname = " + name + "\nlisten = 127.0.0.1:0\nplayer_limit = 1000\n";
+}
+
+// Logins on fresh connections by `threads` players at once, each its own
+// account, until `limit` logins or `seconds` pass. Logins per second.
+double measureLogins(uint16_t routerPort, const std::string& prefix, int threads, int limit, int seconds) {
+    {
+        asio::io_context io;
+        for (int i = 0; i < threads; ++i) {
+            Client router(io);
+            if (!router.connect(routerPort)) return 0;
+            router.sendNow(request(NEWUSERREQUEST, kModuleRouter, accountForm(prefix + std::to_string(i))));
+            auto created = router.waitAnswer(NEWUSERREQUEST);
+            if (!created || created->type != TSSUCCESS) return 0;
+        }
+    }
+    std::atomic<int> done{0}, failed{0};
+    const auto start = Clock::now();
+    const auto stop = start + std::chrono::seconds(seconds);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            asio::io_context io;
+            ValueList body;
+            body.appendText(prefix + std::to_string(t));
+            body.appendText("pw");
+            body.appendText("1.0");
+            body.appendInteger<int32_t>(1);
+            const ServiceMessage login = request(LOGIN, kModuleRouter, body);
+            while (Clock::now() < stop && done.fetch_add(1) < limit) {
+                Client router(io);
+                auto answer = router.connect(routerPort) ? (router.sendNow(login), router.waitAnswer(LOGIN))
+                                                         : std::nullopt;
+                if (!answer || answer->type != TSSUCCESS) ++failed;
+            }
+        });
+    }
+    for (auto& worker : workers) worker.join();
+    const double span = std::chrono::duration<double>(Clock::now() - start).count();
+    const int logins = std::min(done.load(), limit);
+    if (failed) std::printf("  (%d logins failed)\n", failed.load());
+    return double(logins - failed) / span;
+}
+
+// `pairs` players in Arena 1 page their partners in Arena 2, at most
+// `window` pages on their way at a time, until `limit` pages or `seconds`.
+// Deliveries per second, and whether every page arrived.
+std::pair<double, bool> measurePages(uint16_t routerPort, uint16_t arena1, uint16_t arena2, int pairs, int limit,
+                                     int seconds) {
+    asio::io_context io;
+    std::vector<std::shared_ptr<Client>> senders, receivers;
+    for (int i = 0; i < pairs; ++i) {
+        auto to = enterArena(io, routerPort, "Arena 2", arena2, "to" + std::to_string(i));
+        auto from = enterArena(io, routerPort, "Arena 1", arena1, "from" + std::to_string(i));
+        if (!to || !from) return {0, false};
+        receivers.push_back(to);
+        senders.push_back(from);
+    }
+    std::atomic<uint64_t> delivered{0};
+    for (auto& client : receivers)
+        client->start([&](Client& c, std::span<const uint8_t> frame) {
+            answerPings(c, frame);
+            if (frame[4] == PAGER) ++delivered;
+        });
+    for (auto& client : senders) client->start(answerPings);
+    runUntil(io, Clock::now() + std::chrono::seconds(1), [] { return false; });
+    std::vector<std::shared_ptr<const Bytes>> pages;
+    for (int i = 0; i < pairs; ++i) {
+        ValueList to;
+        to.appendText("to" + std::to_string(i));
+        ValueList body;
+        body.appendList(to);
+        body.appendText("a page across the hosts");
+        pages.push_back(std::make_shared<const Bytes>(encode(request(PAGER, kModuleArena, body))));
+    }
+    const uint64_t window = 200;
+    uint64_t sent = 0;
+    const auto start = Clock::now();
+    const auto stop = start + std::chrono::seconds(seconds);
+    while (Clock::now() < stop && delivered < uint64_t(limit)) {
+        while (sent < uint64_t(limit) && sent - delivered < window) {
+            senders[sent % uint64_t(pairs)]->send(pages[sent % uint64_t(pairs)]);
+            ++sent;
+        }
+        io.run_for(std::chrono::milliseconds(1));
+        io.restart();
+    }
+    const double span = std::chrono::duration<double>(Clock::now() - start).count();
+    // What is still on its way gets a moment; the rate counts only the span.
+    const uint64_t counted = delivered;
+    runUntil(io, Clock::now() + std::chrono::seconds(3), [&] { return delivered >= sent; });
+    const bool complete = delivered == sent;
+    for (auto& client : senders) client->socket().close();
+    for (auto& client : receivers) client->socket().close();
+    io.run_for(std::chrono::milliseconds(200));
+    return {double(counted) / span, complete};
+}
+
+void backendsPhase(const Options& options, const std::string& binary, const std::filesystem::path& dir) {
+    const int threads = 8, pairs = 20;
+    auto report = [&](const char* backend, double logins, std::pair<double, bool> pages) {
+        std::printf("  %-34s logins/s %7.0f   pages/s %7.0f%s\n", backend, logins, pages.first,
+                    pages.second ? "" : "   (pages lost!)");
+    };
+    std::printf("backends: %d login threads (at most %d logins, %d s), %d page pairs (at most %d pages, %d s)\n",
+                threads, options.logins, options.seconds, pairs, options.pages, options.seconds);
+    {
+        const auto folder = dir / "sqlite";
+        std::filesystem::create_directories(folder);
+        Daemon daemon(binary, folder,
+                      "[storage]\ndatabase = " + (folder / "db.sqlite").string() + "\n[router]\nlisten = 127.0.0.1:0\n" +
+                          arenaSection("Arena 1") + arenaSection("Arena 2") + backendLimits());
+        const double logins = measureLogins(daemon.routerPort, "login", threads, options.logins, options.seconds);
+        const auto pages = measurePages(daemon.routerPort, daemon.arenaPorts.at(0), daemon.arenaPorts.at(1), pairs,
+                                        options.pages, options.seconds);
+        report("SQLite, one process", logins, pages);
+    }
+    tessary::server::PgTestServer postgres;
+    if (!postgres.running() || !postgres.createDatabase("tessary")) {
+        std::printf("  PostgreSQL: not measured (%s)\n", postgres.failure().c_str());
+        return;
+    }
+    const std::string storage = "[storage]\nbackend = postgresql\nconnection = " + postgres.connection("tessary") + "\n";
+    const auto folderB = dir / "pg-arena2", folderA = dir / "pg-router-arena1";
+    std::filesystem::create_directories(folderB);
+    std::filesystem::create_directories(folderA);
+    Daemon hostB(binary, folderB, storage + arenaSection("Arena 2") + backendLimits());
+    Daemon hostA(binary, folderA,
+                 storage + "[router]\nlisten = 127.0.0.1:0\nremote_arena = Arena 2 127.0.0.1:" +
+                     std::to_string(hostB.arenaPort) + "\n" + arenaSection("Arena 1") + backendLimits());
+    const double logins = measureLogins(hostA.routerPort, "login", threads, options.logins, options.seconds);
+    const auto pages =
+        measurePages(hostA.routerPort, hostA.arenaPort, hostB.arenaPort, pairs, options.pages, options.seconds);
+    report("PostgreSQL, two processes", logins, pages);
+}
+
 void raiseDescriptorLimit(int wanted) {
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
@@ -642,11 +802,13 @@ int main(int argc, char** argv) {
         else if (key == "--phases") options.phases = value;
         else if (key == "--deep") options.deepFrames = std::clamp(std::stoi(value), 1, 100000);
         else if (key == "--refusals") options.refusals = std::clamp(std::stoi(value), 1, 200);
+        else if (key == "--logins") options.logins = std::clamp(std::stoi(value), 1, 100000);
+        else if (key == "--pages") options.pages = std::clamp(std::stoi(value), 1, 1000000);
         else {
             std::fprintf(stderr,
-                         "usage: tessaryd_load [--phases chat,rr,idle,deep,refusal] [--clients N]\n"
+                         "usage: tessaryd_load [--phases chat,rr,idle,deep,refusal,backends] [--clients N]\n"
                          "       [--chat-rate LINES/S] [--seconds S] [--rr-clients M] [--idle K]\n"
-                         "       [--deep D] [--refusals R]\n");
+                         "       [--deep D] [--refusals R] [--logins L] [--pages P]\n");
             return 2;
         }
     }
@@ -664,6 +826,7 @@ int main(int argc, char** argv) {
         if (options.phases.find("idle") != std::string::npos) idlePhase(options, daemon);
         if (options.phases.find("deep") != std::string::npos) deepPhase(options, daemon);
         if (options.phases.find("refusal") != std::string::npos) refusalPhase(options, TESSARYD_PATH, dir / "refusal");
+        if (options.phases.find("backends") != std::string::npos) backendsPhase(options, TESSARYD_PATH, dir / "backends");
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaryd_load: %s\n", error.what());
         status = 1;

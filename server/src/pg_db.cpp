@@ -1,6 +1,7 @@
 #include "pg_db.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <charconv>
 
@@ -75,7 +76,10 @@ std::vector<uint8_t> PgResult::blob(int row, int column) const {
 
 bool PgResult::isNull(int row, int column) const { return PQgetisnull(result_.get(), row, column) != 0; }
 
-PgConnection::PgConnection(std::string connection) : connection_(std::move(connection)) { connect(); }
+PgConnection::PgConnection(std::string connection, bool reconnects)
+    : connection_(std::move(connection)), reconnects_(reconnects) {
+    connect();
+}
 
 PgConnection::~PgConnection() { PQfinish(conn_); }
 
@@ -107,12 +111,27 @@ void PgConnection::connect() {
 
 bool PgConnection::broken() const { return PQstatus(conn_) != CONNECTION_OK; }
 
+// A server that restarted closed this connection while it was idle (its
+// last words, then the end of the stream, wait unread); reading them now
+// marks it broken, so the statement goes to a fresh connection instead of
+// failing half-way, which would leave unknown whether it ran.
+void PgConnection::reconnectIfClosed() {
+    if (inTransaction_) return;
+    for (int reads = 0; reads < 8 && !broken(); ++reads) {
+        pollfd fd{PQsocket(conn_), POLLIN, 0};
+        if (fd.fd < 0 || poll(&fd, 1, 0) <= 0 || !PQconsumeInput(conn_)) break;
+    }
+    if (!broken()) return;
+    if (!reconnects_) throw StorageError("PostgreSQL: the connection was closed");
+    connect();
+}
+
 void PgConnection::exec(std::string_view sql) {
     const std::string text(sql);
-    if (broken() && !inTransaction_) connect();
+    reconnectIfClosed();
     PgResult result(PQexec(conn_, text.c_str()));
     if (succeeded(result.raw())) return;
-    if (lost(result) && !inTransaction_) {
+    if (lost(result) && !inTransaction_ && reconnects_) {
         connect();
         result = PgResult(PQexec(conn_, text.c_str()));
         if (succeeded(result.raw())) return;
@@ -150,13 +169,13 @@ bool PgConnection::lost(const PgResult& result) const {
     return code.starts_with("08") || code.starts_with("57P");
 }
 
-PgResult PgConnection::run(const std::string& sql, const PgParams& params) {
-    if (broken() && !inTransaction_) connect();
+PgResult PgConnection::run(const std::string& sql, const PgParams& params, Retry retry) {
+    reconnectIfClosed();
     PgResult result = attempt(sql, params);
     if (succeeded(result.raw())) return result;
     // Outside a transaction, one more try on a fresh connection: the server
     // may have restarted. Inside one, the caller's work is lost and it hears so.
-    if (lost(result) && !inTransaction_) {
+    if (lost(result) && !inTransaction_ && reconnects_ && retry == Retry::IfLost) {
         connect();
         result = attempt(sql, params);
         if (succeeded(result.raw())) return result;
@@ -171,8 +190,16 @@ void PgConnection::begin() {
 }
 
 void PgConnection::commit() {
+    // Still inside the transaction while COMMIT runs: a COMMIT sent again on
+    // a fresh connection would find no transaction and succeed, so a lost
+    // transaction must be reported as lost.
+    try {
+        exec("COMMIT");
+    } catch (const StorageError&) {
+        inTransaction_ = false;
+        throw;
+    }
     inTransaction_ = false;
-    exec("COMMIT");
 }
 
 void PgConnection::rollback() noexcept {

@@ -52,17 +52,27 @@ private:
 
 class PgConnection {
 public:
-    explicit PgConnection(std::string connection);
+    // `reconnects`: a broken connection is replaced by itself; without it
+    // every statement throws until the owner makes a new one (a connection
+    // that LISTENs must not lose its LISTEN behind its owner's back).
+    explicit PgConnection(std::string connection, bool reconnects = true);
     ~PgConnection();
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
+    // Whether a statement may run again when its connection broke while it
+    // ran: the server may have run it before the break, so only statements
+    // whose second run changes nothing are retried.
+    enum class Retry { IfLost, Never };
+
     // Runs SQL without parameters (may hold several statements).
     void exec(std::string_view sql);
-    // Prepares `sql` on first use on this connection, then runs it. Outside
-    // a transaction a statement that fails because the connection broke is
-    // run once more on a fresh connection: the server may have restarted.
-    PgResult run(const std::string& sql, const PgParams& params = {});
+    // Prepares `sql` on first use on this connection, then runs it. A
+    // connection the server closed since its last use (a restart) is
+    // replaced before anything is sent. Outside a transaction, a statement
+    // marked IfLost that fails because the connection broke is run once more
+    // on a fresh connection; one marked Never throws.
+    PgResult run(const std::string& sql, const PgParams& params = {}, Retry retry = Retry::IfLost);
 
     // For LISTEN: the caller waits on the socket itself.
     pg_conn* native() const { return conn_; }
@@ -73,11 +83,13 @@ public:
 
 private:
     void connect();
+    void reconnectIfClosed();
     bool broken() const;
     PgResult attempt(const std::string& sql, const PgParams& params);
     bool lost(const PgResult& result) const;
 
     std::string connection_;
+    bool reconnects_;
     pg_conn* conn_ = nullptr;
     std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name
     bool inTransaction_ = false;

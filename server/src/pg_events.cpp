@@ -3,14 +3,22 @@
 // what must outlive a process lives in tables (presence, admissions,
 // announced sessions). A listener thread also refreshes this process's
 // heartbeat and sweeps the presence of processes whose heartbeat stopped.
+//
+// Events that cannot be sent while the server is away wait in a bounded
+// queue and go out once the listener is connected again. Each carries an id
+// (its process and a number), and a listener drops an id it has already
+// seen, so an event sent twice, because its first sending may or may not
+// have reached the server, is delivered once.
 #include <libpq-fe.h>
 #include <poll.h>
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <optional>
-#include <vector>
 #include <thread>
+#include <unordered_set>
+#include <vector>
 
 #include "log.h"
 #include "pg_db.h"
@@ -20,6 +28,14 @@ namespace tessary::server {
 namespace {
 
 constexpr const char* kChannel = "tessary_events";
+
+// Held while the server is away: at most this many, for at most this long
+// (a page or an urgent message much later than sent is no longer useful).
+constexpr size_t kMaxHeldEvents = 1000;
+constexpr std::chrono::seconds kHeldEventLifetime{60};
+
+// Ids of recently delivered events, remembered to drop a second copy.
+constexpr size_t kRememberedIds = 4096;
 
 std::string hex(std::string_view text) {
     static const char* digits = "0123456789abcdef";
@@ -84,14 +100,22 @@ std::optional<Event> decode(std::string_view payload) {
     return std::nullopt;
 }
 
+// "id|event": the id is the publishing process (hex) and a number.
+std::pair<std::string_view, std::string_view> splitId(std::string_view payload) {
+    const size_t bar = payload.find('|');
+    if (bar == std::string_view::npos) return {{}, payload};
+    return {payload.substr(0, bar), payload.substr(bar + 1)};
+}
+
 class PostgresEventBus final : public EventBus {
 public:
     PostgresEventBus(std::string connection, std::string process, int heartbeatSeconds)
         : connection_(std::move(connection)),
           process_(std::move(process)),
+          origin_(hex(process_)),
           heartbeat_(heartbeatSeconds),
           publisher_(connection_) {
-        listener_ = std::make_unique<PgConnection>(connection_);
+        listener_ = std::make_unique<PgConnection>(connection_, false);
         listen();
         thread_ = std::thread([this] { loop(); });
     }
@@ -109,11 +133,14 @@ public:
 
     void publish(const Event& event) override {
         std::lock_guard lock(publishMutex_);
-        try {
-            publisher_.run("SELECT pg_notify($1, $2)", PgParams().add(kChannel).add(encode(event)));
-        } catch (const StorageError& error) {
-            logLine("events", std::string("event not sent: ") + error.what());
+        if (held_.size() == kMaxHeldEvents) {
+            held_.pop_front();
+            logLine("events", "PostgreSQL away too long: the oldest held event is dropped");
         }
+        held_.push_back({origin_ + "." + std::to_string(++sent_) + "|" + encode(event), std::chrono::steady_clock::now()});
+        // Others waiting means the server is away: the listener sends them
+        // all once it is back, rather than every publisher waiting for it.
+        if (held_.size() == 1) sendHeld();
     }
 
     // This process's subscribers are those of a local bus, fed by the listener.
@@ -121,6 +148,27 @@ public:
     void unsubscribe(int id) override { local_.unsubscribe(id); }
 
 private:
+    struct Held {
+        std::string payload;
+        std::chrono::steady_clock::time_point since;
+    };
+
+    // Sends the held events in order; stops at the first failure. Sending
+    // again is safe: listeners drop an id they have seen.
+    void sendHeld() {
+        const auto expired = std::chrono::steady_clock::now() - kHeldEventLifetime;
+        while (!held_.empty() && held_.front().since < expired) held_.pop_front();
+        while (!held_.empty()) {
+            try {
+                publisher_.run("SELECT pg_notify($1, $2)", PgParams().add(kChannel).add(held_.front().payload));
+            } catch (const StorageError& error) {
+                logLine("events", std::to_string(held_.size()) + " event(s) held: " + error.what());
+                return;
+            }
+            held_.pop_front();
+        }
+    }
+
     void listen() {
         listener_->exec(std::string("LISTEN ") + kChannel);
         beat();
@@ -144,12 +192,14 @@ private:
         while (!stopping_) {
             try {
                 if (!listener_) {
-                    listener_ = std::make_unique<PgConnection>(connection_);
+                    listener_ = std::make_unique<PgConnection>(connection_, false);
                     listen();
                     logLine("events", "connected to PostgreSQL again");
                 }
                 pollOnce();
                 if (std::chrono::steady_clock::now() - lastBeat_ >= std::chrono::seconds(heartbeat_)) beat();
+                std::lock_guard lock(publishMutex_);
+                if (!held_.empty()) sendHeld();
             } catch (const StorageError& error) {
                 if (listener_) logLine("events", std::string("PostgreSQL lost: ") + error.what());
                 listener_.reset();
@@ -166,17 +216,35 @@ private:
         if (poll(&fd, 1, 200) < 0) return;
         if (!PQconsumeInput(conn)) throw StorageError(PQerrorMessage(conn));
         while (PGnotify* notify = PQnotifies(conn)) {
-            const auto event = decode(notify->extra);
+            const auto [id, text] = splitId(notify->extra);
+            const bool fresh = firstSight(id);
+            const auto event = fresh ? decode(text) : std::nullopt;
             PQfreemem(notify);
             if (event) local_.publish(*event);
         }
     }
 
+    bool firstSight(std::string_view id) {
+        if (id.empty()) return true;
+        if (!seenIds_.emplace(id).second) return false;
+        seenOrder_.emplace_back(id);
+        if (seenOrder_.size() > kRememberedIds) {
+            seenIds_.erase(seenOrder_.front());
+            seenOrder_.pop_front();
+        }
+        return true;
+    }
+
     const std::string connection_;
     const std::string process_;
+    const std::string origin_;
     const int heartbeat_;
-    std::mutex publishMutex_;
+    std::mutex publishMutex_;  // guards publisher_, held_ and sent_
     PgConnection publisher_;
+    std::deque<Held> held_;
+    uint64_t sent_ = 0;
+    std::unordered_set<std::string> seenIds_;  // the listener thread's
+    std::deque<std::string> seenOrder_;
     std::unique_ptr<PgConnection> listener_;
     std::chrono::steady_clock::time_point lastBeat_;
     std::atomic<bool> stopping_{false};

@@ -126,11 +126,17 @@ public:
         PgParams params;
         params.add(foldName(p.name)).add(p.name).add(hash);
         addProfileFields(params, p);
-        return db_.run("INSERT INTO accounts (name_key, name, password, field1004, field1003, country, "
-                       "field1005, description, gender, photo_number) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, "
-                       "$9, $10) ON CONFLICT (name_key) DO NOTHING",
-                       params)
-                   .affected() == 1;
+        if (db_.run("INSERT INTO accounts (name_key, name, password, field1004, field1003, country, "
+                    "field1005, description, gender, photo_number) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, "
+                    "$9, $10) ON CONFLICT (name_key) DO NOTHING",
+                    params)
+                .affected() == 1)
+            return true;
+        // Run again after a lost connection, the insert finds its own row:
+        // the salted hash tells it from another player's account.
+        const PgResult row =
+            db_.run("SELECT name, password FROM accounts WHERE name_key = $1", PgParams().add(foldName(p.name)));
+        return row.rows() == 1 && row.text(0, 0) == p.name && row.text(0, 1) == hash;
     }
 
     std::optional<Account> findAccount(std::string_view name) override {
@@ -197,13 +203,13 @@ public:
     void addGamePlayed(std::string_view game, std::string_view name) override {
         db_.run("INSERT INTO game_stats (name_key, game, played) VALUES ($1, $2, 1) "
                 "ON CONFLICT (name_key, game) DO UPDATE SET played = game_stats.played + 1",
-                PgParams().add(foldName(name)).add(game));
+                PgParams().add(foldName(name)).add(game), PgConnection::Retry::Never);
     }
 
     void addGameWon(std::string_view game, std::string_view name) override {
         db_.run("INSERT INTO game_stats (name_key, game, won) VALUES ($1, $2, 1) "
                 "ON CONFLICT (name_key, game) DO UPDATE SET won = game_stats.won + 1",
-                PgParams().add(foldName(name)).add(game));
+                PgParams().add(foldName(name)).add(game), PgConnection::Retry::Never);
     }
 
     std::vector<GameStat> gameStats(std::string_view name) override {
@@ -254,7 +260,8 @@ public:
         // One statement takes it, so two Arenas racing for it cannot both win.
         const bool taken = db_.run("DELETE FROM admissions WHERE arena = $1 AND name_key = $2 AND address = $3 "
                                    "AND expires_at >= $4",
-                                   PgParams().add(arena).add(foldName(name)).add(address).add(now))
+                                   PgParams().add(arena).add(foldName(name)).add(address).add(now),
+                                   PgConnection::Retry::Never)
                                .affected() == 1;
         db_.run("DELETE FROM admissions WHERE expires_at < $1", PgParams().add(now));
         return taken;
@@ -335,7 +342,7 @@ public:
         // One statement: whether it was in force is read from the rows it removed.
         const PgResult removed = db_.run(
             "DELETE FROM sanctions WHERE kind = $1 AND target_key = $2 RETURNING (until = 0 OR until > $3)",
-            PgParams().add(int64_t(kind)).add(foldName(target)).add(now));
+            PgParams().add(int64_t(kind)).add(foldName(target)).add(now), PgConnection::Retry::Never);
         return removed.rows() > 0 && removed.integer(0, 0) != 0;
     }
 
@@ -359,7 +366,7 @@ public:
 
     void addAudit(const AuditEntry& e) override {
         db_.run("INSERT INTO audit (at, who, what, whom, why) VALUES ($1, $2, $3, $4, $5)",
-                PgParams().add(e.at).add(e.who).add(e.what).add(e.whom).add(e.why));
+                PgParams().add(e.at).add(e.who).add(e.what).add(e.whom).add(e.why), PgConnection::Retry::Never);
     }
 
     std::vector<AuditEntry> auditTrail(int limit) override {

@@ -61,12 +61,16 @@ public:
             std::ifstream in(log_);
             in.seekg(logStart);
             std::string line;
+            arenaPorts.clear();
             while (std::getline(in, line)) {
                 const auto at = line.find(listening);
                 if (at == std::string::npos) continue;
                 const auto port = uint16_t(std::stoi(line.substr(at + listening.size())));
                 if (line.find(" router ") != std::string::npos) routerPort = port;
-                if (line.find(" arena ") != std::string::npos && !arenaPort) arenaPort = port;
+                if (line.find(" arena ") != std::string::npos) {
+                    arenaPorts.push_back(port);  // in the order of the configuration
+                    arenaPort = arenaPorts.front();
+                }
                 if (line.find(" game server:") != std::string::npos) gameServerPort = port;
             }
         }
@@ -112,6 +116,7 @@ public:
 
     uint16_t routerPort = 0;
     uint16_t arenaPort = 0;
+    std::vector<uint16_t> arenaPorts;
     uint16_t gameServerPort = 0;
 
 private:

@@ -97,6 +97,19 @@ TEST(PostgresEvents, CrossProcessesForgetTheDeadAndOutliveARestart) {
         15s));
     EXPECT_TRUE(storageB->findPresence("Bob"));
 
+    // Published while the server is down, an event is held and sent, once,
+    // when the publisher's listener is back (on its own inbox, which is
+    // surely listening by then).
+    while (inboxA.next(200ms)) {
+    }
+    ASSERT_TRUE(pgServer().stopNow());
+    busA->publish(UrgentEvent{"held"});
+    ASSERT_TRUE(pgServer().startAgain());
+    const auto held = inboxA.next(15s);
+    ASSERT_TRUE(held) << "the held event never went out";
+    EXPECT_EQ(describe(*held), "urgent held");
+    EXPECT_FALSE(inboxA.next(500ms)) << "delivered twice";
+
     busB.reset();  // a clean exit takes its players along at once
     EXPECT_FALSE(storageA->findPresence("Bob"));
 }

@@ -57,6 +57,7 @@ public:
     // Stops the server at once (as a crash would) and starts it again.
     bool restart() { return ctl("-m immediate restart -o \"" + serverOptions() + "\"") == 0; }
     bool stopNow() { return ctl("-m immediate stop") == 0; }
+    bool startAgain() { return ctl("start -o \"" + serverOptions() + "\"") == 0; }
 
 private:
     static std::string findBin() {

@@ -250,8 +250,11 @@ TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
     EXPECT_TRUE(openPostgresStorage(connection, "test")->findAccount("Ann"));  // no migration runs twice
 
     // A committed account outlives a crash of the server, and the open
-    // storage connects again by itself.
+    // storage connects again by itself, before it sends anything: even a
+    // statement that is never run twice goes through, once.
     ASSERT_TRUE(pgServer().restart());
+    storage->addGamePlayed("POKER", "Ann");
+    EXPECT_EQ(storage->gameStats("Ann"), (std::vector<GameStat>{{"POKER", 1, 0}}));
     EXPECT_TRUE(storage->findAccount("ann"));
     EXPECT_TRUE(storage->createAccount(profile("Bob"), "h"));
 
@@ -260,6 +263,38 @@ TEST(PostgresStorage, MigratesOnceRefusesANewerSchemaAndSurvivesARestart) {
     raw.exec("UPDATE schema_version SET version = version + 1");
     EXPECT_THROW(openPostgresStorage(connection, "test"), StorageError);
     EXPECT_THROW(openPostgresStorage(pgServer().connection("no_such_database"), "test"), StorageError);
+}
+
+// A connection that breaks while a statement runs leaves unknown whether
+// the server ran it: only statements that may run twice are sent again, and
+// a transaction whose connection broke is reported lost, never committed.
+TEST(PostgresConnection, BrokenOffWorkRunsAgainOnlyWhenHarmless) {
+    PgDatabase database;
+    const std::string connection = database.open();
+    if (connection.empty()) GTEST_SKIP() << "PostgreSQL: " << pgServer().failure();
+    PgConnection db(connection), other(connection);
+    db.exec("CREATE SEQUENCE runs; CREATE TABLE kept (n INTEGER); SELECT nextval('runs')");
+    // nextval counts the runs: a sequence ignores the end of its transaction.
+    const std::string breaking = "SELECT nextval('runs'), pg_terminate_backend(pg_backend_pid())";
+    const struct {
+        PgConnection::Retry retry;
+        int64_t runs;
+    } cases[] = {{PgConnection::Retry::Never, 1}, {PgConnection::Retry::IfLost, 2}};
+    for (const auto& c : cases) {
+        const int64_t before = other.run("SELECT last_value FROM runs").integer(0, 0);
+        EXPECT_THROW(db.run(breaking, {}, c.retry), StorageError);
+        EXPECT_EQ(other.run("SELECT last_value FROM runs").integer(0, 0) - before, c.runs);
+    }
+
+    {
+        PgTransaction transaction(db);
+        db.run("INSERT INTO kept VALUES (1)");
+        const int64_t pid = db.run("SELECT pg_backend_pid()").integer(0, 0);
+        ASSERT_EQ(other.run("SELECT pg_terminate_backend($1, 5000)", PgParams().add(pid)).integer(0, 0), 1);
+        EXPECT_THROW(transaction.commit(), StorageError);
+    }
+    EXPECT_EQ(other.run("SELECT count(*) FROM kept").integer(0, 0), 0);
+    EXPECT_EQ(db.run("SELECT count(*) FROM kept").integer(0, 0), 0) << "the connection is usable again";
 }
 
 TEST(Password, HashVerifiesOnlyTheRightPassword) {

@@ -86,7 +86,9 @@ private:
 // heartbeat, refreshed every `heartbeatSeconds`; the players a process held
 // are forgotten three periods after its heartbeat stops. The schema must
 // exist (open a Storage first). Connects again by itself after a restart
-// of the server; events sent while it is away are lost.
+// of the server. Events published while the server is away are held (up to
+// 1,000, for up to a minute) and sent when it is back; a process whose own
+// listener is still away at that moment misses them.
 std::unique_ptr<EventBus> openPostgresEventBus(const std::string& connection, const std::string& process,
                                                int heartbeatSeconds = 5);
 
