@@ -5,19 +5,21 @@
 // heartbeat and sweeps the presence of processes whose heartbeat stopped.
 //
 // Events that cannot be sent while the server is away wait in a bounded
-// queue and go out once the listener is connected again. Each carries an id
-// (its process and a number), and a listener drops an id it has already
-// seen, so an event sent twice, because its first sending may or may not
-// have reached the server, is delivered once.
+// queue and go out once the listener is connected again. Each carries an id,
+// its process and a number counting up; a process sends one event at a time,
+// in order, so a listener drops an event whose number it has already passed:
+// one sent again, because its first sending may or may not have reached the
+// server, is delivered once.
 #include <libpq-fe.h>
 #include <poll.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <deque>
 #include <optional>
 #include <thread>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "log.h"
@@ -34,8 +36,9 @@ constexpr const char* kChannel = "tessary_events";
 constexpr size_t kMaxHeldEvents = 1000;
 constexpr std::chrono::seconds kHeldEventLifetime{60};
 
-// Ids of recently delivered events, remembered to drop a second copy.
-constexpr size_t kRememberedIds = 4096;
+// Publishing processes whose last number a listener keeps; past this many
+// (processes restarted often over a long time) it starts afresh.
+constexpr size_t kRememberedOrigins = 1024;
 
 std::string hex(std::string_view text) {
     static const char* digits = "0123456789abcdef";
@@ -100,11 +103,20 @@ std::optional<Event> decode(std::string_view payload) {
     return std::nullopt;
 }
 
-// "id|event": the id is the publishing process (hex) and a number.
-std::pair<std::string_view, std::string_view> splitId(std::string_view payload) {
+// "origin.number|event": the publishing process (hex) and its count.
+struct EventId {
+    std::string_view origin;
+    uint64_t number = 0;
+};
+
+std::pair<std::optional<EventId>, std::string_view> splitId(std::string_view payload) {
     const size_t bar = payload.find('|');
-    if (bar == std::string_view::npos) return {{}, payload};
-    return {payload.substr(0, bar), payload.substr(bar + 1)};
+    const size_t dot = payload.substr(0, bar).rfind('.');
+    if (bar == std::string_view::npos || dot == std::string_view::npos) return {std::nullopt, payload};
+    EventId id{payload.substr(0, dot)};
+    const auto [end, error] = std::from_chars(payload.data() + dot + 1, payload.data() + bar, id.number);
+    if (error != std::errc() || end != payload.data() + bar) return {std::nullopt, payload};
+    return {id, payload.substr(bar + 1)};
 }
 
 class PostgresEventBus final : public EventBus {
@@ -224,14 +236,12 @@ private:
         }
     }
 
-    bool firstSight(std::string_view id) {
-        if (id.empty()) return true;
-        if (!seenIds_.emplace(id).second) return false;
-        seenOrder_.emplace_back(id);
-        if (seenOrder_.size() > kRememberedIds) {
-            seenIds_.erase(seenOrder_.front());
-            seenOrder_.pop_front();
-        }
+    bool firstSight(const std::optional<EventId>& id) {
+        if (!id) return true;
+        if (lastNumbers_.size() >= kRememberedOrigins) lastNumbers_.clear();
+        uint64_t& last = lastNumbers_[std::string(id->origin)];
+        if (id->number <= last) return false;
+        last = id->number;
         return true;
     }
 
@@ -243,8 +253,7 @@ private:
     PgConnection publisher_;
     std::deque<Held> held_;
     uint64_t sent_ = 0;
-    std::unordered_set<std::string> seenIds_;  // the listener thread's
-    std::deque<std::string> seenOrder_;
+    std::unordered_map<std::string, uint64_t> lastNumbers_;  // by origin; the listener thread's
     std::unique_ptr<PgConnection> listener_;
     std::chrono::steady_clock::time_point lastBeat_;
     std::atomic<bool> stopping_{false};
