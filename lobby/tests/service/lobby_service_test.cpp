@@ -268,9 +268,29 @@ TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
     }));
     savePreview(window(), "router_view_profile");
 
+    // A stock photo through the chooser: back from 1 wraps to 12; the save
+    // sends the number and the Router's photo shows it in the panel.
+    clickMain(LobbyWindow::kCommandModify);
+    ASSERT_TRUE(account().isVisible());
+    click(account(), AccountWindow::kCommandStockPhoto);
+    ASSERT_TRUE(pages.photoWindow()->isVisible());
+    EXPECT_EQ(pages.chooserPictures(), (std::array<int32_t, 3>{12, 1, 2}));
+    click(*pages.photoWindow(), 1034);  // back
+    EXPECT_EQ(pages.chooserPictures(), (std::array<int32_t, 3>{11, 12, 1}));
+    savePreview(*pages.photoWindow(), "photo_chooser");
+    click(*pages.photoWindow(), skin::SkinnedDialog::kCommandOk);
+    EXPECT_FALSE(pages.photoWindow()->isVisible());
+    EXPECT_EQ(account().form().photoNumber, 12);
+    click(account(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
+    ASSERT_TRUE(waitFor([&] { return pages.ownPhoto().stock == 12; })) << service_->log();
+
     MessageAnswerer boxes;
     window().lobby().pages().writePage("Newcomer");
     ASSERT_TRUE(pages.pageWindow()->isVisible());
+    // Send with no message: the window stays for it.
+    click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
+    EXPECT_TRUE(pages.pageWindow()->isVisible());
     pages.messageField()->setPlainText("Are you there?");
     savePreview(*pages.pageWindow(), "page_write");
     click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
