@@ -26,7 +26,6 @@ constexpr int kCommandRemove = 1036;
 constexpr int kCommandAddBuddy = 123;
 constexpr int kCommandPhotoBack = 1034;
 constexpr int kCommandPhotoNext = 1035;
-constexpr int kPanelCaptionHeight = 24;
 constexpr int kPanelMargin = 10;
 constexpr int kPanelPhotoSide = 128;
 
@@ -201,13 +200,13 @@ void PagesWindows::showChoice() {
     }
 }
 
+// The panel's caption is drawn above its area.
 void PagesWindows::placeOwnPanel(QWidget* routerPanel, QRect area) {
-    const int top = area.y() + kPanelCaptionHeight;
+    const int top = area.y() + kPanelMargin;
     ownPhoto_ = photoLabel(routerPanel, {area.x() + kPanelMargin, top, kPanelPhotoSide, kPanelPhotoSide});
     ownRows_ = new controls::LabelList(routerPanel);
     const int left = kPanelMargin + kPanelPhotoSide + kPanelMargin;
-    ownRows_->place({area.x() + left, top, area.width() - left - kPanelMargin,
-                     area.height() - kPanelCaptionHeight - kPanelMargin});
+    ownRows_->place({area.x() + left, top, area.width() - left - kPanelMargin, area.height() - 2 * kPanelMargin});
 }
 
 void PagesWindows::openSearch() {

@@ -310,10 +310,12 @@ TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
     EXPECT_FALSE(window().lobby().pages().model().search.found);
     savePreview(*pages.searchWindow(), "player_search");
 
-    for (const char* name : {"Ann", "Bob", "Cy"}) window().lobby().pages().addBuddy(name);
+    // More buddies than rows: the lobby's scroll bar comes with them.
+    for (int i = 0; i < 30; ++i) window().lobby().pages().addBuddy("Buddy" + std::to_string(i));
     window().runCommand(LobbyWindow::kCommandBuddy);
     ASSERT_TRUE(pages.buddyWindow()->isVisible());
-    ASSERT_EQ(pages.buddyList()->count(), 3);
+    ASSERT_EQ(pages.buddyList()->count(), 30);
+    EXPECT_TRUE(pages.buddyList()->scrollbar()->isVisible());
     pages.buddyList()->item(1)->setSelected(true);
     savePreview(*pages.buddyWindow(), "buddies");
     EXPECT_EQ(boxes.texts().size(), 1u);
