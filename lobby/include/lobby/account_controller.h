@@ -46,6 +46,8 @@ public:
     void modifyAccount();  // 1027 in the router view
     // The own-photo checks for a chosen file; true when it was taken.
     bool chooseOwnPhoto(const std::string& path);
+    // The chooser's stock photo; it replaces an own photo waiting for upload.
+    void chooseStockPhoto(int32_t number);
 
     const AccountRecord& record() const { return record_; }
 

@@ -38,6 +38,7 @@ public:
     QPlainTextEdit* descriptionField() const { return description_; }
     QComboBox* countryField() const { return country_; }
     int gender() const { return gender_; }
+    int pictureCount() const { return pictureCount_; }
 
     // Escape is the Cancel command.
     void reject() override { onCommand(kCommandCancel); }

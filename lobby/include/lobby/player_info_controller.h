@@ -88,7 +88,9 @@ public:
 
     // The account card just read from type 26 (not while modifying).
     void showOwnInfo(const AccountRecord& record);
-    // The player menu's information item.
+    // Opens the information window of `name` (the player menu, "WHOIS"):
+    // asks the Arena; the window opens on its answer (25) and the photo
+    // follows (207). Nothing happens outside an Arena or without a name.
     void askPlayerInfo(const std::string& name);
 
     const PlayerInfoModel& model() const { return model_; }

@@ -61,6 +61,9 @@ public:
     // The game's place, size() for a game not installed here (or a name that
     // is not fit to look up).
     std::size_t indexOf(std::string_view name) const;
+    // The full name of the game called exactly `name` (case counts), or
+    // `name` itself when no such game is installed.
+    std::string title(std::string_view name) const;
     // Installed, and its option controls take `options` completely (or the
     // game ignores the information).
     bool accepts(std::string_view name, std::string_view options) const;

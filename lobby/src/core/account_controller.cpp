@@ -257,6 +257,14 @@ void AccountController::onAccountInfo() {
     info_.showOwnInfo(record_);
 }
 
+void AccountController::chooseStockPhoto(int32_t number) {
+    auto form = view_.accountForm();
+    form.photoNumber = number;
+    // An upload after the save would make the own photo current again.
+    form.ownPhotoPath.clear();
+    view_.setAccountForm(form);
+}
+
 bool AccountController::chooseOwnPhoto(const std::string& path) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);

@@ -53,6 +53,8 @@ void PlayerInfoController::showOwnInfo(const AccountRecord& record) {
 }
 
 void PlayerInfoController::askPlayerInfo(const std::string& name) {
+    // Only an Arena answers: elsewhere the wait cursor would wait for nothing.
+    if (flow_.state() != LobbyState::InArena || name.empty()) return;
     flow_.busy().awaitAnswer(kPlayerInfoAnswer);
     api_.TSArenaSend_GetPlayerInfo(name.c_str());
 }

@@ -77,6 +77,11 @@ std::size_t SessionGames::indexOf(std::string_view name) const {
     return games_.size();
 }
 
+std::string SessionGames::title(std::string_view name) const {
+    const std::size_t index = indexOf(name);
+    return index == games_.size() ? std::string(name) : games_[index]->fullName;
+}
+
 bool SessionGames::accepts(std::string_view name, std::string_view options) const {
     const std::size_t index = indexOf(name);
     if (index == games_.size()) return false;

@@ -69,6 +69,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     routerPanel_ = new ViewPanel(canvas_, "router view");
     arenaPanel_ = new ViewPanel(canvas_, "arena view");
     pages_.connectTo(lobby_.pages());
+    pages_.setGames(&lobby_.sessions().games());
     pages_.placeOwnPanel(routerPanel_, routerPanel_->area("player information"));
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
@@ -251,8 +252,9 @@ void LobbyWindow::chooseStockPhoto() {
             MessageResult::Cancel) {
         return;
     }
-    skin::MessageBox::show(messageParent(), "The choice of a stock photo comes in a later version.",
-                           "TSClient");
+    auto* account = accountWindow();
+    pages_.choosePhoto(account, account->pictureCount(), account->form().photoNumber,
+                       [this](int32_t number) { lobby_.account().chooseStockPhoto(number); });
 }
 
 void LobbyWindow::chooseOwnPhoto() {

@@ -3,7 +3,10 @@
 #include <QPixmap>
 #include <filesystem>
 
+#include "controls/label_list.h"
+#include "controls/skinned_list_box.h"
 #include "lobby/lobby_settings.h"
+#include "lobby/session_games.h"
 #include "lobby/skin_extras.h"
 #include "lobby/toggle_switch.h"
 #include "lobby/user_files.h"
@@ -21,7 +24,10 @@ constexpr int kCommandGo = 1031;
 constexpr int kCommandReply = 1032;
 constexpr int kCommandRemove = 1036;
 constexpr int kCommandAddBuddy = 123;
-constexpr int kDetailRowHeight = 18;
+constexpr int kCommandPhotoBack = 1034;
+constexpr int kCommandPhotoNext = 1035;
+constexpr int kPanelMargin = 10;
+constexpr int kPanelPhotoSide = 128;
 
 QString shown(const std::string& text) { return desktop::fromAnsi(text); }
 
@@ -44,30 +50,24 @@ Widget* placed(skin::SkinnedDialog& dialog, std::string_view layout, std::string
     return widget;
 }
 
-void fillRows(QListWidget& list, const PlayerCard& card) {
-    list.clear();
-    const std::pair<const char*, const std::string*> details[] = {
-        {"Name", &card.name},        {"E-mail", &card.email},
-        {"Real name", &card.realName}, {"Country", &card.country},
-        {"Home page", &card.homePage},
-    };
-    for (const auto& [label, value] : details) {
-        list.addItem(QString("%1:  %2").arg(label, shown(*value)));
-    }
-    list.addItem(QString("Gender:  %1").arg(QChar(card.gender)));
-    list.addItem(QString("About:  %1").arg(shown(card.description)));
+// The details first, then one row per game; the card's texts are already
+// bounded and blanked.
+void fillRows(controls::LabelList& list, const PlayerCard& card) {
+    std::vector<std::string> labels{"Name", "E-mail", "Real name", "Country", "Home page", "Gender", "About"};
+    std::vector<std::string> values{card.name,    card.email,   card.realName, card.country,
+                                    card.homePage, std::string(1, card.gender), card.description};
     for (const auto& [game, statistics] : card.games) {
-        list.addItem(QString("%1:  %2").arg(shown(game), shown(statistics)));
+        labels.push_back(game);
+        values.push_back(statistics);
     }
+    list.setRows(std::move(labels), std::move(values));
 }
 
-QListWidget* rowList(QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setFont(defaultFont());
-    list->setSelectionMode(QAbstractItemView::NoSelection);
-    list->setStyleSheet("QListWidget { background: black; color: white; border: 0; }");
-    list->setWordWrap(true);
-    return list;
+QLabel* photoLabel(QWidget* parent, const QRect& area) {
+    auto* label = new QLabel(parent);
+    label->setGeometry(area);
+    label->setScaledContents(true);
+    return label;
 }
 
 void show(skin::SkinnedDialog& dialog) {
@@ -109,7 +109,8 @@ void PagesWindows::build() {
     page_ = layoutDialog(parent_, "page");
     recipients_ = placed<QLineEdit>(*page_, "page", "recipients");
     recipients_->setMaxLength(static_cast<int>(kRecipientsLimit));
-    message_ = placed<QPlainTextEdit>(*page_, "page", "message");
+    message_ = new controls::SkinnedTextEdit(page_.get(), 0);
+    message_->place(layoutArea(windowLayout("page"), "message"));
     const auto& toggle = windowLayout("page").switches.front();
     allBuddies_ = new ToggleSwitch(page_.get(), {toggle.x, toggle.y}, skin::skinPath(toggle.off),
                                   skin::skinPath(toggle.on), false);
@@ -120,7 +121,8 @@ void PagesWindows::build() {
 
     read_ = layoutDialog(parent_, "page reply");
     sender_ = placed<QLabel>(*read_, "page reply", "sender");
-    received_ = placed<QPlainTextEdit>(*read_, "page reply", "message");
+    received_ = new controls::SkinnedTextEdit(read_.get(), 0);
+    received_->place(layoutArea(windowLayout("page reply"), "message"));
     received_->setReadOnly(true);
     QObject::connect(read_.get(), &skin::SkinnedDialog::command, [this](int command) {
         if (command == kCommandReply) read_->hide(), pages_->reply();
@@ -128,7 +130,8 @@ void PagesWindows::build() {
     });
 
     buddies_ = layoutDialog(parent_, "buddies");
-    buddyList_ = placed<QListWidget>(*buddies_, "buddies", "buddy list");
+    buddyList_ = new controls::SkinnedListBox(buddies_.get());
+    buddyList_->place(layoutArea(windowLayout("buddies"), "buddy list"));
     buddyList_->setSelectionMode(QAbstractItemView::MultiSelection);
     QObject::connect(buddies_.get(), &skin::SkinnedDialog::command, [this](int command) {
         if (command != kCommandRemove) return;
@@ -151,22 +154,59 @@ void PagesWindows::build() {
     });
 
     info_ = layoutDialog(parent_, "player information");
-    infoPhoto_ = placed<QLabel>(*info_, "player information", "photo");
-    infoPhoto_->setScaledContents(true);
-    infoRows_ = rowList(info_.get());
-    infoRows_->setGeometry(layoutArea(windowLayout("player information"), "details"));
+    infoPhoto_ = photoLabel(info_.get(), layoutArea(windowLayout("player information"), "photo"));
+    infoRows_ = new controls::LabelList(info_.get());
+    infoRows_->place(layoutArea(windowLayout("player information"), "details"));
     QObject::connect(info_.get(), &skin::SkinnedDialog::command, [this](int command) {
         if (command == kCommandAddBuddy) pages_->addBuddy(infoName_);
     });
 }
 
+void PagesWindows::buildChooser() {
+    if (chooser_) return;
+    chooser_ = layoutDialog(parent_, "photo choice");
+    chooser_->setWindowModality(Qt::ApplicationModal);
+    const auto& layout = windowLayout("photo choice");
+    const char* areas[] = {"photo before", "photo", "photo after"};
+    for (std::size_t i = 0; i < chooserPhotos_.size(); ++i) {
+        chooserPhotos_[i] = photoLabel(chooser_.get(), layoutArea(layout, areas[i]));
+    }
+    QObject::connect(chooser_.get(), &skin::SkinnedDialog::command, [this](int command) {
+        if (command == kCommandPhotoBack) choice_.back(), showChoice();
+        if (command == kCommandPhotoNext) choice_.next(), showChoice();
+    });
+    QObject::connect(chooser_.get(), &skin::SkinnedDialog::accepted, [this] {
+        if (chosen_) chosen_(choice_.current);
+    });
+}
+
+void PagesWindows::choosePhoto(QWidget* owner, int32_t count, int32_t current,
+                               std::function<void(int32_t)> chosen) {
+    buildChooser();
+    count = std::max(count, 1);
+    choice_ = {count, current >= 1 && current <= count ? current : 1};
+    chosen_ = std::move(chosen);
+    showChoice();
+    if (owner != nullptr) {
+        chooser_->move(owner->geometry().center() - QPoint(chooser_->width() / 2, chooser_->height() / 2));
+    }
+    show(*chooser_);
+}
+
+void PagesWindows::showChoice() {
+    chooserShown_ = choice_.shown();
+    for (std::size_t i = 0; i < chooserPhotos_.size(); ++i) {
+        chooserPhotos_[i]->setPixmap(photoPixmap({chooserShown_[i], {}}));
+    }
+}
+
+// The panel's caption is drawn above its area.
 void PagesWindows::placeOwnPanel(QWidget* routerPanel, QRect area) {
-    ownPhoto_ = new QLabel(routerPanel);
-    ownPhoto_->setGeometry(area.x() + 10, area.y() + 24, 128, 128);
-    ownPhoto_->setScaledContents(true);
-    ownRows_ = rowList(routerPanel);
-    ownRows_->setGeometry(area.x() + 150, area.y() + 24, area.width() - 160,
-                          area.height() - 24 - kDetailRowHeight);
+    const int top = area.y() + kPanelMargin;
+    ownPhoto_ = photoLabel(routerPanel, {area.x() + kPanelMargin, top, kPanelPhotoSide, kPanelPhotoSide});
+    ownRows_ = new controls::LabelList(routerPanel);
+    const int left = kPanelMargin + kPanelPhotoSide + kPanelMargin;
+    ownRows_->place({area.x() + left, top, area.width() - left - kPanelMargin, area.height() - 2 * kPanelMargin});
 }
 
 void PagesWindows::openSearch() {
@@ -181,6 +221,7 @@ void PagesWindows::openBuddies() {
     build();
     buddyList_->clear();
     for (const auto& name : pages_->openBuddies()) buddyList_->addItem(shown(name));
+    buddyList_->syncBar();
     show(*buddies_);
 }
 
@@ -218,6 +259,8 @@ PageForm PagesWindows::pageForm() {
 
 void PagesWindows::focusPageField(PageField field) {
     build();
+    // OK has already hidden the window; the player goes on writing.
+    show(*page_);
     (field == PageField::Recipients ? static_cast<QWidget*>(recipients_) : message_)->setFocus();
 }
 
@@ -265,6 +308,7 @@ void PagesWindows::showOwnInfo(const PlayerCard& card) {
 }
 
 void PagesWindows::showOwnPhoto(const PhotoSource& photo) {
+    ownPhotoShown_ = photo;
     if (ownPhoto_ != nullptr) ownPhoto_->setPixmap(photoPixmap(photo));
 }
 
@@ -273,6 +317,7 @@ void PagesWindows::showPlayerInfo(const PlayerCard& card) {
     infoName_ = card.name;
     info_->setWindowTitle(QString::fromUtf8(kPlayerInfoTitle.data()) + shown(card.name));
     fillRows(*infoRows_, card);
+    infoPhotoShown_ = {};
     infoPhoto_->setPixmap(photoPixmap({}));
     show(*info_);
 }
@@ -283,11 +328,14 @@ bool PagesWindows::playerInfoOpen(const std::string& name) {
 
 void PagesWindows::showPlayerPhoto(const std::string&, const PhotoSource& photo) {
     if (!info_) return;
+    infoPhotoShown_ = photo;
     infoPhoto_->setPixmap(photoPixmap(photo));
 }
 
 std::filesystem::path PagesWindows::photoFile(std::string_view name) { return cacheFilePath(name); }
 
-std::string PagesWindows::gameTitle(const std::string& label) { return label; }
+std::string PagesWindows::gameTitle(const std::string& label) {
+    return games_ != nullptr ? games_->title(label) : label;
+}
 
 }  // namespace tessary::lobby

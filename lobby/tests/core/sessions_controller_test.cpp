@@ -16,7 +16,7 @@ using testing::LobbyStage;
 using Session = testing::FakeClient::Session;
 
 // CHAT, then SLIMEFRAY (2-8 players, up to 2 spectators, one spin option),
-// then POKER (no spectators, no options).
+// then POKER (no spectators, no options, a full name of its own).
 SessionGames games() {
     const auto game = [](const char* name, const char* config, const char* exec, const char* arg) {
         SessionGame g;
@@ -35,7 +35,9 @@ SessionGames games() {
     all.add(game("SLIMEFRAY",
                  (std::string("[SPECTATOR] 0 0 1 1 0 2 [PAGE_INFO] 1 1 SPIN 0 0 1 1 10 600 45 ") + kButtons).c_str(),
                  "games/slimefray/Slimefray", ""));
-    all.add(game("POKER", (std::string("[PAGE_INFO] 1 0 ") + kButtons).c_str(), "games/poker/poker", "-table"));
+    auto poker = game("POKER", (std::string("[PAGE_INFO] 1 0 ") + kButtons).c_str(), "games/poker/poker", "-table");
+    poker.fullName = "Poker (five-card draw)";
+    all.add(std::move(poker));
     return all;
 }
 
@@ -259,6 +261,9 @@ TEST(SessionRules, GameNamesFromTheArena) {
         {"a\\b", 3}, {"..", 3}, {"", 3}, {std::string(33, 'A'), 3}, {"PO\nKER", 3},
     };
     for (const Case& c : cases) EXPECT_EQ(installed.indexOf(c.name), c.index) << c.name;
+    // A player card's game rows: the exact name gets the full name.
+    EXPECT_EQ(installed.title("POKER"), "Poker (five-card draw)");
+    EXPECT_EQ(installed.title("poker"), "poker");
     EXPECT_FALSE(installed.accepts("../POKER", ""));
     EXPECT_TRUE(installed.accepts("POKER", " "));
 }

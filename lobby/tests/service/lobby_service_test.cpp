@@ -7,14 +7,18 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 
 #include "../support/dist_app_directory.h"
 #include "../support/gui_driving.h"
+#include "../support/recording_view.h"
 #include "../support/service_process.h"
+#include "desktop/jpeg_writer.h"
 #include "lobby/account_window.h"
 #include "lobby/lobby_app.h"
 #include "lobby/lobby_window.h"
@@ -260,13 +264,33 @@ TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
     createAccount();
     auto& pages = window().pagesWindows();
     ASSERT_TRUE(waitFor([&] {
-        return pages.ownRows()->count() > 0 && pages.ownRows()->item(0)->text().contains("Newcomer");
+        return pages.ownRows()->rowCount() > 0 && pages.ownRows()->rowText(0) == "Name: Newcomer";
     }));
     savePreview(window(), "router_view_profile");
+
+    // A stock photo through the chooser: back from 1 wraps to 12; the save
+    // sends the number and the Router's photo shows it in the panel.
+    clickMain(LobbyWindow::kCommandModify);
+    ASSERT_TRUE(account().isVisible());
+    click(account(), AccountWindow::kCommandStockPhoto);
+    ASSERT_TRUE(pages.photoWindow()->isVisible());
+    EXPECT_EQ(pages.chooserPictures(), (std::array<int32_t, 3>{12, 1, 2}));
+    click(*pages.photoWindow(), 1034);  // back
+    EXPECT_EQ(pages.chooserPictures(), (std::array<int32_t, 3>{11, 12, 1}));
+    savePreview(*pages.photoWindow(), "photo_chooser");
+    click(*pages.photoWindow(), skin::SkinnedDialog::kCommandOk);
+    EXPECT_FALSE(pages.photoWindow()->isVisible());
+    EXPECT_EQ(account().form().photoNumber, 12);
+    click(account(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
+    ASSERT_TRUE(waitFor([&] { return pages.ownPhoto().stock == 12; })) << service_->log();
 
     MessageAnswerer boxes;
     window().lobby().pages().writePage("Newcomer");
     ASSERT_TRUE(pages.pageWindow()->isVisible());
+    // Send with no message: the window stays for it.
+    click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
+    EXPECT_TRUE(pages.pageWindow()->isVisible());
     pages.messageField()->setPlainText("Are you there?");
     savePreview(*pages.pageWindow(), "page_write");
     click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
@@ -286,13 +310,124 @@ TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
     EXPECT_FALSE(window().lobby().pages().model().search.found);
     savePreview(*pages.searchWindow(), "player_search");
 
-    for (const char* name : {"Ann", "Bob", "Cy"}) window().lobby().pages().addBuddy(name);
+    // More buddies than rows: the lobby's scroll bar comes with them.
+    for (int i = 0; i < 30; ++i) window().lobby().pages().addBuddy("Buddy" + std::to_string(i));
     window().runCommand(LobbyWindow::kCommandBuddy);
     ASSERT_TRUE(pages.buddyWindow()->isVisible());
-    ASSERT_EQ(pages.buddyList()->count(), 3);
+    ASSERT_EQ(pages.buddyList()->count(), 30);
+    EXPECT_TRUE(pages.buddyList()->scrollbar()->isVisible());
     pages.buddyList()->item(1)->setSelected(true);
     savePreview(*pages.buddyWindow(), "buddies");
     EXPECT_EQ(boxes.texts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tessary::lobby
+
+namespace tessary::lobby {
+namespace {
+
+// A second player in the same test: the lobby's controllers over recording
+// views, bound to a copy of the client library of its own (the library keeps
+// one connection per loaded copy, as it would per process).
+class SecondPlayer {
+public:
+    SecondPlayer(const fs::path& dist, const fs::path& folder, int routerPort) : folder_(folder) {
+        fs::create_directories(folder_);
+        fs::copy_file(dist / kClientLibraryName, folder_ / kClientLibraryName);
+        bound_ = library_.bindTable(folder_ / kClientLibraryName, api_).bound;
+        view_.photoFolder = folder_;
+        lobby_ = std::make_unique<Lobby>(api_, view_.views());
+        lobby_->flow().setRouter("127.0.0.1", routerPort);
+        // The lobby's 50 ms poll, run by the same event loop as the first player's.
+        QObject::connect(&poll_, &QTimer::timeout, [this] { lobby_->flow().poll(); });
+        poll_.start(LobbyWindow::kPollPeriodMs);
+    }
+    ~SecondPlayer() {
+        poll_.stop();
+        lobby_->flow().disconnect();
+    }
+
+    bool bound() const { return bound_; }
+    Lobby& lobby() { return *lobby_; }
+    testing::RecordingView& view() { return view_; }
+    bool called(const std::string& line) const {
+        return std::find(view_.calls.begin(), view_.calls.end(), line) != view_.calls.end();
+    }
+
+private:
+    fs::path folder_;
+    platform::SharedLibrary library_;
+    ClientApi api_{};
+    bool bound_{false};
+    testing::RecordingView view_;
+    std::unique_ptr<Lobby> lobby_;
+    QTimer poll_;
+};
+
+// A picture of its own, small enough for an upload.
+std::vector<uint8_t> ownPhotoFile() {
+    desktop::DecodedImage image{40, 30, {}};
+    for (int i = 0; i < image.width * image.height; ++i) image.pixels.push_back(0xFF000000u | uint32_t(i * 2111u));
+    return desktop::encodeJpeg(image, 80);
+}
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Two players meet: Bea uploads her photo and waits in the arena; Newcomer
+// pages her from the Router, gets her reply, finds her, goes to her arena
+// and opens her information with the photo.
+TEST_F(LobbyServiceTest, TwoPlayersPageFindJoinAndSeeThePhoto) {
+    const auto photo = ownPhotoFile();
+    const fs::path photoPath = folder_ / "bea.jpg";
+    std::ofstream(photoPath, std::ios::binary).write(reinterpret_cast<const char*>(photo.data()),
+                                                     static_cast<std::streamsize>(photo.size()));
+    SecondPlayer bea(fromEnvironment("TESSARY_DIST"), folder_ / "bea", service_->routerPort());
+    ASSERT_TRUE(bea.bound());
+    bea.lobby().account().newUser();
+    bea.view().form = {"Bea", "pw2", "pw2", "Bea Second", "bea@example.org", "http://bea.example.org/",
+                       "Chile", "Plays poker.", 1, 1, photoPath.string()};
+    bea.lobby().account().saveAccount();
+    ASSERT_TRUE(waitFor([&] { return bea.called("ownPhoto file photo.jpg"); })) << service_->log();
+    EXPECT_EQ(fileBytes(folder_ / "bea" / "photo.jpg"), fileBytes(photoPath));
+    bea.lobby().arenaList().join("Arena 1");
+    ASSERT_TRUE(waitFor([&] { return bea.lobby().flow().state() == LobbyState::InArena; })) << service_->log();
+
+    MessageAnswerer unexpected;
+    createAccount();
+    auto& pages = window().pagesWindows();
+    window().lobby().pages().writePage("Bea");
+    typeText(pages.messageField(), "Hello Bea");
+    click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
+    ASSERT_TRUE(waitFor([&] { return bea.called("pageRead Newcomer: Hello Bea"); })) << service_->log();
+    bea.lobby().pages().reply();
+    EXPECT_EQ(bea.view().page.recipients, "Newcomer");
+    bea.view().page.message = "Hi, come over";
+    bea.lobby().pages().sendPage();
+    ASSERT_TRUE(waitFor([&] { return pages.readWindow()->isVisible(); })) << service_->log();
+    EXPECT_EQ(pages.readWindow()->windowTitle(), "Page - Bea");
+    EXPECT_EQ(pages.receivedField()->toPlainText(), "Hi, come over");
+
+    window().runCommand(LobbyWindow::kCommandSearch);
+    typeText(pages.searchField(), "Bea");
+    click(*pages.searchWindow(), 1030);
+    ASSERT_TRUE(waitFor([&] { return window().lobby().pages().model().search.found; })) << service_->log();
+    EXPECT_EQ(pages.foundArenaField()->text(), "Arena 1");
+    click(*pages.searchWindow(), 1031);  // go
+    ASSERT_TRUE(waitFor([&] { return state() == LobbyState::InArena && window().currentView() == View::Arena; }))
+        << service_->log();
+
+    window().lobby().playerInfo().askPlayerInfo("Bea");
+    ASSERT_TRUE(waitFor([&] { return !pages.infoPhoto().file.empty(); })) << service_->log();
+    EXPECT_EQ(pages.infoWindow()->windowTitle(), "Playerinfo: Bea");
+    EXPECT_EQ(pages.infoRows()->rowText(2), "Real name: Bea Second");
+    EXPECT_EQ(fileBytes(pages.infoPhoto().file), fileBytes(photoPath));
+    EXPECT_EQ(photoPixmap(pages.infoPhoto()).size(), QSize(40, 30));
+    savePreview(*pages.infoWindow(), "player_information");
+    EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
 }
 
 }  // namespace
