@@ -120,6 +120,14 @@ constexpr std::pair<int, const char*> kTexts[] = {
     {94, "Red"},
     {95, "Green"},
     {96, "Blue"},
+    // The lobby's own ignore list.
+    {97, "%s is ignored: their chat and pages are not shown."},
+    {98, "%s is no longer ignored."},
+    {99, "You ignore: %s"},
+    {100, "You ignore nobody."},
+    {101, "Ignore %s"},
+    {102, "Stop ignoring %s"},
+    {103, "%s was not ignored."},
 };
 
 constexpr const char* kCountries[] = {

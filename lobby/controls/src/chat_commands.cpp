@@ -36,6 +36,11 @@ constexpr std::array kRules{
     CommandRule{"LEAVE", CommandAction::Leave, false, false},
     CommandRule{"IGNORE", CommandAction::Ignore, false, true},
     CommandRule{"UNIGNORE", CommandAction::Unignore, true, true},
+    // Moderators' commands: the service parses them and answers privately.
+    CommandRule{"KICK", CommandAction::Moderate, true, false},
+    CommandRule{"MUTE", CommandAction::Moderate, true, false},
+    CommandRule{"BAN", CommandAction::Moderate, true, false},
+    CommandRule{"UNBAN", CommandAction::Moderate, true, false},
 };
 
 }  // namespace
@@ -63,6 +68,9 @@ ChatCommand parseChatInput(std::string_view input) {
         command.action = CommandAction::MissingArgument;
     } else if (rule->action == CommandAction::Ignore && command.argument.empty()) {
         command.action = CommandAction::ListIgnored;
+    } else if (rule->action == CommandAction::Moderate) {
+        command.action = CommandAction::Moderate;
+        command.argument = "/" + command.word + " " + command.argument;
     } else {
         command.action = rule->action;
     }

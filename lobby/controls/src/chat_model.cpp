@@ -108,14 +108,14 @@ void ChatTabs::closeQuietestPrivate() {
     if (quietest > 0) close(quietest);
 }
 
-int ChatTabs::openPrivate(std::string_view name, std::int64_t now) {
+int ChatTabs::openPrivate(std::string_view name, std::int64_t now, bool select) {
     int index = findPrivate(name);
     if (index < 0) {
         if (count() >= kMaxTabs) closeQuietestPrivate();
         tabs_.push_back(ChatTab{std::string(name), true, false, now, ChatPane()});
         index = count() - 1;
     }
-    select(index);
+    if (select) this->select(index);
     return index;
 }
 

@@ -36,6 +36,12 @@ TEST(ChatInput, CommandsAndChatAreToldApart) {
         {"/unignore", CommandAction::MissingArgument, "UNIGNORE", ""},
         {"/UNIGNORE Bob", CommandAction::Unignore, "UNIGNORE", "Bob"},
         {"/", CommandAction::Unknown, "", ""},
+        {"/kick", CommandAction::MissingArgument, "KICK", ""},
+        {"/kick  Mallory  spamming links ", CommandAction::Moderate, "KICK", "/KICK Mallory  spamming links"},
+        {"/Mute Mallory_with_a_long_name 30", CommandAction::Moderate, "MUTE",
+         "/MUTE Mallory_with_a_long_name 30"},
+        {"/BAN Mallory 7 spam", CommandAction::Moderate, "BAN", "/BAN Mallory 7 spam"},
+        {"/unban Mallory", CommandAction::Moderate, "UNBAN", "/UNBAN Mallory"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);

@@ -57,6 +57,9 @@ public:
     // Joins `name`, or the row `selected` when the name is empty (the join
     // button and a double click), unless one of the three refusals applies.
     void join(const std::string& name, int selected = -1);
+    // The player chose Router `index` in the list (even the current one): the
+    // lobby logs in there again and that Router sends its own lists.
+    void chooseRouter(int index);
     // The lobby leaves the Router for good (log out): no more ping rounds.
     void stopPings() { view_.stopPingTimer(); }
     const ArenaListModel& model() const { return model_; }

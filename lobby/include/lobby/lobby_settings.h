@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/chat_controller.h"
 #include "lobby/user_info.h"
 
 namespace tessary::lobby {
@@ -36,6 +37,8 @@ public:
     [[nodiscard]] LoginPair userInfo() const;
     // Never throws: a settings file of an older lobby has no such section.
     [[nodiscard]] WebAddresses webAddresses() const;
+    // "PLAYERCOLOR" and "FONT": white and font 0 where a section is missing.
+    [[nodiscard]] ChatLook chatLook() const;
     // "BUDDY": nothing when the section is missing.
     [[nodiscard]] std::vector<std::string> buddies() const;
 
@@ -43,6 +46,7 @@ public:
     [[nodiscard]] bool writeSound(bool on) const;
     [[nodiscard]] bool writeUserInfo(const LoginPair& pair) const;
     [[nodiscard]] bool writeBuddies(const std::vector<std::string>& names) const;
+    [[nodiscard]] bool writeChatLook(const ChatLook& look) const;
 
 private:
     std::string path_;

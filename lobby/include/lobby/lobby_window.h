@@ -13,17 +13,15 @@
 
 #include "lobby/client_api.h"
 #include "lobby/account_screens.h"
+#include "lobby/arena_view.h"
 #include "lobby/lobby.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/pages_windows.h"
+#include "lobby/router_view.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
 class BitmapButton;
-}
-
-namespace tessary::controls {
-class ArenaList;
 }
 
 namespace tessary::lobby {
@@ -43,7 +41,7 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget, public LobbyView, public ArenaAndSideViews {
+class LobbyWindow : public QWidget, public LobbyView, public SessionsView {
     Q_OBJECT
 
 public:
@@ -86,6 +84,8 @@ public:
     LoginWindow* loginWindow() const { return account_.loginWindow(); }
     AccountWindow* accountWindow() const { return account_.accountWindow(); }
     PagesWindows& pagesWindows() { return pages_; }
+    RouterView& routerView() { return routerView_; }
+    ArenaView& arenaView() { return arenaView_; }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -113,14 +113,6 @@ public:
     void setBusyCursor(bool busy) override;
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
-    // The arena's views.
-    void showRouters(const std::vector<RouterEntry>& routers, int current) override;
-    void showArenas(const std::vector<controls::ArenaRow>& rows) override;
-    void showPing(int row, int ping) override;
-    void startPingTimer() override;
-    void stopPingTimer() override;
-    void addSystemLine(Text text, const std::string& argument) override;
-    void prepareArena() override;
     // Sessions (the panel and its windows stand in here until they exist).
     void sessionsChanged() override {}
     void setPlayerSession(const std::string&, const std::string&, int32_t) override {}
@@ -133,9 +125,6 @@ public:
                                 MessageStyle style) override;
     void focusCreateField(int) override {}
     void hideCreateWindow() override {}
-    // NewsView.
-    void showNews(const std::vector<std::string>& lines) override;
-    void showAdvertisements(const std::vector<Advertisement>& ads) override;
     Publicity* publicity() const { return publicity_; }
 
 signals:
@@ -145,6 +134,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -166,6 +156,8 @@ private:
 
     AccountScreens account_;
     PagesWindows pages_;
+    RouterView routerView_;
+    ArenaView arenaView_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;
@@ -174,8 +166,6 @@ private:
     ViewPanel* routerPanel_;
     ViewPanel* arenaPanel_;
     Publicity* publicity_{nullptr};
-    controls::ArenaList* arenaList_;
-    QTimer pingTimer_;
     std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;

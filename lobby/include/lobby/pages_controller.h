@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,8 @@ public:
         : api_(api), flow_(flow), view_(view) {}
 
     void registerWith(Dispatcher& dispatcher);
+    // Pages from the names this says yes to are dropped (the ignore list).
+    void setIgnoreCheck(std::function<bool(std::string_view)> ignored) { ignored_ = std::move(ignored); }
 
     // Page window.
     void writePage(const std::string& recipient = {});  // the player menu, "PAGE"
@@ -102,6 +105,7 @@ private:
     PagesView& view_;
     PagesModel model_;
     bool buddiesOpen_{false};
+    std::function<bool(std::string_view)> ignored_;
 };
 
 }  // namespace tessary::lobby

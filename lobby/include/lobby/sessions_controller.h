@@ -16,6 +16,8 @@
 
 namespace tessary::lobby {
 
+class PlayersController;
+
 // Session state bits.
 inline constexpr int32_t kSessionPrivate = 1 << 0;
 inline constexpr int32_t kSessionStarted = 1 << 3;
@@ -106,6 +108,8 @@ class SessionsController {
 public:
     SessionsController(const ClientApi& api, LobbyFlow& flow, ChatController& chat, SessionsView& view);
 
+    // The player list that shows who plays or watches which session.
+    void setPlayers(PlayersController& players) { players_ = &players; }
     void setGames(SessionGames games) { games_ = std::move(games); }
     SessionGames& games() { return games_; }
     void registerWith(Dispatcher& dispatcher);
@@ -138,12 +142,17 @@ private:
     void onStartGame();
     SessionEntry* findEntry(const std::string& name);
     int32_t memberFlags(const SessionEntry& entry, bool spectator) const;
+    // A member's session and role, in the view and the player list.
+    void setMember(const std::string& player, const std::string& session, int32_t flags);
+    // In a session or not: the view and the chat's session tab.
+    void showInSession(const std::string& session);
     bool isMe(const std::string& name) const { return name == flow_.userName(); }
     std::string boundedName(const char* buffer) const;
 
     const ClientApi& api_;
     LobbyFlow& flow_;
     ChatController& chat_;
+    PlayersController* players_{nullptr};
     SessionsView& view_;
     SessionGames games_;
     SessionsModel model_;

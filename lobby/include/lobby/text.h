@@ -110,6 +110,15 @@ enum class Text : int {
     SearchNeedsName = 69,
     FoundPlayerArenaUnreachable = 70,
     PlayerNotConnected = 71,
+
+    // The ignore list (each takes a player name, 99 the list, 100 none).
+    IgnoredPlayer = 97,
+    UnignoredPlayer = 98,
+    IgnoreListShown = 99,
+    IgnoreListEmpty = 100,
+    IgnoreMenu = 101,
+    UnignoreMenu = 102,
+    NotIgnored = 103,
 };
 
 constexpr int number(Text text) { return static_cast<int>(text); }

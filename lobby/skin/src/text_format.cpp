@@ -1,15 +1,17 @@
 #include "skin/text_format.h"
 
+#include <span>
 #include <string_view>
 
 namespace tessary::skin {
 
-std::string formatText(std::string_view pattern,
-                       std::initializer_list<std::string_view> arguments) {
+namespace {
+
+std::string fill(std::string_view pattern, std::span<const std::string_view> arguments) {
     constexpr std::string_view kConversions = "sdiuxXc";
     constexpr std::string_view kModifiers = "-+ #0123456789.lh";
     std::string result;
-    const std::string_view* next = arguments.begin();
+    auto next = arguments.begin();
     std::size_t i = 0;
     while (i < pattern.size()) {
         char c = pattern[i];
@@ -36,6 +38,17 @@ std::string formatText(std::string_view pattern,
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
+    return fill(pattern, std::span<const std::string_view>(arguments.begin(), arguments.size()));
+}
+
+std::string formatTextList(std::string_view pattern, const std::vector<std::string>& arguments) {
+    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+    return fill(pattern, views);
 }
 
 }  // namespace tessary::skin

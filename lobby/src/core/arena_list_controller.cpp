@@ -64,6 +64,18 @@ void ArenaListController::refreshPings() {
     }
 }
 
+void ArenaListController::chooseRouter(int index) {
+    if (index < 0 || index >= static_cast<int>(model_.routers.size())) return;
+    const RouterEntry chosen = model_.routers[static_cast<std::size_t>(index)];
+    model_.arenas.clear();
+    api_.TSRouter_StopAllPingProcessings();
+    view_.stopPingTimer();
+    view_.showArenas(model_.arenas);
+    flow_.setRouter(chosen.host, chosen.port);
+    flow_.disconnect();
+    flow_.relogin(LoginReason::Normal);
+}
+
 void ArenaListController::join(const std::string& name, int selected) {
     const auto decision = controls::decideJoin(model_.arenas, name, selected);
     switch (decision.refusal) {

@@ -127,6 +127,8 @@ void LobbyFlow::logOut() {
 }
 
 void LobbyFlow::joinArena(const std::string& name) {
+    // Another arena's conversation does not follow the player.
+    if (name != arenaName_) arena_.chat.reset();
     arenaName_ = name;
     busy_.awaitAnswer(kJoinArenaAnswer);
     api_.TSRouterSend_JoinArena(name.c_str());

@@ -1,5 +1,6 @@
 #include "lobby/news_controller.h"
 
+#include "lobby/server_text.h"
 #include "lobby/text_out.h"
 
 namespace tessary::lobby {
@@ -21,7 +22,8 @@ void NewsController::onNews() {
     model_.lines.clear();
     TextOut line;
     while (model_.lines.size() < kMaxItems && api_.TSRouterRcv_GetNextNews(line.data()) != 0) {
-        model_.lines.push_back(line.field(kLinkField));
+        // One line each: a news text cannot break the panel's lines or show controls.
+        model_.lines.push_back(boundedServerText(line.text(), {1, kLinkField}));
     }
     view_.showNews(model_.lines);
 }

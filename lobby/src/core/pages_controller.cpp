@@ -110,7 +110,9 @@ void PagesController::reply() { writePage(model_.lastSender); }
 void PagesController::onPage() {
     TextOut sender, message;
     if (api_.TSRcv_Page(sender.data(), message.data()) == 0) return;
-    model_.lastSender = boundedServerText(sender.text(), kSenderBounds);
+    const std::string from = boundedServerText(sender.text(), kSenderBounds);
+    if (ignored_ && ignored_(from)) return;
+    model_.lastSender = from;
     view_.showPageRead(model_.lastSender,
                        boundedServerText(message.field(kPageMessageLimit), kPageBounds));
     view_.playSound(LobbySound::PageReceive);

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "lobby/players_controller.h"
 #include "lobby/server_text.h"
 #include "lobby/text_out.h"
 
@@ -87,6 +88,16 @@ void SessionsController::registerWith(Dispatcher& dispatcher) {
     dispatcher.on(kStartGame, [this] { onStartGame(); });
 }
 
+void SessionsController::setMember(const std::string& player, const std::string& session, int32_t flags) {
+    view_.setPlayerSession(player, session, flags);
+    if (players_ != nullptr) players_->setPlayerSession(player, session, flags);
+}
+
+void SessionsController::showInSession(const std::string& session) {
+    view_.showInSession(session);
+    chat_.setSessionTab(session);
+}
+
 std::string SessionsController::boundedName(const char* buffer) const {
     return boundedServerText(textFromBuffer(buffer, kTextOutSize), {1, kMaxSessionNameLength});
 }
@@ -128,14 +139,14 @@ void SessionsController::onSessionList() {
                                         : api_.TSArenaRcv_GetNextPlayerInSession;
             while (entry.members.size() < kMaxMembersPerSession && next(member.data()) != 0) {
                 SessionMember m{boundedName(member.data()), spectator};
-                view_.setPlayerSession(m.name, entry.name, memberFlags(entry, spectator));
+                setMember(m.name, entry.name, memberFlags(entry, spectator));
                 if (isMe(m.name)) model_.joined = entry.name;
                 entry.members.push_back(std::move(m));
             }
         }
         model_.sessions.push_back(entry);
     }
-    if (model_.joined != wasJoined) view_.showInSession(model_.joined);
+    if (model_.joined != wasJoined) showInSession(model_.joined);
     view_.sessionsChanged();
 }
 
@@ -171,7 +182,7 @@ void SessionsController::onSessionState() {
     if (!entry) return;
     entry->state = state;
     if ((state & kSessionStarted) != 0) {
-        for (const auto& m : entry->members) view_.setPlayerSession(m.name, entry->name, memberFlags(*entry, m.spectator));
+        for (const auto& m : entry->members) setMember(m.name, entry->name, memberFlags(*entry, m.spectator));
     }
     view_.sessionsChanged();
 }
@@ -193,11 +204,11 @@ void SessionsController::onPlayerJoined() {
     SessionEntry* entry = findEntry(boundedName(name.data()));
     if (!entry) return;
     const std::string who = boundedName(player.data());
-    view_.setPlayerSession(who, entry->name, memberFlags(*entry, spectator != 0));
+    setMember(who, entry->name, memberFlags(*entry, spectator != 0));
     if (isMe(who)) {
         if (entry->name == model_.creating) entry->options = model_.creatingOptions;
         model_.joined = entry->name;
-        view_.showInSession(entry->name);
+        showInSession(entry->name);
     }
     if (entry->name == model_.joined) chat_.systemLine(Text::JoinedSession, who);
     if (entry->members.size() < kMaxMembersPerSession) entry->members.push_back({who, spectator != 0});
@@ -210,11 +221,11 @@ void SessionsController::onPlayerLeft() {
     if (api_.TSArenaRcv_PlayerLeaveSession(player.data(), name.data()) == 0) return;
     const std::string who = boundedName(player.data());
     const std::string session = boundedName(name.data());
-    view_.setPlayerSession(who, {}, 0);
+    setMember(who, {}, 0);
     if (session == model_.joined) chat_.systemLine(Text::LeftSession, who);
     if (isMe(who)) {
         model_.joined.clear();
-        view_.showInSession({});
+        showInSession({});
     }
     SessionEntry* entry = findEntry(session);
     if (!entry) return;

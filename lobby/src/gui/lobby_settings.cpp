@@ -83,6 +83,32 @@ bool LobbySettings::writeBuddies(const std::vector<std::string>& names) const {
     return file.close();
 }
 
+ChatLook LobbySettings::chatLook() const {
+    ChatLook look;
+    try {
+        auto file = openSettings(path_);
+        if (file.findSection("PLAYERCOLOR")) {
+            const int red = file.readInt(), green = file.readInt(), blue = file.readInt();
+            look.colour = controls::chatColour(std::clamp(red, 0, 255), std::clamp(green, 0, 255),
+                                               std::clamp(blue, 0, 255));
+        }
+        if (file.findSection("FONT")) look.font = std::max(0, file.readInt());
+    } catch (const std::exception&) {
+        return look;  // the chat works in white without its settings
+    }
+    return look;
+}
+
+bool LobbySettings::writeChatLook(const ChatLook& look) const {
+    auto file = openSettings(path_);
+    if (file.findSection("PLAYERCOLOR")) {
+        file.replaceSection(std::to_string(look.colour & 0xFF) + " " + std::to_string((look.colour >> 8) & 0xFF) +
+                            " " + std::to_string((look.colour >> 16) & 0xFF) + "\n");
+    }
+    if (file.findSection("FONT")) file.replaceSection(std::to_string(look.font) + "\n");
+    return file.close();
+}
+
 bool LobbySettings::writeSound(bool on) const {
     auto file = openSettings(path_);
     if (!file.findSection("SOUND")) return false;

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "controls/arena_list.h"
 #include "desktop/ansi_text.h"
 #include "lobby/account_window.h"
 #include "lobby/credits_box.h"
@@ -46,7 +45,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       account_(this, *this, setup.countries, setup.pictureCount),
       pages_(this, *this),
-      lobby_(api, {*this, account_, *this, *this, *this, *this, pages_, *this, pages_}),
+      arenaView_(this),
+      lobby_(api, {*this, account_, routerView_, arenaView_, arenaView_, *this, pages_, routerView_, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -74,15 +74,12 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
-    arenaList_ = new controls::ArenaList(routerPanel_);
-    arenaList_->place(routerPanel_->area("arena list"));
-    connect(arenaList_, &controls::ArenaList::rowActivated, this,
-            [this](int row) { lobby_.arenaList().join({}, row); });
-    pingTimer_.setInterval(kPingPeriodMs);
-    connect(&pingTimer_, &QTimer::timeout, this, [this] { lobby_.arenaList().refreshPings(); });
     createFrame(setup.soundOn);
     publicity_ = new Publicity(cacheFilePath("Pub"), skin::applicationPath("data\\Default\\logoquillon.jpg"), this);
     connect(publicity_, &Publicity::openLink, this, &LobbyWindow::openWebPage);
+    routerView_.build(routerPanel_, lobby_, publicity_);
+    arenaView_.build(arenaPanel_, lobby_, {[this](const QString& link) { openWebPage(link); },
+                                           [this] { openCredits(); }});
     for (auto* view : {routerPanel_, arenaPanel_}) {
         auto* panel = new PublicityPanel(*publicity_, view);
         panel->setGeometry(view->area("advertisement"));
@@ -187,7 +184,7 @@ void LobbyWindow::runCommand(int command) {
         case kCommandLogOut: lobby_.account().logOut(); break;
         case kCommandModify: lobby_.account().modifyAccount(); break;
         case kCommandBackToRouter: lobby_.flow().backToRouter(); break;
-        case kCommandJoinArena: lobby_.arenaList().join({}, arenaList_->selectedRow()); break;
+        case kCommandJoinArena: lobby_.arenaList().join({}, routerView_.selectedArenaRow()); break;
         case kCommandMoreInfo: openWebPage(webAddress(&WebAddresses::homePage)); break;
         case kCommandGameInfo: openWebPage(webAddress(&WebAddresses::gameInfoPage)); break;
         case kCommandLogo: openWebPage(webAddress(&WebAddresses::makerSite)); break;
@@ -313,6 +310,11 @@ void LobbyWindow::closeEvent(QCloseEvent* event) {
 
 void LobbyWindow::resizeEvent(QResizeEvent*) { scroll_->setGeometry(rect()); }
 
+void LobbyWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) arenaView_.windowActivated();
+    QWidget::changeEvent(event);
+}
+
 bool LobbyWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != canvas_ || isMaximized()) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonPress) {
@@ -400,17 +402,6 @@ void LobbyWindow::setBusyCursor(bool busy) {
 
 void LobbyWindow::minimiseMainWindow() { showMinimized(); }
 
-// The chat box and the player list come with their windows.
-void LobbyWindow::addSystemLine(Text, const std::string&) {}
-void LobbyWindow::prepareArena() {}
-
-// The Router list box comes with its window; the controller keeps the list.
-void LobbyWindow::showRouters(const std::vector<RouterEntry>&, int) {}
-void LobbyWindow::showArenas(const std::vector<controls::ArenaRow>& rows) { arenaList_->setRows(rows); }
-void LobbyWindow::showPing(int row, int ping) { arenaList_->setPing(row, ping); }
-void LobbyWindow::startPingTimer() { pingTimer_.start(); }
-void LobbyWindow::stopPingTimer() { pingTimer_.stop(); }
-
 // The Router names the FTP host, the updater's path on it and its size.
 bool LobbyWindow::runUpdate(const std::string& host, const std::string& path, int32_t size) {
     const auto target = cacheFilePath("update.exe");
@@ -420,11 +411,6 @@ bool LobbyWindow::runUpdate(const std::string& host, const std::string& path, in
     if (window.exec() != skin::SkinnedDialog::kCommandOk) return false;
     return startUpdater(target);
 }
-
-// The news lines come with the router view's news list.
-void LobbyWindow::showNews(const std::vector<std::string>&) {}
-
-void LobbyWindow::showAdvertisements(const std::vector<Advertisement>& ads) { publicity_->setAdvertisements(ads); }
 
 bool LobbyWindow::soundOn() const { return soundToggle_ != nullptr && soundToggle_->isOn(); }
 bool LobbyWindow::pageOn() const { return pageToggle_ != nullptr && pageToggle_->isOn(); }

@@ -104,6 +104,42 @@ void addSessionFunctions(ClientApi& api) {
     };
 }
 
+int32_t chatIn(char* sender, char* text, int32_t* colour, int32_t* font) {
+    copyOut(sender, state.chatIn.sender);
+    copyOut(text, state.chatIn.text);
+    *colour = state.chatIn.colour;
+    *font = state.chatIn.font;
+    return 1;
+}
+
+void addChatFunctions(ClientApi& api) {
+    api.TSArenaSend_ChatToAll = [](const char* t, int32_t c, int32_t f) { state.chatsSent.push_back({"*all", t, c, f}); };
+    api.TSArenaSend_ChatToSession = [](const char* t, int32_t c, int32_t f) {
+        state.chatsSent.push_back({"*session", t, c, f});
+    };
+    api.TSArenaSend_ChatToPlayer = [](const char* n, const char* t, int32_t c, int32_t f) {
+        state.chatsSent.push_back({n, t, c, f});
+    };
+    api.TSArenaRcv_ChatAll = chatIn;
+    api.TSArenaRcv_ChatList = chatIn;
+    api.TSArenaRcv_ChatSession = chatIn;
+    api.TSArenaRcv_GetNextPlayer = [](char* n, int32_t* ping) {
+        if (state.players.empty()) return 0;
+        copyOut(n, state.players.front().name);
+        *ping = state.players.front().ping;
+        state.players.pop_front();
+        return 1;
+    };
+    const auto playerIn = [](char* n, int32_t* ping) {
+        copyOut(n, state.playerIn.name);
+        *ping = state.playerIn.ping;
+        return 1;
+    };
+    api.TSArenaRcv_PlayerNew = playerIn;
+    api.TSArenaRcv_UpdatePlayerInfo = playerIn;
+    api.TSArenaRcv_PlayerRemoved = [](char* n) { return copyOut(n, state.playerIn.name), 1; };
+}
+
 }  // namespace
 
 FakeClient& fake() { return state; }
@@ -262,6 +298,7 @@ ClientApi fakeApi() {
     };
     api.TSRouterRcv_Photo = photo;
     api.TSArenaRcv_Photo = photo;
+    addChatFunctions(api);
     return api;
 }
 

@@ -77,7 +77,16 @@ struct FakeClient {
     std::string startedGame;
     int32_t startResult{1};
 
+    // Chat and the player list.
+    struct ChatIn { std::string sender, text; int32_t colour, font; };
+    ChatIn chatIn{"Bob", "hello", 255, 0};  // the next chat line of any kind
+    struct PlayerIn { std::string name; int32_t ping; };
+    std::deque<PlayerIn> players;  // the arena's list, read once
+    PlayerIn playerIn{"Bob", 5};    // a new, removed or updated player
+
     // Records.
+    struct ChatOut { std::string to, text; int32_t colour, font; };  // to: "*all", "*session" or a name
+    std::vector<ChatOut> chatsSent;
     struct Connect { std::string host; int32_t port, kind; };
     std::vector<Connect> connects;
     int disconnects{0};

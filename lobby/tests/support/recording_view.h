@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -122,11 +123,34 @@ public:
     void showPing(int row, int ping) override {
         log("ping " + std::to_string(row) + " " + std::to_string(ping));
     }
-    void addSystemLine(Text text, const std::string& argument) override {
-        chatLines.emplace_back(number(text), argument);
-        log("chat " + std::to_string(number(text)) + " " + argument);
+    // Chat: system lines are logged by their text and arguments; the lines
+    // shown are kept apart ("tab: text") so that the flows' rows stay short.
+    std::vector<std::string> shownLines;
+    int tabRedraws{0};
+    int flashes{0};
+    std::map<std::string, controls::IgnoreList> ignoreLists;
+    std::string systemText(Text text, const std::vector<std::string>& arguments) override {
+        std::string line = "chat " + std::to_string(number(text));
+        for (const auto& argument : arguments) line += " " + argument;
+        chatLines.emplace_back(number(text), arguments.empty() ? std::string() : arguments.front());
+        log(line);
+        return line;
+    }
+    void showTabs() override { ++tabRedraws; }
+    void showLine(int tab, const controls::ChatLine& line) override {
+        shownLines.push_back(std::to_string(tab) + ": " + line.text);
+    }
+    void flashWindow() override { ++flashes; }
+    controls::IgnoreList loadIgnoreList(const std::string& user) override { return ignoreLists[user]; }
+    void storeIgnoreList(const std::string& user, const controls::IgnoreList& list) override {
+        ignoreLists[user] = list;
+        log("storeIgnore " + std::to_string(list.names().size()));
     }
     void prepareArena() override { ++arenasPrepared, log("prepareArena"); }
+    void showPlayers() override { log("players"); }
+    std::string menuText(Text text, const std::string& name) override {
+        return std::to_string(number(text)) + " " + name;
+    }
 
     // Sessions.
     std::optional<bool> spectatorAnswer{false};

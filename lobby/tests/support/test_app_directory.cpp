@@ -137,6 +137,14 @@ void TestAppDirectory::writePictures() const {
     for (const char* name : {"scrollupup", "scrollupdown", "scrolldownup", "scrolldowndown"}) {
         bmp(std::string("data/default/") + name + ".bmp", {16, 16}, QColor(30, 60, 160));
     }
+    // The arena view's chat tabs, pause switch and player markers.
+    bmp("data/default/tab.bmp", {80, 25}, QColor(40, 40, 90));
+    bmp("data/default/tabselect.bmp", {80, 25}, QColor(20, 40, 160));
+    bmp("data/default/tabmessage.bmp", {80, 25}, QColor(160, 60, 20));
+    bmp("data/default/play.bmp", {20, 20}, QColor(0, 120, 0));
+    bmp("data/default/pause.bmp", {20, 20}, QColor(120, 0, 0));
+    bmp("data/default/player.bmp", {10, 10}, QColor(0, 160, 0));
+    bmp("data/default/spectator.bmp", {10, 10}, QColor(160, 160, 0));
     for (int level = 0; level < 6; ++level) {
         bmp("data/default/ping" + std::to_string(level) + ".bmp", {12, 12}, QColor(0, 40 * level, 0));
     }

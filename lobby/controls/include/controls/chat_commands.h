@@ -19,6 +19,8 @@ enum class CommandAction {
     Ignore,           // add `argument` to the ignore list
     Unignore,         // take `argument` off the ignore list
     ListIgnored,      // show the ignore list
+    Moderate,         // "/KICK", "/MUTE", "/BAN", "/UNBAN": `argument` is the whole
+                      // line, for the service to read
     MissingArgument,  // grey text 22 with `word`
     Unknown,          // grey text 23 with `word`
 };

@@ -116,8 +116,9 @@ public:
     int findPrivate(std::string_view name) const;
     // Selects the private tab of `name`, adding it at the end when there is
     // none (closing the quietest private tab when all ten are in use).
-    // Returns its index.
-    int openPrivate(std::string_view name, std::int64_t now);
+    // Returns its index. Without `select` the tab shown stays (a line
+    // received from a new partner).
+    int openPrivate(std::string_view name, std::int64_t now, bool select = true);
     // A name adds or renames the session tab at index 1 and selects it; an
     // empty name removes it.
     void setSessionTab(std::string_view name);
@@ -130,6 +131,9 @@ public:
     void setPaused(bool paused) { paused_ = paused; }
     bool colourOff() const { return colourOff_; }
     void toggleColourOff() { colourOff_ = !colourOff_; }
+
+    // The arena tab's caption (a StringTable text the lobby reads later).
+    void setArenaTabName(std::string name) { at(0).name = std::move(name); }
 
     // The arena changed: one empty arena tab, selected.
     void reset();

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessary::skin {
 
@@ -15,5 +16,7 @@ namespace tessary::skin {
 // text: formatText("%d/%d", {"3", "8"}).
 [[nodiscard]] std::string formatText(std::string_view pattern,
                                      std::initializer_list<std::string_view> arguments);
+// The same with the arguments in a list built at run time.
+[[nodiscard]] std::string formatTextList(std::string_view pattern, const std::vector<std::string>& arguments);
 
 }  // namespace tessary::skin
