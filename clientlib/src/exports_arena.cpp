@@ -11,9 +11,6 @@ using namespace tessary::protocol;
 
 namespace {
 
-// The Arena answers GETSESSIONINFO (23) with this request code.
-constexpr uint8_t kSessionInfoAnswer = 24;
-
 constexpr size_t kSessionPlayers = 8;
 constexpr size_t kSessionSpectators = 9;
 constexpr size_t kPlayerInfoGames = 8;

@@ -29,30 +29,6 @@ struct Named {
     const char* name;
 };
 
-constexpr Named kTypeNames[] = {
-    {1, "NEWUSERREQUEST"},   {4, "CONNECTIONREQUEST"},  {6, "PLAYERNEW"},
-    {10, "DISCONNECTION"},   {11, "PLAYERREMOVED"},     {13, "NEWS"},
-    {14, "SEARCHPLAYER"},    {15, "REMOVEACCOUNT"},     {18, "SERVERSLIST"},
-    {20, "SESSIONLIST"},     {22, "PLAYERLIST"},        {23, "GETSESSIONINFO"},
-    {25, "GETPLAYERINFO"},   {26, "PLAYERINFO"},        {27, "CHATALL"},
-    {28, "CHATLIST"},        {29, "CHATSESSION"},       {31, "CHAT"},
-    {33, "CREATESESSION"},   {36, "SESSIONNEW"},        {37, "JOINSESSION"},
-    {40, "JOINNEW"},         {41, "LEAVESESSION"},      {42, "JOINLEAVE"},
-    {43, "SESSIONREMOVE"},   {47, "TSSUCCESS"},         {48, "TSFAIL"},
-    {49, "BEGINGAME"},       {54, "UPDATEPLAYERINFO"},  {57, "MASTERCHANGED"},
-    {60, "UPDATESESSIONSTATE"}, {61, "URGENTMESSAGE"},  {63, "NEWWAITMODULE"},
-    {64, "KILLMODULE"},      {67, "STILLALIVE"},        {78, "ROUTEURLIST"},
-    {82, "PLAYERKICK"},      {83, "PLAYERMUTE"},        {84, "ALLOWGAME"},
-    {85, "FORBIDGAME"},      {86, "GAMELIST"},          {87, "UPDATEADVERTISMEMENTS"},
-    {88, "UPDATENEWS"},      {89, "VERSIONLIST"},       {90, "PING"},
-    {91, "UPDATEVERSIONS"},  {92, "DESTROYSESSION"},    {93, "UPDATEDISTANTROUTERS"},
-    {170, "STAT_PLAYER"},    {171, "STAT_GAME"},        {200, "ADVERTISEMENT"},
-    {201, "MODIFYUSER"},     {202, "STARTGAME"},        {204, "CHANGEVERSION"},
-    {205, "PAGER"},          {206, "LOGIN"},            {207, "PHOTO"},
-    {208, "LOGINARENA"},     {220, "SQLCREATE"},        {221, "SQLSELECT"},
-    {222, "SQLDELETE"},      {223, "SQLSET"},
-};
-
 constexpr Named kModuleNames[] = {
     {1, "R"}, {2, "S"}, {3, "W"}, {4, "P"}, {5, "AP"}, {6, "B"}, {7, "LP"}, {9, "G"}, {10, "A"},
 };
@@ -178,7 +154,10 @@ void formatCompact(const ValueList& list, std::string& out) {
 
 // ---- names ----
 
-std::string messageTypeName(uint8_t type) { return nameOr(kTypeNames, type, nullptr); }
+std::string messageTypeName(uint8_t type) {
+    if (const MessageTypeInfo* info = findMessageType(type)) return info->name;
+    return std::to_string(type);
+}
 std::string moduleName(uint8_t module) { return nameOr(kModuleNames, module, "?"); }
 std::string rawKindName(uint8_t kind) { return nameOr(kRawKindNames, kind, nullptr); }
 std::string gameEventName(uint8_t event) { return nameOr(kEventNames, event, nullptr); }

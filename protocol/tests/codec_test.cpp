@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 #include "platform/diag.h"
 
@@ -361,6 +362,24 @@ TEST(CodecNames, TablesAndFallbacks) {
     EXPECT_EQ(rawKindName(9), "9");
     EXPECT_EQ(gameEventName(EVENT_OWNID), "EVENT_OWNID");
     EXPECT_EQ(gameEventName(1), "1");
+}
+
+// The type list is the one source of codes and names: a code or a name given
+// twice would make one of them unreachable by name or by number.
+TEST(MessageTypes, EachCodeAndNameOnce) {
+    std::set<std::string> names;
+    for (size_t i = 0; i < std::size(kMessageTypes); ++i) {
+        SCOPED_TRACE(kMessageTypes[i].name);
+        if (i > 0) {
+            EXPECT_LT(kMessageTypes[i - 1].code, kMessageTypes[i].code);
+        }
+        EXPECT_TRUE(names.insert(kMessageTypes[i].name).second);
+        EXPECT_EQ(messageTypeName(kMessageTypes[i].code), kMessageTypes[i].name);
+    }
+    EXPECT_EQ(findMessageType(CHATLIST)->direction, Direction::Both);
+    EXPECT_EQ(findMessageType(kSessionInfoAnswer), nullptr);
+    EXPECT_EQ(answerCodeOf(GETSESSIONINFO), kSessionInfoAnswer);
+    EXPECT_EQ(answerCodeOf(CREATESESSION), CREATESESSION);
 }
 
 TEST(CodecDump, CompactAndTreeForms) {

@@ -190,7 +190,7 @@ void Arena::messageReceived(const LinkPtr& link, Message& message) {
         handle(link, playerOf(link), *request);
     } catch (const StorageError& error) {
         logLine(role_, std::string("storage: ") + error.what());
-        refuse(link, "", request->type, "The arena cannot do this right now. Please try again later.");
+        refuse(link, "", answerCodeOf(request->type), "The arena cannot do this right now. Please try again later.");
     }
 }
 
@@ -206,10 +206,10 @@ void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& re
     if (!player) {
         // Only requests with an answer of their own get one; chat or pages
         // before the login are dropped.
-        static const std::set<uint8_t> answered = {CREATESESSION, JOINSESSION, BEGINGAME, GETPLAYERINFO,
-                                                   LEAVESESSION};
-        if (request.type == GETSESSIONINFO) return refuse(link, "", 24, "Please enter the arena first.");
-        if (answered.count(request.type)) return refuse(link, "", request.type, "Please enter the arena first.");
+        static const std::set<uint8_t> answered = {CREATESESSION,  JOINSESSION,  BEGINGAME,
+                                                   GETPLAYERINFO, LEAVESESSION, GETSESSIONINFO};
+        if (answered.count(request.type))
+            return refuse(link, "", answerCodeOf(request.type), "Please enter the arena first.");
         logLine(role_, *link, " refused " + messageTypeName(request.type) + ": not in the arena");
         return;
     }
@@ -403,8 +403,6 @@ void Arena::playerInfo(Player& player, const ServiceMessage& request) {
 }
 
 void Arena::sessionInfo(Player& player, const ServiceMessage& request) {
-    // Answered with request code 24, as the lobby expects.
-    constexpr uint8_t kSessionInfoAnswer = 24;
     const auto name = RequestReader(request.body).text(0, 256);
     auto it = name ? sessions_.find(foldName(*name)) : sessions_.end();
     if (it == sessions_.end())

@@ -2,6 +2,7 @@
 // Arenas. Reads are positional and kind-checked; texts are bounded.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,10 @@ using protocol::ServiceMessage;
 using protocol::ValueList;
 
 inline ServiceMessage makeMessage(uint8_t source, uint8_t type, ValueList body = {}) {
+    // A role sends answers and notices, never a request of the libraries.
+    assert(!protocol::findMessageType(type) ||
+           protocol::findMessageType(type)->direction == protocol::Direction::FromService ||
+           protocol::findMessageType(type)->direction == protocol::Direction::Both);
     ServiceMessage message;
     message.type = type;
     message.source = source;

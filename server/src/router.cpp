@@ -23,7 +23,6 @@ namespace {
 constexpr uint8_t kSource = kModuleRouter;
 constexpr size_t kMaxPhotoBytes = 20480;
 
-enum LoginReason : int32_t { kNormal = 1, kBackFromArena = 2, kBeforeModify = 4, kBeforeCreate = 5 };
 
 int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
 
@@ -217,13 +216,14 @@ void Router::login(Client& client, const ServiceMessage& request) {
     const auto clientVersion = reader.text(2, 256);
     const auto reason = reader.int32(3);
     if (!name || !password || !clientVersion || !reason) return refuse(client, LOGIN, "The login is incomplete.");
-    if (*reason == kBeforeCreate) {
+    const auto why = LoginReason(*reason);
+    if (why == LoginReason::BeforeCreate) {
         // Comes from an empty login window before an account exists: it
         // only opens the way to the account window.
         client.link->send(success(kSource, LOGIN));
         return;
     }
-    if (*reason != kNormal && *reason != kBackFromArena && *reason != kBeforeModify)
+    if (why != LoginReason::Normal && why != LoginReason::BackToRouter && why != LoginReason::BeforeModify)
         return refuse(client, LOGIN, "This kind of login is not known.");
     if (refuseBanned(client, LOGIN, "")) return;
     auto account = storage_->findAccount(*name);
@@ -237,7 +237,7 @@ void Router::login(Client& client, const ServiceMessage& request) {
         client.link, [this, key, address = client.link->address()] { return guard_.delayMs(key, address, steadyMs()); },
         [verified, hash, pw = *password] { *verified = verifyPassword(hash, pw); },
         [this, verified, key, note, found = account.has_value(),
-         canonical = account ? account->profile.name : std::string(), reason = *reason,
+         canonical = account ? account->profile.name : std::string(), why,
          version = *clientVersion](Client& c) {
             if (!found || !*verified) {
                 guard_.failed(key, c.link->address(), steadyMs());
@@ -250,7 +250,7 @@ void Router::login(Client& client, const ServiceMessage& request) {
             c.link->send(success(kSource, LOGIN));
             // Before a modification the lobby sends the change next and
             // wants nothing else in between.
-            if (reason != kBeforeModify) sendLists(c, version);
+            if (why != LoginReason::BeforeModify) sendLists(c, version);
         });
 }
 

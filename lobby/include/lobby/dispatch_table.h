@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "protocol/message_types.h"
+
 namespace tessary::lobby {
 
 inline constexpr int32_t kConnectionLost = -1;
@@ -29,7 +31,7 @@ inline constexpr std::array kMessageTypes = {
     MessageTypeEntry{18, "SERVERSLIST", "arena list"},
     MessageTypeEntry{20, "SESSIONLIST", "sessions"},
     MessageTypeEntry{22, "PLAYERLIST", "players"},
-    MessageTypeEntry{24, "GETSESSIONINFO", "sessions"},
+    MessageTypeEntry{protocol::kSessionInfoAnswer, "GETSESSIONINFO", "sessions"},
     MessageTypeEntry{25, "GETPLAYERINFO", "player info"},
     MessageTypeEntry{26, "PLAYERINFO", "account"},  // and the own information panel
     MessageTypeEntry{27, "CHATALL", "chat"},

@@ -14,6 +14,7 @@
 #include "lobby/lobby_state.h"
 #include "lobby/lobby_view.h"
 #include "lobby/user_info.h"
+#include "protocol/message_types.h"
 
 namespace tessary::lobby {
 
@@ -21,13 +22,7 @@ class ArenaListController;
 class ChatController;
 class PlayersController;
 
-// Login reasons sent with the Router login.
-enum class LoginReason : int32_t {
-    Normal = 1,
-    BackToRouter = 2,  // from an Arena, or after a failed Arena connection
-    BeforeModify = 4,
-    BeforeCreate = 5,
-};
+using protocol::LoginReason;
 
 inline constexpr int32_t kRouterKind = 1;
 inline constexpr int32_t kArenaKind = 3;

@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "protocol/message_types.h"
+
 namespace tessary::protocol {
 
 using Bytes = std::vector<uint8_t>;
@@ -42,72 +44,6 @@ enum ModuleId : uint8_t {
     kModuleLP = 7,
     kModuleGame = 9,     // "G"
     kModuleA = 10,
-};
-
-// Structured message type codes.
-enum MessageType : uint8_t {
-    NEWUSERREQUEST = 1,
-    CONNECTIONREQUEST = 4,
-    PLAYERNEW = 6,
-    DISCONNECTION = 10,
-    PLAYERREMOVED = 11,
-    NEWS = 13,
-    SEARCHPLAYER = 14,
-    REMOVEACCOUNT = 15,
-    SERVERSLIST = 18,
-    SESSIONLIST = 20,
-    PLAYERLIST = 22,
-    GETSESSIONINFO = 23,
-    GETPLAYERINFO = 25,
-    PLAYERINFO = 26,
-    CHATALL = 27,
-    CHATLIST = 28,
-    CHATSESSION = 29,
-    CHAT = 31,
-    CREATESESSION = 33,
-    SESSIONNEW = 36,
-    JOINSESSION = 37,
-    JOINNEW = 40,
-    LEAVESESSION = 41,
-    JOINLEAVE = 42,
-    SESSIONREMOVE = 43,
-    TSSUCCESS = 47,
-    TSFAIL = 48,
-    BEGINGAME = 49,
-    UPDATEPLAYERINFO = 54,
-    MASTERCHANGED = 57,
-    UPDATESESSIONSTATE = 60,
-    URGENTMESSAGE = 61,
-    NEWWAITMODULE = 63,
-    KILLMODULE = 64,
-    STILLALIVE = 67,
-    ROUTEURLIST = 78,
-    PLAYERKICK = 82,
-    PLAYERMUTE = 83,
-    ALLOWGAME = 84,
-    FORBIDGAME = 85,
-    GAMELIST = 86,
-    UPDATEADVERTISMEMENTS = 87,
-    UPDATENEWS = 88,
-    VERSIONLIST = 89,
-    PING = 90,
-    UPDATEVERSIONS = 91,
-    DESTROYSESSION = 92,
-    UPDATEDISTANTROUTERS = 93,
-    STAT_PLAYER = 170,
-    STAT_GAME = 171,
-    ADVERTISEMENT = 200,
-    MODIFYUSER = 201,
-    STARTGAME = 202,
-    CHANGEVERSION = 204,
-    PAGER = 205,
-    LOGIN = 206,
-    PHOTO = 207,
-    LOGINARENA = 208,
-    SQLCREATE = 220,
-    SQLSELECT = 221,
-    SQLDELETE = 222,
-    SQLSET = 223,
 };
 
 // Relay kinds of a raw message (byte 4 of its frame).
