@@ -54,7 +54,7 @@ struct World {
 
         auto gameStorage = openSqliteStorage(":memory:");
         gameStorage->announceGameSession({"F#1", "POKER", "Arena 1", "Fuzz", 2, int64_t(std::time(nullptr)),
-                                          {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", true}}});
+                                          {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", true}}, ""});
         game = std::make_unique<GameServer>(io, GameServerSettings{limits}, std::move(gameStorage), bus,
                                             GameLogicRegistry{});
     }

@@ -577,6 +577,7 @@ void Arena::announceToGameServer(Session& session) {
     announcement.session = session.name;
     announcement.expectedPlayers = session.expectedPlayers;
     announcement.announcedAt = unixNow();
+    announcement.options = session.options;
     for (const auto* names : {&session.players, &session.spectators}) {
         for (const std::string& name : *names) {
             auto it = players_.find(foldName(name));

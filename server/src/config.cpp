@@ -34,6 +34,8 @@ Limits Limits::defaults() {
         .maxPlayerInfoBytes = d::kMaxPlayerInfoBytes,
         .arenaPingSeconds = d::kArenaPingSeconds,
         .recentChatLines = d::kRecentChatLines,
+        .seatKeepSeconds = d::kSeatKeepSeconds,
+        .computerDelayMs = d::kComputerDelayMs,
     };
 }
 
@@ -108,6 +110,8 @@ constexpr LimitKey kLimitKeys[] = {
     {"max_player_info_bytes", &Limits::maxPlayerInfoBytes, 1},
     {"arena_ping_seconds", &Limits::arenaPingSeconds, 1},
     {"recent_chat_lines", &Limits::recentChatLines, 0},
+    {"seat_keep_seconds", &Limits::seatKeepSeconds, 0},
+    {"computer_delay_ms", &Limits::computerDelayMs, 0},
 };
 
 class Parser {

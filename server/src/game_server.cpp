@@ -110,8 +110,9 @@ void GameServer::tick(Clock::time_point now) {
     const int64_t ms = nowMs();
     for (auto it = sessions_.begin(); it != sessions_.end();) {
         Session& session = *it->second;
+        giveUpKeptSeats(session);
         if (session.logic) session.logic->tick(ms);
-        if (session.present.empty() &&
+        if (session.present.empty() && session.away.empty() &&
             now - session.emptySince > std::chrono::seconds(settings_.limits.returnAfterGameSeconds)) {
             it = sessions_.erase(it);
         } else {
@@ -128,7 +129,12 @@ void GameServer::linkClosed(const LinkPtr& link) {
     if (it == players_.end()) return;
     std::unique_ptr<Player> player = std::move(it->second);
     players_.erase(it);
-    if (player->session) leave(*player);
+    if (!player->session) return;
+    Session& session = *player->session;
+    if (settings_.limits.seatKeepSeconds > 0 && session.logic && session.logic->keepsSeat(player->id))
+        keepSeat(*player);
+    else
+        leave(*player);
 }
 
 void GameServer::messageReceived(const LinkPtr& link, Message& message) {
@@ -162,7 +168,7 @@ PlayerId GameServer::allocateId() {
     auto taken = [this](PlayerId id) {
         if (id == 0 || playersById_.count(id)) return true;
         for (const auto& [key, session] : sessions_)
-            if (session->nameById.count(id)) return true;
+            if (session->nameById.count(id) || session->computers.count(id)) return true;
         return false;
     };
     for (int attempt = 0; attempt < 65535; ++attempt) {
@@ -190,6 +196,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     if (!slot) {
         slot = std::make_unique<Session>();
         slot->server = this;
+        slot->tableSetup = {announcement->options, settings_.limits.computerDelayMs};
         slot->logic = logics_.create(announcement->game, *slot);
     }
     Session& session = *slot;
@@ -208,8 +215,10 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
         }
     }
     PlayerId id = 0;
+    bool returning = false;
     if (auto known = session.idByName.find(key); known != session.idByName.end()) {
         id = known->second;
+        returning = session.away.erase(id) > 0;
     } else {
         id = allocateId();
         if (id == 0) return link->close("no player id left");
@@ -237,9 +246,12 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     put16(ownId, uint16_t(session.announcement.expectedPlayers));
     sendEvent(added, ownId);
     for (auto& [otherId, other] : session.present) sendEvent(added, newPlayerEvent(otherId, other->name));
+    for (const auto& [otherId, away] : session.away) sendEvent(added, newPlayerEvent(otherId, away.name));
+    for (const auto& [botId, botName] : session.computers) sendEvent(added, newPlayerEvent(botId, botName));
+    // The others never saw a kept seat's player leave.
     const Bytes arrival = newPlayerEvent(id, added.name);
     for (auto& [otherId, other] : session.present)
-        if (otherId != id) sendEvent(*other, arrival);
+        if (otherId != id && !returning) sendEvent(*other, arrival);
 
     const std::string& game = session.announcement.game;
     if (auto info = storage_->playerInfo(game, added.name)) sendEventToAll(session, infoEvent(id, *info));
@@ -249,7 +261,10 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     }
     logLine(role_, *link, " " + added.name + " registered as " + std::to_string(id) + " in " +
                        session.announcement.arena + " / " + session.announcement.session + " (" + game + ")");
-    if (session.logic) session.logic->playerJoined(id, added.name, added.spectator, nowMs());
+    if (session.logic) {
+        if (returning) session.logic->playerReturned(id, nowMs());
+        else session.logic->playerJoined(id, added.name, added.spectator, nowMs());
+    }
     chooseMaster(session);
     bus_.publish(GamePresenceEvent{session.announcement.arena, added.name, true});
 }
@@ -269,12 +284,44 @@ void GameServer::leave(Player& player) {
     player.session = nullptr;
     session->present.erase(player.id);
     playersById_.erase(player.id);
-    logLine(role_, player.name + " left " + session->announcement.session);
-    sendEventToAll(*session, idEvent(EVENT_PLAYERLEFT, player.id));
-    if (session->logic) session->logic->playerLeft(player.id, nowMs());
-    chooseMaster(*session);
-    if (session->present.empty()) session->emptySince = Clock::now();
-    bus_.publish(GamePresenceEvent{session->announcement.arena, player.name, false});
+    departed(*session, player.id, player.name);
+}
+
+void GameServer::departed(Session& session, PlayerId id, const std::string& name) {
+    logLine(role_, name + " left " + session.announcement.session);
+    sendEventToAll(session, idEvent(EVENT_PLAYERLEFT, id));
+    if (session.logic) session.logic->playerLeft(id, nowMs());
+    chooseMaster(session);
+    if (session.present.empty()) session.emptySince = Clock::now();
+    bus_.publish(GamePresenceEvent{session.announcement.arena, name, false});
+}
+
+void GameServer::keepSeat(Player& player) {
+    Session& session = *player.session;
+    player.session = nullptr;
+    session.present.erase(player.id);
+    playersById_.erase(player.id);
+    const int64_t until = settings_.clock->monotonicMs() + int64_t(settings_.limits.seatKeepSeconds) * 1000;
+    session.away[player.id] = {player.name, until};
+    logLine(role_, player.name + "'s seat in " + session.announcement.session + " is kept for " +
+                       std::to_string(settings_.limits.seatKeepSeconds) + " s");
+    session.logic->playerAway(player.id, nowMs());
+    chooseMaster(session);
+    if (session.present.empty()) session.emptySince = Clock::now();
+}
+
+void GameServer::giveUpKeptSeats(Session& session) {
+    const int64_t now = settings_.clock->monotonicMs();
+    for (auto it = session.away.begin(); it != session.away.end();) {
+        if (now < it->second.untilMs) {
+            ++it;
+            continue;
+        }
+        const PlayerId id = it->first;
+        const std::string name = std::move(it->second.name);
+        it = session.away.erase(it);
+        departed(session, id, name);
+    }
 }
 
 void GameServer::fromPlayer(Player& player, const RawMessage& message, bool byDatagram) {
@@ -484,6 +531,14 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
 }
 
 // --- the session as its game logic sees it ---
+
+PlayerId GameServer::Session::addComputerPlayer(std::string_view name) {
+    const PlayerId id = server->allocateId();
+    if (id == 0) return 0;
+    computers[id] = std::string(name);
+    server->sendEventToAll(*this, newPlayerEvent(id, std::string(name)));
+    return id;
+}
 
 void GameServer::Session::sendToPlayer(PlayerId to, uint8_t type, std::span<const uint8_t> body) {
     auto it = present.find(to);

@@ -80,7 +80,16 @@ private:
         std::optional<PlayerId> master;
         std::unique_ptr<GameLogic> logic;
         Clock::time_point emptySince;
+        TableSetup tableSetup;
+        std::map<PlayerId, std::string> computers;  // computer players the logic seated
+        struct Away {
+            std::string name;
+            int64_t untilMs = 0;  // on the settings' clock
+        };
+        std::map<PlayerId, Away> away;  // seats kept for players whose stream dropped
 
+        const TableSetup& setup() const override { return tableSetup; }
+        PlayerId addComputerPlayer(std::string_view name) override;
         void sendToPlayer(PlayerId to, uint8_t type, std::span<const uint8_t> body) override;
         void sendToAll(uint8_t type, std::span<const uint8_t> body) override;
         void recordWin(PlayerId player) override;
@@ -93,6 +102,10 @@ private:
     void relay(Player& sender, const protocol::RawMessage& message, bool byDatagram);
     void groupChange(Player& player, uint8_t type, std::span<const uint8_t> data);
     void leave(Player& player);
+    // The stream dropped in a running game: the seat waits for the player.
+    void keepSeat(Player& player);
+    void departed(Session& session, PlayerId id, const std::string& name);
+    void giveUpKeptSeats(Session& session);
     void chooseMaster(Session& session);
     PlayerId allocateId();
 

@@ -103,6 +103,10 @@ constexpr const char* kMigrations[] = {
         why  TEXT NOT NULL
     );
     )sql",
+    // 4: the session's options reach the game server with its members.
+    R"sql(
+    ALTER TABLE game_sessions ADD COLUMN options TEXT NOT NULL DEFAULT '';
+    )sql",
 };
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
@@ -272,10 +276,10 @@ public:
         db_.run("DELETE FROM game_sessions WHERE announced_at < $1",
                 PgParams().add(s.announcedAt - kAnnouncementLifetime));
         db_.run("DELETE FROM game_sessions WHERE key = $1", PgParams().add(s.key));
-        db_.run("INSERT INTO game_sessions (key, game, arena, session, expected, announced_at) "
-                "VALUES ($1, $2, $3, $4, $5, $6)",
+        db_.run("INSERT INTO game_sessions (key, game, arena, session, expected, announced_at, options) "
+                "VALUES ($1, $2, $3, $4, $5, $6, $7)",
                 PgParams().add(s.key).add(s.game).add(s.arena).add(s.session).add(int64_t{s.expectedPlayers}).add(
-                    s.announcedAt));
+                    s.announcedAt).add(s.options));
         int64_t position = 0;
         for (const GameMember& m : s.members) {
             db_.run("INSERT INTO game_members (session_key, position, name_key, name, address, spectator) "
@@ -290,7 +294,7 @@ public:
 
     std::optional<GameSessionAnnouncement> findGameSessionOf(std::string_view name, int64_t notBefore) override {
         const PgResult row = db_.run(
-            "SELECT s.key, s.game, s.arena, s.session, s.expected, s.announced_at FROM game_sessions s "
+            "SELECT s.key, s.game, s.arena, s.session, s.expected, s.announced_at, s.options FROM game_sessions s "
             "JOIN game_members m ON m.session_key = s.key WHERE m.name_key = $1 AND s.announced_at >= $2 "
             "ORDER BY s.announced_at DESC, s.seq DESC LIMIT 1",
             PgParams().add(foldName(name)).add(notBefore));
@@ -302,6 +306,7 @@ public:
         s.session = row.text(0, 3);
         s.expectedPlayers = static_cast<int>(row.integer(0, 4));
         s.announcedAt = row.integer(0, 5);
+        s.options = row.text(0, 6);
         const PgResult members = db_.run(
             "SELECT name, address, spectator FROM game_members WHERE session_key = $1 ORDER BY position",
             PgParams().add(s.key));

@@ -93,6 +93,10 @@ constexpr const char* kMigrations[] = {
         why  TEXT NOT NULL
     );
     )sql",
+    // 3: the session's options reach the game server with its members.
+    R"sql(
+    ALTER TABLE game_sessions ADD COLUMN options TEXT NOT NULL DEFAULT '';
+    )sql",
 };
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
@@ -249,14 +253,15 @@ public:
             .run();
         db_.prepare("DELETE FROM game_sessions WHERE key = ?1").bind(1, s.key).run();
         db_.prepare(
-               "INSERT INTO game_sessions (key, game, arena, session, expected, announced_at) "
-               "VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
+               "INSERT INTO game_sessions (key, game, arena, session, expected, announced_at, options) "
+               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")
             .bind(1, s.key)
             .bind(2, s.game)
             .bind(3, s.arena)
             .bind(4, s.session)
             .bind(5, s.expectedPlayers)
             .bind(6, s.announcedAt)
+            .bind(7, s.options)
             .run();
         auto insert = db_.prepare(
             "INSERT OR REPLACE INTO game_members (session_key, position, name_key, name, address, spectator) "
@@ -272,7 +277,7 @@ public:
 
     std::optional<GameSessionAnnouncement> findGameSessionOf(std::string_view name, int64_t notBefore) override {
         auto query = db_.prepare(
-            "SELECT s.key, s.game, s.arena, s.session, s.expected, s.announced_at FROM game_sessions s "
+            "SELECT s.key, s.game, s.arena, s.session, s.expected, s.announced_at, s.options FROM game_sessions s "
             "JOIN game_members m ON m.session_key = s.key WHERE m.name_key = ?1 AND s.announced_at >= ?2 "
             "ORDER BY s.announced_at DESC, s.rowid DESC LIMIT 1");
         query.bind(1, foldName(name)).bind(2, notBefore);
@@ -284,6 +289,7 @@ public:
         s.session = query.text(3);
         s.expectedPlayers = static_cast<int>(query.integer(4));
         s.announcedAt = query.integer(5);
+        s.options = query.text(6);
         auto members = db_.prepare(
             "SELECT name, address, spectator FROM game_members WHERE session_key = ?1 ORDER BY position");
         members.bind(1, s.key);

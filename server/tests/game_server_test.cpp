@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <ctime>
+#include <set>
 
 #include "fake_link.h"
 #include "platform/fake_clock.h"
@@ -32,14 +33,24 @@ struct RecordingLogic final : GameLogic {
     void receive(PlayerId from, uint8_t type, std::span<const uint8_t> body, int64_t) override {
         log.push_back("got " + std::to_string(type) + " from " + std::to_string(from) + " size " +
                       std::to_string(body.size()));
+        if (type == 7) {  // stands for a game's start
+            keeping = true;
+            log.push_back("options " + table.setup().options);
+            log.push_back("computer " + std::to_string(table.addComputerPlayer("Bot 1")));
+            return;
+        }
         const uint8_t answer[] = {42};
         table.sendToPlayer(from, 99, answer);
         table.sendToAll(98, {});
         table.recordWin(from);
     }
     void tick(int64_t) override {}
+    bool keepsSeat(PlayerId) const override { return keeping; }
+    void playerAway(PlayerId id, int64_t) override { log.push_back("away " + std::to_string(id)); }
+    void playerReturned(PlayerId id, int64_t) override { log.push_back("returned " + std::to_string(id)); }
     GameTable& table;
     std::vector<std::string>& log;
+    bool keeping = false;
 };
 
 class GameServerUnit : public ::testing::Test {
@@ -55,8 +66,10 @@ protected:
         announce("S#1", "POKER", {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}, {"Cid", "127.0.0.1", true}});
     }
 
-    void announce(const std::string& key, const std::string& game, std::vector<GameMember> members) {
-        storage->announceGameSession({key, game, "Arena 1", "Table " + key, 2, int64_t(std::time(nullptr)), members});
+    void announce(const std::string& key, const std::string& game, std::vector<GameMember> members,
+                  std::string options = "") {
+        storage->announceGameSession(
+            {key, game, "Arena 1", "Table " + key, 2, int64_t(std::time(nullptr)), members, std::move(options)});
     }
 
     std::shared_ptr<FakeLink> join(const std::string& name, const std::string& address = "127.0.0.1") {
@@ -157,6 +170,55 @@ TEST_F(GameServerUnit, ASeatIsTakenOnlyFromAGoneOrSilentStream) {
     EXPECT_FALSE(first->isOpen());
     leave(second);
     EXPECT_TRUE(join("Ann")->isOpen()) << "the stream is gone: a rejoin at once";
+}
+
+// The logic reads the session's options and seats computer players that
+// every program sees arrive; a dropped player's seat waits for the player
+// (the others see no departure) and is given up after the bound.
+TEST_F(GameServerUnit, ComputerPlayersAndKeptSeats) {
+    announce("S#2", "TESTGAME", {{"Dan", "127.0.0.1", false}, {"Eve", "127.0.0.1", false}}, "0 45 Lava Duel 1 1 0");
+    auto dan = join("Dan");
+    auto eve = join("Eve");
+    const uint16_t eveId = le16(raws(eve->take())[0].payload, 1);
+    dan->take();
+    send(dan, SENDTOSERVER, {7});
+    ASSERT_GE(logicLog.size(), 2u);
+    EXPECT_EQ(logicLog[logicLog.size() - 2], "options 0 45 Lava Duel 1 1 0");
+    const std::string computer = logicLog.back();
+    ASSERT_NE(computer, "computer 0");
+    const auto botId = uint16_t(std::stoi(computer.substr(9)));
+    for (FakeLink* link : {dan.get(), eve.get()}) {
+        auto seen = raws(link->take());
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].payload[0], EVENT_NEWPLAYER);
+        EXPECT_EQ(le16(seen[0].payload, 1), botId);
+        EXPECT_EQ(std::string(seen[0].payload.begin() + 3, seen[0].payload.begin() + 8), "Bot 1");
+    }
+
+    leave(eve);
+    EXPECT_EQ(logicLog.back(), "away " + std::to_string(eveId));
+    EXPECT_TRUE(raws(dan->take()).empty()) << "no departure while the seat is kept";
+    clock.advanceSeconds(59);
+    server->tick(GameServer::Clock::now());
+    auto back = join("Eve");
+    ASSERT_TRUE(back->isOpen());
+    auto eveSees = raws(back->take());
+    ASSERT_GE(eveSees.size(), 3u);
+    EXPECT_EQ(le16(eveSees[0].payload, 1), eveId) << "the same id again";
+    std::set<uint16_t> announced;
+    for (const RawMessage& m : eveSees)
+        if (m.payload[0] == EVENT_NEWPLAYER) announced.insert(le16(m.payload, 1));
+    EXPECT_TRUE(announced.count(botId)) << "the computer player is announced to a returning program";
+    EXPECT_EQ(logicLog.back(), "returned " + std::to_string(eveId));
+    EXPECT_TRUE(raws(dan->take()).empty()) << "the others never saw the player go";
+
+    leave(back);
+    clock.advanceSeconds(60);
+    server->tick(GameServer::Clock::now());
+    EXPECT_EQ(logicLog.back(), "left " + std::to_string(eveId));
+    auto danSees = raws(dan->take());
+    ASSERT_EQ(danSees.size(), 1u);
+    EXPECT_EQ(danSees[0].payload, Bytes({EVENT_PLAYERLEFT, uint8_t(eveId), uint8_t(eveId >> 8)}));
 }
 
 TEST_F(GameServerUnit, RelayKinds) {
@@ -347,7 +409,7 @@ class GameServerNetwork : public ServiceTest {
 protected:
     void announce(std::vector<GameMember> members) {
         auto storage = openSqliteStorage(service->config().databasePath);
-        storage->announceGameSession({"N#1", "POKER", "Arena 1", "Net", 2, int64_t(std::time(nullptr)), members});
+        storage->announceGameSession({"N#1", "POKER", "Arena 1", "Net", 2, int64_t(std::time(nullptr)), members, ""});
     }
     // Registers and returns the id from EVENT_OWNID.
     uint16_t registerAs(TestClient& client, const std::string& name) {

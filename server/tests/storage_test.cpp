@@ -155,9 +155,10 @@ TEST_P(StorageTest, AdmissionIsTakenOnceFromItsAddressBeforeItExpires) {
 
 TEST_P(StorageTest, TheLatestAnnouncedSessionOfAPlayerIsFound) {
     GameSessionAnnouncement first{"A#1", "POKER", "Arena 1", "Table", 2, 1000,
-                                  {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}}};
+                                  {{"Ann", "127.0.0.1", false}, {"Bob", "127.0.0.1", false}}, ""};
     GameSessionAnnouncement second{"A#2", "SLIMEFRAY", "Arena 1", "Blobs", 2, 2000,
-                                   {{"Bob", "127.0.0.1", false}, {"Cid", "127.0.0.3", true}}};
+                                   {{"Bob", "127.0.0.1", false}, {"Cid", "127.0.0.3", true}},
+                                   "0 45 Cavern Arena 1 3 1"};
     storage->announceGameSession(first);
     storage->announceGameSession(second);
     EXPECT_EQ(storage->findGameSessionOf("ann", 0), first);

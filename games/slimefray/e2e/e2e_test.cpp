@@ -113,6 +113,13 @@ TraceFile readTrace(const fs::path& path) {
     return trace;
 }
 
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 std::map<int, int> blobCounts(const std::string& board) {
     std::map<int, int> counts;
     // Each cell is four characters; rows end with '/'.
@@ -147,7 +154,8 @@ protected:
             << "[router]\nname = Tessary\nlisten = 127.0.0.1:" << routerPort_ << "\npublic_host = 127.0.0.1\n"
             << "client_version = 1.0\nclient_version_mandatory = no\n\n"
             << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort_ << "\npublic_host = 127.0.0.1\n\n"
-            << "[gameserver]\nlisten = 127.0.0.1:" << gamePort_ << "\npublic_host = 127.0.0.1\n";
+            << "[gameserver]\nlisten = 127.0.0.1:" << gamePort_ << "\npublic_host = 127.0.0.1\n\n"
+            << "[limits]\ncomputer_delay_ms = 20\nseat_keep_seconds = " << seatKeepSeconds() << "\n";
         tessaryd_ = spawn({TESSARYD_PATH, "--config", (scratch_ / "tessaryd.conf").string()},
                           {"HOME=" + scratch_.string()}, scratch_ / "tessaryd.log");
         ASSERT_GT(tessaryd_, 0);
@@ -175,6 +183,7 @@ protected:
     }
 
     static std::string shmPrefix() { return platform::testing::shmPrefix("sfe2e-"); }
+    virtual int seatKeepSeconds() const { return 60; }
 
     // Creates the account and enters the arena; the connection stays open.
     std::unique_ptr<TestClient> enterArena(const std::string& name) {
@@ -223,90 +232,109 @@ struct Table {
     std::string map;
 };
 
-TEST_F(SlimefrayEndToEnd, CompleteGamesBetweenSeparateMachines) {
-    const Table tables[] = {
-        {{"Ann", "Bob"}, "0 45 Meadow Duel 2", "Duel"},
-        {{"Cid", "Dan", "Eve"}, "1 30 Cavern Duel 2", "Duel"},
-        {{"Fay", "Gus", "Hal", "Ivy"}, "0 20 Lava Arena 1", "Arena"},
-    };
-    int tableNumber = 0;
-    for (const Table& table : tables) {
-        SCOPED_TRACE(std::to_string(table.names.size()) + " players");
-        ++tableNumber;
+// What each player's program saw of one whole game.
+struct Played {
+    std::vector<TraceFile> traces;
+};
+
+class SlimefrayGames : public SlimefrayEndToEnd {
+protected:
+    // Creates the session, begins it, runs one headless player per name until
+    // the game ends, and checks that every program saw the same game and
+    // that every player's card shows the result.
+    Played play(const Table& table, int tableNumber) {
+        Played played;
         std::vector<std::unique_ptr<TestClient>> arenas;
         for (const std::string& name : table.names) arenas.push_back(enterArena(name));
-        ASSERT_FALSE(HasFailure());
+        if (HasFailure()) return played;
         const std::string session = "Table" + std::to_string(tableNumber);
         Body create;
-        create.text(session).text("SLIMEFRAY").text("1.0").i32(0).i32(int32_t(table.names.size())).i32(0);
+        create.text(session).text("SLIMEFRAY").text("1.0").i32(0).i32(8).i32(0);
         create.text(table.options).text("").i8(0);
         arenas[0]->send(request(CREATESESSION, create, kModuleArena));
         auto created = arenas[0]->waitAnswer(CREATESESSION, 5000);
-        ASSERT_TRUE(created && created->type == TSSUCCESS) << (created ? server::failText(*created) : "no answer");
+        EXPECT_TRUE(created && created->type == TSSUCCESS) << (created ? server::failText(*created) : "no answer");
         for (size_t i = 1; i < arenas.size(); ++i) {
             arenas[i]->send(request(JOINSESSION, Body().text(session).text("").text("1.0").i8(0), kModuleArena));
             auto joined = arenas[i]->waitAnswer(JOINSESSION, 5000);
-            ASSERT_TRUE(joined && joined->type == TSSUCCESS) << (joined ? server::failText(*joined) : "no answer");
+            EXPECT_TRUE(joined && joined->type == TSSUCCESS) << (joined ? server::failText(*joined) : "no answer");
         }
         arenas[0]->send(request(BEGINGAME, {}, kModuleArena));
-        std::vector<std::pair<std::string, int32_t>> servers;
         for (auto& arena : arenas) {
             auto start = arena->waitFor(STARTGAME, 5000);
-            ASSERT_TRUE(start);
-            int32_t port = 0;
-            ASSERT_TRUE(start->body.readInteger(1, port));
-            servers.emplace_back(*start->body.text(0), port);
+            EXPECT_TRUE(start);
+            if (!start) return played;
         }
-
         std::vector<pid_t> lobbies;
-        std::vector<fs::path> traces;
         for (size_t i = 0; i < table.names.size(); ++i) {
-            const fs::path machine = scratch_ / (session + "-" + table.names[i]);
-            fs::create_directories(machine / "game" / "map");
-            fs::create_directories(machine / "runtime");
-            fs::permissions(machine / "runtime", fs::perms::owner_all);
-            fs::copy_file(fs::path(SLIMEFRAY_DIST_DIR) / "map" / (table.map + ".map"),
-                          machine / "game" / "map" / (table.map + ".map"));
-            std::ofstream(machine / "registry.ini")
-                << "[SOFTWARE\\Quillon\\Tessary Client]\nDirectory=" << TESSARY_DIST << "\n";
-            traces.push_back(machine / "trace.txt");
-            const std::vector<std::string> env{
-                "TESSARY_SHM_PREFIX=" + shmPrefix() + session + "-" + std::to_string(i) + "-",
-                "TESSARY_REGISTRY=" + (machine / "registry.ini").string(),
-                "XDG_RUNTIME_DIR=" + (machine / "runtime").string(),
-                "HOME=" + machine.string(),
-                "SLIMEFRAY_GAME_DIR=" + (machine / "game").string(),
-                "SLIMEFRAY_TRACE=" + traces.back().string(),
-                "SLIMEFRAY_STYLE=" + std::to_string(i % 3),
-                "SLIMEFRAY_SEED=" + std::to_string(17 * tableNumber + int(i)),
-            };
-            lobbies.push_back(spawn({LOBBY_STAND_IN_PATH, TSCLIENT_LIBRARY_PATH, table.names[i], "SLIMEFRAY",
-                                     table.options, std::string(HEADLESS_PLAYER_PATH) + "|", "127.0.0.1",
-                                     std::to_string(arenaPort_), servers[i].first, std::to_string(servers[i].second)},
-                                    env, machine / "lobby.log"));
-            ASSERT_GT(lobbies.back(), 0);
-            groups_.push_back(lobbies.back());
+            lobbies.push_back(startPlayer(table, session, tableNumber, i));
+            if (lobbies.back() <= 0) return played;
         }
         for (pid_t lobby : lobbies) EXPECT_EQ(reap(lobby, 200), 0) << "a game did not report its end";
+        played.traces = checkTraces(table, session);
+        if (played.traces.empty()) return played;
+        checkCards(table, played.traces, tableNumber);
+        return played;
+    }
 
+    fs::path machine(const std::string& session, const std::string& name) const {
+        return scratch_ / (session + "-" + name);
+    }
+
+    // Starts player `i`'s lobby stand-in, which starts its headless game.
+    pid_t startPlayer(const Table& table, const std::string& session, int tableNumber, size_t i,
+                      std::vector<std::string> extraEnv = {}) {
+        const fs::path home = machine(session, table.names[i]);
+        fs::create_directories(home / "game" / "map");
+        fs::create_directories(home / "runtime");
+        fs::permissions(home / "runtime", fs::perms::owner_all);
+        fs::copy_file(fs::path(SLIMEFRAY_DIST_DIR) / "map" / (table.map + ".map"),
+                      home / "game" / "map" / (table.map + ".map"), fs::copy_options::skip_existing);
+        std::ofstream(home / "registry.ini") << "[SOFTWARE\\Quillon\\Tessary Client]\nDirectory=" << TESSARY_DIST
+                                             << "\n";
+        std::vector<std::string> env{
+            "TESSARY_SHM_PREFIX=" + shmPrefix() + session + "-" + std::to_string(i) + "-",
+            "TESSARY_REGISTRY=" + (home / "registry.ini").string(),
+            "XDG_RUNTIME_DIR=" + (home / "runtime").string(),
+            "HOME=" + home.string(),
+            "SLIMEFRAY_GAME_DIR=" + (home / "game").string(),
+            "SLIMEFRAY_TRACE=" + (home / "trace.txt").string(),
+            "SLIMEFRAY_STYLE=" + std::to_string(i % 3),
+            "SLIMEFRAY_SEED=" + std::to_string(17 * tableNumber + int(i)),
+        };
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        const pid_t lobby = spawn({LOBBY_STAND_IN_PATH, TSCLIENT_LIBRARY_PATH, table.names[i], "SLIMEFRAY",
+                                   table.options, std::string(HEADLESS_PLAYER_PATH) + "|", "127.0.0.1",
+                                   std::to_string(arenaPort_), "127.0.0.1", std::to_string(gamePort_)},
+                                  env, home / "lobby.log");
+        EXPECT_GT(lobby, 0);
+        if (lobby > 0) groups_.push_back(lobby);
+        return lobby;
+    }
+
+    // Every program saw the same turns and the same end, each in its own slot.
+    std::vector<TraceFile> checkTraces(const Table& table, const std::string& session) {
         std::vector<TraceFile> seen;
-        for (const fs::path& path : traces) seen.push_back(readTrace(path));
+        for (const std::string& name : table.names) seen.push_back(readTrace(machine(session, name) / "trace.txt"));
         std::set<int> slots;
         for (size_t i = 0; i < seen.size(); ++i) {
             SCOPED_TRACE(table.names[i]);
             slots.insert(seen[i].slot);
-            ASSERT_FALSE(seen[i].over.empty()) << "no end of game";
-            ASSERT_FALSE(seen[i].turns.empty());
+            EXPECT_FALSE(seen[i].over.empty()) << "no end of game";
+            EXPECT_FALSE(seen[i].turns.empty());
             EXPECT_EQ(seen[i].turns, seen[0].turns) << "boards differ between players";
             EXPECT_EQ(seen[i].over, seen[0].over);
             for (const std::string& problem : seen[i].problems) ADD_FAILURE() << problem;
         }
         EXPECT_EQ(slots.size(), table.names.size());
-        EXPECT_GT(seen[0].turns.size(), table.names.size());
+        if (HasFailure()) return {};
         std::printf("%zu players: %zu turns, final board %s\n", table.names.size(), seen[0].turns.size(),
                     seen[0].over.c_str());
+        return seen;
+    }
 
-        // The winners' results are on their information cards.
+    // The result is on every player's information card.
+    void checkCards(const Table& table, const std::vector<TraceFile>& seen, int tableNumber) {
         auto observer = enterArena("Obs" + std::string(1, char('a' + tableNumber)));
         std::map<int, int> counts = blobCounts(seen[0].over);
         int best = 0;
@@ -318,6 +346,44 @@ TEST_F(SlimefrayEndToEnd, CompleteGamesBetweenSeparateMachines) {
                       std::string::npos)
                 << table.names[i] << " has " << counts[seen[i].slot] << " blobs: " << games;
         }
+    }
+};
+
+TEST_F(SlimefrayGames, CompleteGamesBetweenSeparateMachines) {
+    const Table tables[] = {
+        {{"Ann", "Bob"}, "0 45 Meadow Duel 2", "Duel"},
+        {{"Cid", "Dan", "Eve"}, "1 30 Cavern Duel 2", "Duel"},
+        {{"Fay", "Gus", "Hal", "Ivy"}, "0 20 Lava Arena 1", "Arena"},
+    };
+    int tableNumber = 0;
+    for (const Table& table : tables) {
+        SCOPED_TRACE(std::to_string(table.names.size()) + " players");
+        const Played played = play(table, ++tableNumber);
+        ASSERT_FALSE(played.traces.empty());
+        EXPECT_GT(played.traces[0].turns.size(), table.names.size());
+    }
+}
+
+// A lone player asks for three computer players of each level: the referee
+// seats them after the player, they play every one of their turns, the game
+// ends and the player's card shows it.
+TEST_F(SlimefrayGames, ALonePlayerAgainstThreeComputerPlayers) {
+    const Table tables[] = {
+        {{"Kim"}, "0 20 Lava Arena 1 3 0", "Arena"},
+        {{"Lou"}, "1 20 Cavern Duel 2 3 1", "Duel"},
+    };
+    int tableNumber = 10;
+    for (const Table& table : tables) {
+        SCOPED_TRACE(table.options);
+        const Played played = play(table, ++tableNumber);
+        ASSERT_FALSE(played.traces.empty());
+        const TraceFile& trace = played.traces[0];
+        EXPECT_EQ(trace.slot, 0);
+        std::set<int> movers;
+        for (const std::string& turn : trace.turns) movers.insert(turn[0] - '0');
+        EXPECT_EQ(movers, (std::set<int>{0, 1, 2, 3})) << "every computer player takes turns";
+        const std::string lobbyLog = readFile(machine("Table" + std::to_string(tableNumber), table.names[0]) / "lobby.log");
+        EXPECT_NE(lobbyLog.find("finished"), std::string::npos) << lobbyLog;
     }
 }
 

@@ -96,6 +96,8 @@ struct Limits {
     int maxPlayerInfoBytes;
     int arenaPingSeconds;
     int recentChatLines;  // arena chat lines shown to a newcomer; 0: none
+    int seatKeepSeconds;  // a dropped player's seat in a running game; 0: given up at once
+    int computerDelayMs;  // a computer player's pause before it moves (tests shorten it)
 
     static Limits defaults();
 };

@@ -48,5 +48,7 @@ inline constexpr int kReturnAfterGameSeconds = 120;
 inline constexpr int kMaxPlayerInfoBytes = 16 * 1024;
 inline constexpr int kArenaPingSeconds = 20;
 inline constexpr int kRecentChatLines = 20;
+inline constexpr int kSeatKeepSeconds = 60;    // a running game's seat after its player's link dropped
+inline constexpr int kComputerDelayMs = 1500;  // a computer player's pause before it moves
 
 }  // namespace tessary::server::defaults

@@ -20,10 +20,21 @@ namespace tessary::server {
 
 using PlayerId = uint16_t;
 
+// What a session was begun with, read by its logic when it is made.
+struct TableSetup {
+    std::string options;            // the option line the master chose in the lobby
+    int64_t computerDelayMs = 1500;  // a computer player's pause before it moves
+};
+
 // What a game's logic can do to its session.
 class GameTable {
 public:
     virtual ~GameTable() = default;
+    virtual const TableSetup& setup() const = 0;
+    // Seats a computer player: the players' programs see it arrive as a
+    // player named `name` (it never registers, sends or becomes master).
+    // Returns its id, or 0 when no id is left.
+    virtual PlayerId addComputerPlayer(std::string_view name) = 0;
     // Sends a game message (type 0-200 and its body) from the server.
     virtual void sendToPlayer(PlayerId to, uint8_t type, std::span<const uint8_t> body) = 0;
     virtual void sendToAll(uint8_t type, std::span<const uint8_t> body) = 0;
@@ -43,6 +54,17 @@ public:
     virtual void receive(PlayerId from, uint8_t type, std::span<const uint8_t> body, int64_t nowMs) = 0;
     // Called about every 100 ms.
     virtual void tick(int64_t nowMs) = 0;
+
+    // Keeping a seat: when a player's stream drops and keepsSeat() says so,
+    // the server calls playerAway() instead of playerLeft(); then either
+    // playerReturned() when the player registers again within the bound,
+    // or playerLeft() after it.
+    virtual bool keepsSeat(PlayerId id) const {
+        (void)id;
+        return false;
+    }
+    virtual void playerAway(PlayerId id, int64_t nowMs) { (void)id, (void)nowMs; }
+    virtual void playerReturned(PlayerId id, int64_t nowMs) { (void)id, (void)nowMs; }
 };
 
 using GameLogicFactory = std::function<std::unique_ptr<GameLogic>(GameTable& table)>;

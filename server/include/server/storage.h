@@ -76,6 +76,7 @@ struct GameSessionAnnouncement {
     int expectedPlayers = 0;
     int64_t announcedAt = 0;  // Unix seconds
     std::vector<GameMember> members;
+    std::string options;  // the option line the master chose when creating the session
 
     bool operator==(const GameSessionAnnouncement&) const = default;
 };

@@ -1,24 +1,31 @@
 #include "slimefray_logic.h"
 
+#include <algorithm>
 #include <random>
 
 #include "slimefray/referee.h"
+#include "slimefray/session_options.h"
 
 namespace tessary::server {
 namespace {
 
 // The themes beside tessaryd, read once; every table plays its own draw.
-slimefray::RefereeSettings refereeSettings() {
+// The computer players come from the session's option line.
+slimefray::RefereeSettings refereeSettings(const TableSetup& setup) {
     static const std::vector<slimefray::Theme> themes = slimefray::loadThemes(slimefray::defaultThemeDirectory());
     slimefray::RefereeSettings settings;
     settings.themes = themes;
     settings.seed = std::random_device{}();
+    const slimefray::SessionOptions options = slimefray::parseOptionLine(setup.options);
+    settings.bots = std::clamp(options.computerPlayers, 0, slimefray::kMaxSlots - 1);
+    settings.botLevel = options.computerLevel == 1 ? slimefray::BotLevel::Lookahead : slimefray::BotLevel::Greedy;
+    settings.botDelayMs = setup.computerDelayMs;
     return settings;
 }
 
 class SlimefrayLogic final : public GameLogic {
 public:
-    explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(refereeSettings()) {}
+    explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(refereeSettings(table.setup())) {}
 
     void playerJoined(PlayerId id, std::string_view name, bool spectator, int64_t nowMs) override {
         (void)spectator;  // the referee gives slots to the first arrivals itself
@@ -33,6 +40,16 @@ public:
 
 private:
     void send(const slimefray::Outcome& outcome) {
+        // The programs learn the computer players' names as they learn a
+        // player's, once the start has seated them.
+        if (referee_.started() && !computersNamed_) {
+            computersNamed_ = true;
+            int number = 0;
+            for (int slot : referee_.computerSlots()) {
+                (void)slot;
+                table_.addComputerPlayer("Bot " + std::to_string(++number));
+            }
+        }
         for (const slimefray::Outgoing& message : outcome.messages) {
             if (message.to == slimefray::kToEveryone) table_.sendToAll(message.type, message.body);
             else table_.sendToPlayer(message.to, message.type, message.body);
@@ -47,6 +64,7 @@ private:
     GameTable& table_;
     slimefray::Referee referee_;
     bool resultsStored_ = false;
+    bool computersNamed_ = false;
 };
 
 }  // namespace

@@ -26,13 +26,13 @@ struct SlimefrayPages {
 TEST(SlimefrayData, OptionLinesTheGameReads) {
     SlimefrayPages p;
     ASSERT_EQ(p.pages.size(), 1u);
-    ASSERT_EQ(p.page().controls().size(), 10u);
+    ASSERT_EQ(p.page().controls().size(), 14u);
     struct Case {
         const char* what;
         void (*edit)(lobby::OptionChain&);
         slimefray::SessionOptions expected;
     } cases[] = {
-        {"defaults", [](lobby::OptionChain&) {}, {0, 45, "Cavern", "Arena", 1}},
+        {"defaults", [](lobby::OptionChain&) {}, {0, 45, "Cavern", "Arena", 1, 0, 0}},
         {"every field changed",
          [](lobby::OptionChain& c) {
              c.at<lobby::OnOffOption>(1).setOn(true);
@@ -40,10 +40,16 @@ TEST(SlimefrayData, OptionLinesTheGameReads) {
              c.at<lobby::ListOption>(5).choose(2);
              c.at<lobby::ListOption>(7).choose(1);
              c.at<lobby::ListOption>(9).choose(2);
+             c.at<lobby::SpinOption>(11).setNumber(3);
+             c.at<lobby::ListOption>(13).choose(1);
          },
-         {1, 600, "Meadow", "Crossroads", 2}},
-        {"spin clamped to its minimum", [](lobby::OptionChain& c) { c.at<lobby::SpinOption>(3).setNumber(1); },
-         {0, 10, "Cavern", "Arena", 1}},
+         {1, 600, "Meadow", "Crossroads", 2, 3, 1}},
+        {"spins clamped to their ranges",
+         [](lobby::OptionChain& c) {
+             c.at<lobby::SpinOption>(3).setNumber(1);
+             c.at<lobby::SpinOption>(11).setNumber(9);
+         },
+         {0, 10, "Cavern", "Arena", 1, 7, 0}},
     };
     for (const Case& c : cases) {
         SlimefrayPages fresh;
@@ -57,19 +63,22 @@ TEST(SlimefrayData, OptionLinesTheGameReads) {
         EXPECT_EQ(read.optionC, c.expected.optionC) << c.what;
         EXPECT_EQ(read.mapName, c.expected.mapName) << c.what;
         EXPECT_EQ(read.optionE, c.expected.optionE) << c.what;
+        EXPECT_EQ(read.computerPlayers, c.expected.computerPlayers) << c.what;
+        EXPECT_EQ(read.computerLevel, c.expected.computerLevel) << c.what;
     }
 }
 
 TEST(SlimefrayData, ReceivedLinesAreCheckedAndShown) {
     SlimefrayPages p;
-    EXPECT_TRUE(p.pages.accepts("1 120 Lava Duel 0"));
-    EXPECT_FALSE(p.pages.accepts("1 5 Lava Duel 0")) << "seconds below the minimum";
-    EXPECT_FALSE(p.pages.accepts("1 120 Lava Atlantis 0")) << "a map not installed here";
-    EXPECT_FALSE(p.pages.accepts("1 120 Lava Duel")) << "a field short";
-    p.pages.setValue("1 120 Lava Duel 0");
-    EXPECT_EQ(p.pages.collect(), "1 120 Lava Duel 0 ");
+    EXPECT_TRUE(p.pages.accepts("1 120 Lava Duel 0 3 1"));
+    EXPECT_FALSE(p.pages.accepts("1 5 Lava Duel 0 0 0")) << "seconds below the minimum";
+    EXPECT_FALSE(p.pages.accepts("1 120 Lava Atlantis 0 0 0")) << "a map not installed here";
+    EXPECT_FALSE(p.pages.accepts("1 120 Lava Duel 0 8 0")) << "more computer players than seats";
+    EXPECT_FALSE(p.pages.accepts("1 120 Lava Duel 0 3")) << "a field short";
+    p.pages.setValue("1 120 Lava Duel 0 3 1");
+    EXPECT_EQ(p.pages.collect(), "1 120 Lava Duel 0 3 1 ");
     p.pages.setDefault();
-    EXPECT_EQ(p.pages.collect(), "0 45 Cavern Arena 1 ");
+    EXPECT_EQ(p.pages.collect(), "0 45 Cavern Arena 1 0 0 ");
 }
 
 TEST(SlimefrayData, TheSessionPictureDecodes) {

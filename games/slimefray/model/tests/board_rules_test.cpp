@@ -139,13 +139,14 @@ TEST(TurnClock, CountsWholeSecondsSinceTheTurnArrived) {
     EXPECT_EQ(clock.slot(), 3);
 }
 
-TEST(SessionOptions, ReadsTheFiveFieldsAsFarAsTheyMatch) {
+TEST(SessionOptions, ReadsTheFieldsAsFarAsTheyMatch) {
     struct Row {
         const char* line;
         int a, b;
         const char* c;
         const char* map;
         int e;
+        int computers = 0, level = 0;
     };
     const Row rows[] = {
         {"1 60 Lava Island 2", 1, 60, "Lava", "Island", 2},
@@ -156,6 +157,9 @@ TEST(SessionOptions, ReadsTheFiveFieldsAsFarAsTheyMatch) {
         {"1 60 Lava", 1, 60, "Lava", "", 1},
         {"1 60 ABCDEFGHIJKLMNOPQRSTUVWXYZ m 1", 1, 60, "ABCDEFGHIJKLMNOPQRSTUVWX", "m", 1},
         {"", 0, 45, "", "", 1},
+        {"0 45 Lava Island 1 3 1", 0, 45, "Lava", "Island", 1, 3, 1},
+        {"0 45 Lava Island 1 3", 0, 45, "Lava", "Island", 1, 3, 0},
+        {"0 45 Lava Island 1 x 1", 0, 45, "Lava", "Island", 1, 0, 0},
     };
     for (const Row& row : rows) {
         SessionOptions options = parseOptionLine(row.line);
@@ -164,6 +168,8 @@ TEST(SessionOptions, ReadsTheFiveFieldsAsFarAsTheyMatch) {
         EXPECT_EQ(options.optionC, row.c) << row.line;
         EXPECT_EQ(options.mapName, row.map) << row.line;
         EXPECT_EQ(options.optionE, row.e) << row.line;
+        EXPECT_EQ(options.computerPlayers, row.computers) << row.line;
+        EXPECT_EQ(options.computerLevel, row.level) << row.line;
     }
 }
 

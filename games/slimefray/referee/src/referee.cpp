@@ -240,6 +240,12 @@ std::optional<int64_t> Referee::nextDeadline() const {
     return game_->turnDeadline();
 }
 
+std::vector<int> Referee::computerSlots() const {
+    std::vector<int> slots;
+    for (int slot = firstBotSlot_; game_ && slot < game_->slotCount(); ++slot) slots.push_back(slot);
+    return slots;
+}
+
 std::vector<PlayerResult> Referee::results() const {
     std::vector<PlayerResult> results;
     if (!finished()) return results;

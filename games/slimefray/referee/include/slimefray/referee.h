@@ -95,6 +95,8 @@ public:
     int slotOf(uint16_t id) const;
     // Everyone's standing once finished(); empty before.
     std::vector<PlayerResult> results() const;
+    // The slots the computer players took at the start (none before).
+    std::vector<int> computerSlots() const;
     // Names offered in type 30 ("<theme>.thm").
     std::vector<std::string> themeFileNames() const;
 

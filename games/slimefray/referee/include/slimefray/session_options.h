@@ -1,5 +1,6 @@
 // The session's option line, as the create-session window writes it from
-// config.tsc: "%d %s %s %s %d".
+// config.tsc: "%d %s %s %s %d %d %d". The program reads it from its start
+// order; the referee from the session the Arena announced.
 #pragma once
 
 #include <string>
@@ -13,6 +14,8 @@ struct SessionOptions {
     std::string optionC;  // theme title, at most 24 characters
     std::string mapName;
     int optionE = 1;      // power items
+    int computerPlayers = 0;  // seated by the referee in free slots
+    int computerLevel = 0;    // 0 greedy, 1 look-ahead
 };
 
 // Reads as far as the line matches; fields after the first mismatch keep

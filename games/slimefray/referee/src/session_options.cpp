@@ -42,6 +42,10 @@ SessionOptions parseOptionLine(std::string_view line) {
     if (t.size() < 5) return options;
     int e = 0;
     if (leadingNumber(t[4], e)) options.optionE = e;
+    // Lines written before computer players existed end here.
+    if (t.size() < 6 || !leadingNumber(t[5], options.computerPlayers)) return options;
+    if (t.size() < 7) return options;
+    (void)leadingNumber(t[6], options.computerLevel);
     return options;
 }
 
