@@ -172,9 +172,29 @@ def session_option_seeds():
             write("fuzz_session_options", game + ".tsc", f.read())
 
 
+def option_text_seeds():
+    t = "fuzz_option_text"
+    every_kind = (b"[PAGE_INFO]\n2\n7\nTEXT 0 0 10 10 Caption\nLIST 0 0 10 10 3 Small Large Very|large\n"
+                  b"EDIT 0 0 10 10\nEDITDEFAULT 0 0 10 10 Joe|Bloggs\nSPIN 0 0 10 10 2 8 20\n"
+                  b"ONOFF 0 0 10 10 1\nBITLIST 0 0 10 10 2 red r.bmp blue b.bmp\n5\n"
+                  b"TEXTRGB 0 0 10 10 Colour 1 2 3\nLISTDEFAULT 0 0 10 10 3 a b c 2 1\n"
+                  b"DIRLIST 0 0 10 10 maps map\nCHECKBOX 0 0 10 10 2 1\n1 SPIN 0 0 10 10 0 9 3\n"
+                  b"0 0 10 10 2 ONOFF 0 0 10 10 0 CHECKBOX 0 0 10 10 2 2\n0\n"
+                  b"0 0 10 10 1 EDITDEFAULT 0 0 10 10 deep\nLIST 0 0 10 10 1 last\n[BUTTON]\n"
+                  + b"0 0 1 1 " * 2 + b"2 4 " + b"0 0 1 1 " * 6 + b"\n")
+    write(t, "every_kind", every_kind + b"\0Small x Joe 5 0 red 0 Duel 1 7 last"
+          + b"\0Huge x|y Joe 3 0 blue 0 Nowhere 2 1 2 deeper last\0Small x Joe 5 0 red 9 Duel 3 7"
+          + b"\0\x01\x1b[31m ../../etc " + b"|" * 40 + b"\0")
+    with open(os.path.join(ROOT, "games", "slimefray", "data", "config.tsc"), "rb") as f:
+        slimefray = f.read()
+    write(t, "slimefray", slimefray + b"\x000 45 Arena Duel 1\x001 600 Duel Arena 2\x000 9 a b 7 extra")
+    with open(os.path.join(ROOT, "games", "chat", "data", "config.tsc"), "rb") as f:
+        write(t, "chat", f.read() + b"\0\0 \0x")
+
+
 if __name__ == "__main__":
     os.chdir(ROOT)
     for make in (clientlib_seeds, gamelib_seeds, handoff_seeds, registry_seeds, data_file_seeds,
-                 slimefray_seeds, poker_seeds, session_option_seeds):
+                 slimefray_seeds, poker_seeds, session_option_seeds, option_text_seeds):
         make()
     sys.exit(0)

@@ -130,6 +130,7 @@ private:
     bool acceptsToken(std::string_view token) const override;
     void setOwn(std::string_view token) override;
     void defaultOwn() override;
+    int maximum() const;
     int number_ = 0;
 };
 

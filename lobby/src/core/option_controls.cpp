@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <set>
 #include <system_error>
 
@@ -209,9 +210,11 @@ void EditOption::defaultOwn() {
     text_ = layout().kind == OptionKind::EditDefault ? layout().text : std::string();
 }
 
-void SpinOption::setNumber(int number) {
-    number_ = std::clamp(number, layout().minimum, std::max(layout().minimum, layout().maximum));
-}
+// A layout whose maximum lies below its minimum allows the minimum alone; the
+// edits, the default and the check all keep to that one range.
+int SpinOption::maximum() const { return std::max(layout().minimum, layout().maximum); }
+
+void SpinOption::setNumber(int number) { number_ = std::clamp(number, layout().minimum, maximum()); }
 
 bool SpinOption::writeOwn(std::string& text) const {
     appendValue(text, value());
@@ -220,7 +223,7 @@ bool SpinOption::writeOwn(std::string& text) const {
 
 bool SpinOption::acceptsToken(std::string_view token) const {
     int number = 0;
-    return parseInt(token, number) && number >= layout().minimum && number <= layout().maximum;
+    return parseInt(token, number) && number >= layout().minimum && number <= maximum();
 }
 
 void SpinOption::setOwn(std::string_view token) {
@@ -230,7 +233,10 @@ void SpinOption::setOwn(std::string_view token) {
 
 void SpinOption::defaultOwn() {
     const auto& l = layout();
-    number_ = l.initial >= l.minimum && l.initial <= l.maximum ? l.initial : (l.minimum + l.maximum) / 2;
+    // Summed wide: two large limits would overflow an int.
+    number_ = l.initial >= l.minimum && l.initial <= maximum()
+                  ? l.initial
+                  : static_cast<int>((int64_t{l.minimum} + maximum()) / 2);
 }
 
 bool OnOffOption::writeOwn(std::string& text) const {

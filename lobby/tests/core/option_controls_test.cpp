@@ -137,6 +137,17 @@ TEST(OptionControls, SetValueFillsReadOnlyAndSetDefaultRestores) {
     EXPECT_TRUE(box.box(2).at<CheckBoxOption>(1).box(2).first()->enabled());
 }
 
+// Found by fuzzing: a SPIN whose maximum lies below its minimum wrote a
+// default its own check refused. Its one value is the minimum.
+TEST(OptionControls, ASpinWithItsLimitsSwappedAllowsItsMinimumAlone) {
+    Pages p("[PAGE_INFO]\n1\n1\nSPIN 0 0 10 10 1000 6 45\n[BUTTON]\n"
+            "0 0 1 1 0 0 1 1 2 4 0 0 1 1 0 0 1 1 0 0 1 1 0 0 1 1\n");
+    EXPECT_EQ(p.pages->collect(), "1000 ");
+    EXPECT_TRUE(p.pages->accepts("1000"));
+    EXPECT_FALSE(p.pages->accepts("503"));
+    EXPECT_FALSE(p.pages->accepts("6"));
+}
+
 TEST(OptionControls, ShowPageHidesTheOthersAndKeepsUncheckedBoxesHidden) {
     Pages p(kEveryKind);
     p.pages->showPage(1);
