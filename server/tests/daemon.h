@@ -84,12 +84,14 @@ public:
     Daemon& operator=(const Daemon&) = delete;
 
     // Ends the process with `signal` and collects it; harmless once ended.
-    void end(int signal) {
-        if (pid_ <= 0) return;
+    // Returns its wait status (0: it exited cleanly), -1 when already ended.
+    int end(int signal) {
+        if (pid_ <= 0) return -1;
         ::kill(pid_, signal);
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = 0;
+        return status;
     }
 
     long rssKb() const {
