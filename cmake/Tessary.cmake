@@ -25,13 +25,20 @@ endif()
 find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 
-# tessary_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...])
-# Builds one GoogleTest binary and registers it with CTest under its name.
+# tessary_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...]
+#                  [WRAPPER script])
+# Builds one GoogleTest binary and registers it with CTest under its name. A
+# wrapper script runs it (script binary); its status 77 marks the test skipped.
 function(tessary_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;WRAPPER" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main tessary_warnings)
-  add_test(NAME ${name} COMMAND ${name})
+  if(T_WRAPPER)
+    add_test(NAME ${name} COMMAND ${T_WRAPPER} $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()

@@ -6,6 +6,7 @@
 
 #include <QScrollArea>
 #include <QTimer>
+#include <functional>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -153,6 +154,13 @@ private:
     // Commands of windows the lobby does not have yet: nothing happens.
     void commandForLaterWindow(int command);
     QWidget* messageParent();
+    // Opens a message box through `open` (given the box's parent). A box
+    // opened inside a poll would stop the poll timer until it closes (a timer
+    // never fires inside its own slot), and with it the link's keep-alives and
+    // answers: while a box is open a second timer polls. One box at a time: a
+    // box asked for while one is open is not shown and answers Cancel, so a
+    // server cannot stack boxes.
+    int showBox(const std::function<int(QWidget*)>& open);
 
     AccountScreens account_;
     PagesWindows pages_;
@@ -169,6 +177,8 @@ private:
     std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
     QTimer pollTimer_;
+    QTimer boxPollTimer_;
+    bool boxOpen_{false};
     View view_{View::Router};
     int helpContext_{130};
     bool ended_{false};

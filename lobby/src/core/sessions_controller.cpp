@@ -389,6 +389,8 @@ void SessionsController::onStartGame() {
     const std::size_t index = games_.indexOf(entry->game);
     if (index == games_.size()) return;  // not installed here: nothing to launch
     const SessionGame& game = games_.at(index);
+    // Taken before a box opens: the list may change while it is open.
+    const std::string options = entry->options;
 
     std::array<char, TS_STARTED_GAME_SIZE> started{};
     if (api_.TS_GetStartedGame(started.data()) != 0) {
@@ -399,7 +401,6 @@ void SessionsController::onStartGame() {
             return;
     }
     const std::string line = launchLine(game.name, game.exec, game.arg);
-    const std::string options = entry->options;
     const std::string server = address.field(kMaxServerAddressLength);
     flow_.enterGame();
     const bool launched = api_.TS_StartGame(flow_.userName().c_str(), game.name.c_str(), options.c_str(),

@@ -105,6 +105,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     connect(account, &AccountWindow::logoClicked, this, [this] { openWebPage(webAddress(&WebAddresses::makerSite)); });
 
     connect(&pollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
+    connect(&boxPollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
 }
 
 LobbyWindow::~LobbyWindow() {
@@ -339,9 +340,28 @@ QWidget* LobbyWindow::messageParent() {
     return isVisible() ? this : nullptr;
 }
 
+int LobbyWindow::showBox(const std::function<int(QWidget*)>& open) {
+    if (boxOpen_) return skin::MessageBox::Cancel;
+    struct Open {
+        LobbyWindow& window;
+        explicit Open(LobbyWindow& w) : window(w) {
+            window.boxOpen_ = true;
+            if (window.pollTimer_.isActive()) window.boxPollTimer_.start(kPollPeriodMs);
+        }
+        ~Open() {
+            window.boxPollTimer_.stop();
+            window.boxOpen_ = false;
+        }
+        Open(const Open&) = delete;
+        Open& operator=(const Open&) = delete;
+    } guard(*this);
+    return open(messageParent());
+}
+
 MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {
-    const int result = skin::MessageBox::show(messageParent(), number(text), number(title),
-                                              static_cast<int>(style));
+    const int result = showBox([&](QWidget* parent) {
+        return skin::MessageBox::show(parent, number(text), number(title), static_cast<int>(style));
+    });
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
@@ -352,12 +372,13 @@ MessageResult LobbyWindow::showFormatted(Text text, const std::vector<std::strin
     const std::string none;
     const std::string shown = skin::formatText(pattern, {arguments.size() > 0 ? arguments[0] : none,
                                                          arguments.size() > 1 ? arguments[1] : none});
-    const int result = skin::MessageBox::show(messageParent(), shown, title, static_cast<int>(style));
+    const int result = showBox(
+        [&](QWidget* parent) { return skin::MessageBox::show(parent, shown, title, static_cast<int>(style)); });
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
 void LobbyWindow::showServerText(const std::string& text) {
-    skin::MessageBox::show(messageParent(), text, "TSClient");
+    showBox([&](QWidget* parent) { return skin::MessageBox::show(parent, text, "TSClient"); });
 }
 
 std::string LobbyWindow::text(Text text) { return skin::stringText(number(text)); }
