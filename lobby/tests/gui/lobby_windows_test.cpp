@@ -18,6 +18,7 @@
 #include "controls/chat_panel.h"
 #include "controls/skinned_list_box.h"
 #include "lobby/account_window.h"
+#include "lobby/credits_box.h"
 #include "lobby/lobby_app.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
@@ -305,6 +306,40 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
     emit arena.chatPanel()->tabSelected(1);
     EXPECT_EQ(&arena.chatPanel()->pane()->pane(), &tabs.tab(1).pane) << "the pane shows the chosen tab";
     EXPECT_FALSE(tabs.tab(1).unread);
+}
+
+// The session tab's right click with Control and the left button held shows
+// the credits box before the menu, only for a session named "Credits".
+TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
+    loggedIn();
+    window().flow().joinArena("North");
+    for (int32_t type : {4, 208}) fake().messages.push_back(type);
+    ASSERT_TRUE(messagesHandled());
+    auto* chat = window().arenaView().chatPanel();
+    for (const auto& [session, secret, credits] :
+         {std::tuple{"credits", true, 1}, std::tuple{"credits", false, 0}, std::tuple{"Duel", true, 0}}) {
+        window().lobby().chat().setSessionTab(session);
+        // Closes whatever the click opens: the credits box, then the menu.
+        int creditsSeen = 0, menusSeen = 0;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<CreditsBox*>(QApplication::activeModalWidget())) {
+                ++creditsSeen;
+                box->reject();
+            } else if (QWidget* menu = QApplication::activePopupWidget()) {
+                ++menusSeen;
+                menu->close();
+            }
+        });
+        closer.start();
+        emit chat->tabMenuRequested(1, chat->mapToGlobal(QPoint(40, 15)), secret);
+        closer.stop();
+        EXPECT_EQ(creditsSeen, credits) << session << " " << secret;
+        EXPECT_EQ(menusSeen, 1) << session << " " << secret;
+        window().lobby().chat().setSessionTab({});
+    }
+    EXPECT_EQ(fake().leaves, 0) << "closing the menu leaves nothing";
 }
 
 }  // namespace
