@@ -28,6 +28,21 @@ void PlayerRows::resort() {
                      [this](const PlayerRow& a, const PlayerRow& b) { return before(a, b); });
 }
 
+int PlayerRows::reposition(int index) {
+    if (sort_ == PlayerSort::None || index < 0 || index >= count()) return index;
+    const auto cmp = [this](const PlayerRow& a, const PlayerRow& b) { return before(a, b); };
+    const auto at = rows_.begin() + index;
+    // The rows on each side stay sorted; the row moves by a rotation.
+    auto target = std::upper_bound(rows_.begin(), at, *at, cmp);
+    if (target != at) {
+        std::rotate(target, at, at + 1);
+        return static_cast<int>(target - rows_.begin());
+    }
+    target = std::upper_bound(at + 1, rows_.end(), *at, cmp);
+    std::rotate(at, at + 1, target);
+    return static_cast<int>(target - rows_.begin()) - 1;
+}
+
 void PlayerRows::assign(std::vector<PlayerRow> rows) {
     rows_ = std::move(rows);
     resort();

@@ -68,5 +68,28 @@ TEST(PlayerRows, SortingFindingRemoving) {
     EXPECT_EQ(rows.find("nobody"), -1);
 }
 
+TEST(PlayerRows, ARowChangedInPlaceIsMovedWhereTheOrderPutsIt) {
+    struct Row {
+        int index;
+        const char* session;
+        std::vector<std::string> order;
+    };
+    // Sorted by session: a/Ann, b/Bob, c/Cy, d/Dee.
+    const Row rows_[] = {
+        {0, "z", {"Bob", "Cy", "Dee", "Ann"}}, {3, "", {"Dee", "Ann", "Bob", "Cy"}},
+        {1, "c", {"Ann", "Cy", "Bob", "Dee"}}, {2, "c", {"Ann", "Bob", "Cy", "Dee"}},
+        {2, "a", {"Ann", "Cy", "Bob", "Dee"}},
+    };
+    for (const auto& row : rows_) {
+        PlayerRows rows;
+        rows.assign({{"Ann", "a", 0, 0}, {"Bob", "b", 0, 0}, {"Cy", "c", 0, 0}, {"Dee", "d", 0, 0}});
+        rows.sortBy(PlayerSort::BySession);
+        rows.row(row.index).session = row.session;
+        const int moved = rows.reposition(row.index);
+        EXPECT_EQ(order(rows), row.order) << row.index << " " << row.session;
+        EXPECT_EQ(rows.row(moved).session, row.session);
+    }
+}
+
 }  // namespace
 }  // namespace tessary::controls

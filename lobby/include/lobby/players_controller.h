@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "controls/player_rows.h"
@@ -88,6 +89,23 @@ public:
     std::vector<PlayerMenuItem> menuFor(int row) const;
     void runMenuCommand(int command, int row);
 
+    // A session list marks many members at once: while held, the order is
+    // restored and the list shown once, when the last hold ends.
+    class OrderHold {
+    public:
+        explicit OrderHold(PlayersController* players) : players_(players) {
+            if (players_ != nullptr && players_->orderHolds_++ == 0) players_->orderHeld();
+        }
+        ~OrderHold() {
+            if (players_ != nullptr && --players_->orderHolds_ == 0) players_->orderReleased();
+        }
+        OrderHold(const OrderHold&) = delete;
+        OrderHold& operator=(const OrderHold&) = delete;
+
+    private:
+        PlayersController* players_;
+    };
+
     // For the sessions: a player's session and role flags (empty, 0: none).
     void setPlayerSession(const std::string& name, const std::string& session, int flags);
     // Marks the players of `session` highlighted, the others not.
@@ -107,6 +125,13 @@ private:
     LobbyFlow& flow_;
     PlayersPeers peers_;
     PlayersModel model_;
+    int orderHolds_{0};
+    bool orderStale_{false};
+    // While the order is held rows do not move: each name's row, found once.
+    std::unordered_map<std::string, int> heldRows_;
+
+    void orderHeld();
+    void orderReleased();
 };
 
 }  // namespace tessary::lobby

@@ -1,6 +1,8 @@
 #include "lobby/players_controller.h"
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
 
 #include "lobby/chat_controller.h"
 #include "lobby/lobby_flow.h"
@@ -15,6 +17,12 @@ namespace {
 // Player names are at most 15 characters; a longer one from the network is
 // cut where the list would stop showing it anyway.
 constexpr std::size_t kPlayerNameLimit = 64;
+
+// Names compare without regard to case.
+std::string folded(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
 
 int pingClass(int32_t value) { return std::clamp<int32_t>(value, 0, 5); }
 
@@ -155,17 +163,35 @@ void PlayersController::runMenuCommand(int command, int row) {
 // ---------------------------------------------------------------- sessions
 
 void PlayersController::setPlayerSession(const std::string& name, const std::string& session, int flags) {
-    controls::PlayerRow* row = model_.rows.get(name);
-    if (row == nullptr) return;
-    row->session = session;
-    row->flags = (row->flags & controls::PlayerRow::kHighlighted) |
-                 (flags & (controls::PlayerRow::kPlaying | controls::PlayerRow::kWatching));
-    if (model_.rows.sortColumn() == controls::PlayerSort::BySession) {
-        // Taken out and put back, so a list sorted by session stays sorted.
-        controls::PlayerRow changed = *row;
-        model_.rows.remove(name);
-        model_.rows.add(std::move(changed));
+    int index = -1;
+    if (orderHolds_ > 0) {
+        const auto held = heldRows_.find(folded(name));
+        if (held != heldRows_.end()) index = held->second;
+    } else {
+        index = model_.rows.find(name);
     }
+    if (index < 0) return;
+    controls::PlayerRow& row = model_.rows.row(index);
+    row.session = session;
+    row.flags = flags & (controls::PlayerRow::kHighlighted | controls::PlayerRow::kPlaying |
+                         controls::PlayerRow::kWatching);
+    if (orderHolds_ > 0) {
+        orderStale_ = true;
+        return;
+    }
+    if (model_.rows.sortColumn() == controls::PlayerSort::BySession) model_.rows.reposition(index);
+    view_.showPlayers();
+}
+
+void PlayersController::orderHeld() {
+    heldRows_.clear();
+    for (int i = 0; i < model_.rows.count(); ++i) heldRows_.emplace(folded(model_.rows.row(i).name), i);
+}
+
+void PlayersController::orderReleased() {
+    heldRows_.clear();
+    if (!std::exchange(orderStale_, false)) return;
+    model_.rows.resort();
     view_.showPlayers();
 }
 

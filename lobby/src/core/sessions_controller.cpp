@@ -121,6 +121,7 @@ int32_t SessionsController::memberFlags(const SessionEntry& entry, bool spectato
 // ------------------------------------------------------------ the list
 
 void SessionsController::onSessionList() {
+    const PlayersController::OrderHold hold(players_);
     const std::string wasJoined = std::exchange(model_.joined, {});
     model_.sessions.clear();
     TextOut name, game, master, member;

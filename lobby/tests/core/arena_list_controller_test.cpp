@@ -61,6 +61,23 @@ TEST(ArenaListTable, ListsPingsAndJoins) {
         {"ping above the limit", withPings({{"South", 301}}), join("South"), {"message 18/15"}},
     };
     testing::runRows(rows);
+
+    // Choosing a Router (even the one in use) logs in there again.
+    for (int chosen : {0, 1}) {
+        LobbyStage s;
+        twoArenas(s);
+        fake().routers = {{"East", "10.1.1.1", 0, 7100}, {"Home", "127.0.0.1", 0, 7000}};
+        s.deliver(kRouterListType);
+        s.lobby.arenaList().chooseRouter(chosen);
+        EXPECT_TRUE(s.lobby.arenaList().model().arenas.empty());
+        ASSERT_EQ(fake().connects.size(), 1U);
+        EXPECT_EQ(fake().connects[0].host, chosen == 0 ? "10.1.1.1" : "127.0.0.1");
+        EXPECT_EQ(fake().connects[0].port, chosen == 0 ? 7100 : 7000);
+        EXPECT_EQ(fake().disconnects, 1);
+        ASSERT_EQ(fake().logins.size(), 1U);
+        EXPECT_EQ(fake().logins[0].reason, 1);
+        EXPECT_EQ(s.flow.routerHost(), fake().connects[0].host);
+    }
     LobbyStage stage;
     withPings({{"North", 40}})(stage);
     EXPECT_EQ(fake().pinged, (std::vector<std::string>{"North", "South"}));

@@ -142,6 +142,15 @@ TEST(PlayersTable, SessionMembersReachTheList) {
     fake().joinedAsSpectator = 0;
     stage.deliver(40);
     EXPECT_EQ(rows(stage), "Ann/5 Bob/4@Duel Cy/0 ");
+
+    // A whole session list, the list sorted by session: ordered once at the end.
+    stage.lobby.players().sortBy(controls::PlayerSort::BySession);
+    fake().sessionList = {{"Duel", "SLIMEFRAY", "Bob", 4, 2, 2, 1, 0, {"bob", "Ann"}, {}},
+                          {"Alpha", "SLIMEFRAY", "Cy", 4, 1, 2, 0, 0, {"Cy"}, {}}};
+    stage.view.calls.clear();
+    stage.deliver(20);
+    EXPECT_EQ(rows(stage), "Cy/0@Alpha Ann/5@Duel Bob/4@Duel ");
+    EXPECT_EQ(std::count(stage.view.calls.begin(), stage.view.calls.end(), "players"), 1);
 }
 
 }  // namespace

@@ -14,7 +14,11 @@
 #include "../support/fake_client.h"
 #include "../support/gui_driving.h"
 #include "../support/test_app_directory.h"
+#include "controls/chat_box.h"
+#include "controls/chat_panel.h"
+#include "controls/skinned_list_box.h"
 #include "lobby/account_window.h"
+#include "lobby/credits_box.h"
 #include "lobby/lobby_app.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
@@ -259,6 +263,83 @@ TEST_F(LobbyWindowsTest, StartUpWithALibraryLackingAnExportEndsAfterMessage40) {
     EXPECT_EQ(app.mainWindow(), nullptr);
     EXPECT_EQ(answerer.texts(),
               (std::vector<QString>{"The service library is missing or incomplete."}));
+}
+
+}  // namespace
+}  // namespace tessary::lobby
+
+namespace tessary::lobby {
+namespace {
+
+TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
+    loggedIn();
+    auto& news = *window().routerView().news();
+    EXPECT_EQ(news.toPlainText(), "Welcome to the\nTessary.\n");
+    fake().news = {"Cup tonight", "Bell\x07 rings"};
+    fake().messages.push_back(13);
+    ASSERT_TRUE(messagesHandled());
+    EXPECT_EQ(news.toPlainText(), "Cup tonight\nBell  rings\n");
+
+    window().flow().joinArena("North");
+    fake().players = {{"Ann", 5}, {"Bob", 3}};
+    for (int32_t type : {4, 208, 22}) fake().messages.push_back(type);
+    ASSERT_TRUE(messagesHandled());
+    ASSERT_EQ(window().currentView(), View::Arena);
+    auto& arena = window().arenaView();
+    EXPECT_EQ(arena.sessionPanelSlot()->objectName(), "session panel slot");
+    EXPECT_TRUE(arena.sessionPanelSlot()->children().isEmpty());
+    EXPECT_EQ(window().lobby().players().model().rows.count(), 2);
+
+    auto* input = arena.chatPanel()->input();
+    input->setText("hello all");
+    QTest::keyClick(input, Qt::Key_Return);
+    ASSERT_EQ(fake().chatsSent.size(), 1U);
+    EXPECT_EQ(fake().chatsSent[0].text, "hello all");
+    EXPECT_TRUE(input->text().isEmpty());
+
+    fake().chatIn = {"Bob", "hi Ann", 255, 0};
+    fake().messages.push_back(28);
+    ASSERT_TRUE(messagesHandled());
+    const auto& tabs = window().lobby().chat().tabs();
+    ASSERT_EQ(tabs.count(), 2);
+    EXPECT_TRUE(tabs.tab(1).unread);
+    emit arena.chatPanel()->tabSelected(1);
+    EXPECT_EQ(&arena.chatPanel()->pane()->pane(), &tabs.tab(1).pane) << "the pane shows the chosen tab";
+    EXPECT_FALSE(tabs.tab(1).unread);
+}
+
+// The session tab's right click with Control and the left button held shows
+// the credits box before the menu, only for a session named "Credits".
+TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
+    loggedIn();
+    window().flow().joinArena("North");
+    for (int32_t type : {4, 208}) fake().messages.push_back(type);
+    ASSERT_TRUE(messagesHandled());
+    auto* chat = window().arenaView().chatPanel();
+    for (const auto& [session, secret, credits] :
+         {std::tuple{"credits", true, 1}, std::tuple{"credits", false, 0}, std::tuple{"Duel", true, 0}}) {
+        window().lobby().chat().setSessionTab(session);
+        // Closes whatever the click opens: the credits box, then the menu.
+        int creditsSeen = 0, menusSeen = 0;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<CreditsBox*>(QApplication::activeModalWidget())) {
+                ++creditsSeen;
+                box->reject();
+            } else if (QWidget* menu = QApplication::activePopupWidget()) {
+                ++menusSeen;
+                menu->close();
+            }
+        });
+        closer.start();
+        emit chat->tabMenuRequested(1, chat->mapToGlobal(QPoint(40, 15)), secret);
+        closer.stop();
+        EXPECT_EQ(creditsSeen, credits) << session << " " << secret;
+        EXPECT_EQ(menusSeen, 1) << session << " " << secret;
+        window().lobby().chat().setSessionTab({});
+    }
+    EXPECT_EQ(fake().leaves, 0) << "closing the menu leaves nothing";
 }
 
 }  // namespace

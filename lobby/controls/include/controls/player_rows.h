@@ -24,6 +24,8 @@ public:
     const std::vector<PlayerRow>& rows() const { return rows_; }
     int count() const { return static_cast<int>(rows_.size()); }
     const PlayerRow& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+    // For a change in place; resort() or reposition() keeps the order.
+    PlayerRow& row(int index) { return rows_.at(static_cast<std::size_t>(index)); }
 
     // Replaces every row (the arena's whole list) and keeps the sort order.
     void assign(std::vector<PlayerRow> rows);
@@ -41,9 +43,13 @@ public:
     PlayerSort sortColumn() const { return sort_; }
     bool descending() const { return descending_; }
 
+    // Puts the rows in the sort order again after rows were changed in place.
+    void resort();
+    // Moves row `index` to where the sort order puts it; returns its new index.
+    int reposition(int index);
+
 private:
     bool before(const PlayerRow& a, const PlayerRow& b) const;
-    void resort();
 
     std::vector<PlayerRow> rows_;
     PlayerSort sort_ = PlayerSort::None;

@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# Two real TSClient programs in an arena of tessaryd, driven like a person
+# with xdotool on a virtual X display, with screenshots of the router view
+# (arena list, news) and of both arena views (chat, private tab, players).
+# The service runs in a private network namespace on its default ports.
+#
+#   scripts/arena_screens.sh BUILD_DIR OUT_DIR
+#
+# Needs root (for the namespace), xvfb-run, xdotool and imagemagick. Every
+# wait is bounded; the whole run takes about half a minute. Exits non-zero
+# when a step fails or a client did not receive the other's line.
+set -euo pipefail
+shopt -s inherit_errexit
+[ -z "${ARENA_SCREENS_DEBUG:-}" ] || set -x
+
+if [ "${1:-}" = --inside ]; then
+  shift
+  stage=inside
+elif [ "${1:-}" = --display ]; then
+  shift
+  stage=display
+else
+  stage=outside
+fi
+build=$(cd "${1:?build directory}" && pwd)
+out=$(mkdir -p "${2:?output directory}" && cd "$2" && pwd)
+self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+
+if [ "$stage" = outside ]; then
+  # Bounded as a whole: a hung step cannot keep the namespace alive.
+  exec timeout 180 unshare -n -- "$self" --inside "$build" "$out"
+fi
+
+work=${ARENA_SCREENS_WORK:-}
+if [ "$stage" = inside ]; then
+  ip link set lo up
+  work=$(mktemp -d /tmp/arena-screens-XXXXXX)
+  service_pid=""
+  cleanup() {
+    if [ -n "$service_pid" ]; then kill "$service_pid" 2>/dev/null || true; wait "$service_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+  }
+  trap cleanup EXIT
+  "$build/dist/tessaryd" --print-config |
+    sed -e "s|^database = .*|database = $work/tessaryd.sqlite|" \
+        -e 's/^opslimit = .*/opslimit = 1/' -e 's/^memlimit = .*/memlimit = 8192/' \
+        -e 's/^news = This service.*/news = Tonight 20:00 UTC: the Slimefray cup in Arena 2.\nnews = New: ignore a player with \/IGNORE name./' \
+        >"$work/tessaryd.conf"
+  "$build/dist/tessaryd" --config "$work/tessaryd.conf" >"$work/tessaryd.log" 2>&1 &
+  service_pid=$!
+  for _ in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/7000) 2>/dev/null && break; sleep 0.1; done
+  # The two accounts, created through the client library as the account
+  # window would.
+  /usr/bin/python3 - "$build/dist/libTSClient.so" <<'EOF'
+import ctypes, sys, time
+lib = ctypes.CDLL(sys.argv[1])
+for name in (b"Ann", b"Bob"):
+    assert lib.TS_ConnectToHost(b"127.0.0.1", 7000, 1), "no Router"
+    lib.TSRouterSend_CreateAccount(name, b"secret1", b"player@example.org", name + b" Player", b"Chile",
+                                   b"http://example.org/", b"Plays in the evening.", 0, 1, 3)
+    deadline = time.time() + 10
+    result, text = ctypes.create_string_buffer(4096), ctypes.create_string_buffer(4096)
+    while time.time() < deadline:
+        if lib.TS_GetMessageType() == 1 and lib.TSRouterRcv_AccountCreationResult(result, text):
+            break
+        time.sleep(0.02)
+    assert result.raw[0] == 47, "account %s refused: %s" % (name, text.value)
+    lib.TS_DisconnectFromHost()
+EOF
+  ARENA_SCREENS_WORK=$work xvfb-run -a -s '-screen 0 1024x700x24' "$self" --display "$build" "$out"
+  exit $?
+fi
+
+# --- On the virtual display.
+pids=()
+stop_clients() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; }
+trap stop_clients EXIT
+
+shot() { import -window root "$out/$1.png"; echo "screenshot: $out/$1.png"; }
+# One window, raised first: without a window manager both lobbies open in
+# the middle of the screen, one over the other.
+shot_window() {
+  xdotool windowraise "$1" 2>/dev/null || true; sleep 0.3
+  import -window "$1" "$out/$2.png"; echo "screenshot: $out/$2.png"
+}
+
+# Waits at most 10 s for a visible window of `pid` whose title matches, and
+# for it to stay (the toolkit may replace a window just after showing it).
+window_of() {
+  local pid=$1 title=$2 id last=""
+  for _ in $(seq 1 50); do
+    id=$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1 || true)
+    if [ -n "$id" ] && [ "$id" = "$last" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1; then
+      echo "$id"
+      return 0
+    fi
+    last=$id
+    sleep 0.2
+  done
+  echo "no window '$title' of $pid" >&2
+  return 1
+}
+
+# Waits at most 10 s for a line in the service's log.
+logged() {
+  for _ in $(seq 1 100); do grep -q "$1" "$work/tessaryd.log" && return 0; sleep 0.1; done
+  echo "the service never logged '$1'" >&2
+  return 1
+}
+
+click_at() {
+  xdotool windowraise "$1" 2>/dev/null || true; xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"
+}
+double_click_at() {
+  xdotool windowraise "$1" 2>/dev/null || true; xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool mousemove --window "$1" "$2" "$3" click --repeat 2 --delay 100 1
+}
+type_line() { xdotool type --delay 20 "$1"; xdotool key Return; }
+
+start_client() {
+  local name=$1 folder="$work/$1"
+  cp -r "$build/dist" "$folder"
+  (cd "$folder" && TESSARY_REGISTRY="$folder/registry.ini" TESSARY_SHM_PREFIX="screens$name-" \
+     XDG_RUNTIME_DIR="$folder" SDL_AUDIODRIVER=dummy exec ./TSClient >"$folder/TSClient.log" 2>&1) &
+  pids+=($!)
+}
+
+# Logs `name` in from its login window; prints its main window.
+log_in() {
+  local pid=$1 name=$2 login main
+  login=$(window_of "$pid" 'Login$')
+  xdotool windowfocus --sync "$login" 2>/dev/null || true
+  click_at "$login" 200 76
+  xdotool key ctrl+a
+  xdotool type --delay 30 "$name"
+  click_at "$login" 200 112
+  xdotool type --delay 30 secret1
+  [ -z "${ARENA_SCREENS_DEBUG:-}" ] || shot "login_$name" >&2
+  xdotool key Return
+  main=$(window_of "$pid" "^TSClient - $name")
+  echo "$main"
+}
+
+start_client Ann
+ann=$(log_in "${pids[0]}" Ann)
+start_client Bob
+bob=$(log_in "${pids[1]}" Bob)
+sleep 2.5  # one 2-second ping round, so the ping pictures show
+shot_window "$bob" 01_router_view
+
+# Ann double-clicks the first arena, then greets the arena.
+double_click_at "$ann" 650 88
+logged "Ann entered"
+sleep 1  # the lobby reads the Arena's answer on its next poll
+click_at "$ann" 200 564
+type_line "Hello from Ann! See www.example.org for the rules."
+# Bob follows, waves, and opens a private tab with a double click on Ann's row.
+double_click_at "$bob" 650 88
+logged "Bob entered"
+sleep 1
+click_at "$bob" 200 564
+type_line "/me waves"
+sleep 0.5
+double_click_at "$bob" 560 80
+click_at "$bob" 200 564
+type_line "Hi Ann, a game later?"
+type_line "/kick Ann just testing"
+sleep 1
+shot_window "$bob" 02_arena_view_bob
+
+# Ann answers in the private tab Bob's line opened (the second tab).
+click_at "$ann" 130 267
+click_at "$ann" 200 564
+type_line "Sure, after the cup."
+sleep 0.5
+# Ann's player menu on Bob's row, open for the picture.
+shot_window "$ann" 03_arena_view_ann
+click_at "$ann" 560 89 3
+sleep 0.5
+shot 04_player_menu
+xdotool key Escape
+
+# Each saves its arena tab through the input menu (the last item) to check
+# that the other's line arrived.
+for window in "$ann" "$bob"; do
+  click_at "$window" 40 267
+  click_at "$window" 200 564 3
+  sleep 0.3
+  xdotool key Up Return
+done
+sleep 0.5
+shot_window "$bob" 05_arena_tab_bob
+grep -q "<Ann> Hello from Ann" "$work/Bob/Arena.txt"
+grep -q "~~~> Bob waves" "$work/Ann/Arena.txt"
+echo "both clients received the other's lines"
