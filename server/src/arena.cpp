@@ -7,6 +7,7 @@
 #include "log.h"
 #include "messages.h"
 #include "moderation.h"
+#include "protocol/message_fields.h"
 #include "player_card.h"
 #include "sqlite_db.h"
 #include "text_util.h"
@@ -309,18 +310,19 @@ void Arena::sendPlayerList(Player& player) {
 void Arena::sendSessionList(Player& player) {
     ValueList body;
     for (const auto& [key, s] : sessions_) {
-        ValueList entry;
-        entry.appendText(s.name);
-        entry.appendInteger<int32_t>(s.maxPlayers);
-        entry.appendInteger<int32_t>(s.maxSpectators);
-        entry.appendInteger<int32_t>(int32_t(s.players.size()));
-        entry.appendInteger<int32_t>(int32_t(s.spectators.size()));
-        entry.appendText(s.master);
-        entry.appendInteger<int32_t>(s.state);
-        entry.appendText(s.game);
-        entry.appendList(texts(s.players));
-        entry.appendList(texts(s.spectators));
-        body.appendList(std::move(entry));
+        using F = SessionListEntry;
+        body.appendList(BodyWriter<F>()
+                            .text(F::Name, s.name)
+                            .integer<int32_t>(F::MaxPlayers, s.maxPlayers)
+                            .integer<int32_t>(F::MaxSpectators, s.maxSpectators)
+                            .integer<int32_t>(F::Players, int32_t(s.players.size()))
+                            .integer<int32_t>(F::Spectators, int32_t(s.spectators.size()))
+                            .text(F::Master, s.master)
+                            .integer<int32_t>(F::State, s.state)
+                            .text(F::Game, s.game)
+                            .list(F::PlayerNames, texts(s.players))
+                            .list(F::SpectatorNames, texts(s.spectators))
+                            .take());
     }
     player.link->send(makeMessage(kSource, SESSIONLIST, std::move(body)));
 }
@@ -416,15 +418,16 @@ void Arena::sessionInfo(Player& player, const ServiceMessage& request) {
 
 void Arena::createSession(Player& player, const ServiceMessage& request) {
     const RequestReader reader(request.body);
-    const auto name = reader.text(0, 1024);
-    const auto game = reader.text(1, kMaxGameName);
-    const auto version = reader.text(2, kMaxGameName);
-    const auto flags = reader.int32(3);
-    const auto maxPlayers = reader.int32(4);
-    const auto maxSpectators = reader.int32(5);
-    const auto options = reader.text(6, size_t(settings_.limits.maxText));
-    const auto password = reader.text(7, kMaxSessionPassword);
-    const auto asSpectator = reader.int8(8);
+    using C = CreateSessionBody;
+    const auto name = reader.text(C::Name, 1024);
+    const auto game = reader.text(C::Game, kMaxGameName);
+    const auto version = reader.text(C::Version, kMaxGameName);
+    const auto flags = reader.int32(C::Flags);
+    const auto maxPlayers = reader.int32(C::MaxPlayers);
+    const auto maxSpectators = reader.int32(C::MaxSpectators);
+    const auto options = reader.text(C::Options, size_t(settings_.limits.maxText));
+    const auto password = reader.text(C::Password, kMaxSessionPassword);
+    const auto asSpectator = reader.int8(C::AsSpectator);
     auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, CREATESESSION, text); };
     if (!name || !game || !version || !flags || !maxPlayers || !maxSpectators || !options || !password || !asSpectator)
         return refuseWith("The session request is incomplete or too long.");
@@ -451,14 +454,16 @@ void Arena::createSession(Player& player, const ServiceMessage& request) {
     session.state = (password->empty() ? 0 : kPrivate) | (*flags & kJoinableWhileStarted);
     Session& added = sessions_.emplace(foldName(*name), std::move(session)).first->second;
 
-    ValueList notice;
-    notice.appendText(added.name);
-    notice.appendInteger<int32_t>(added.maxPlayers);
-    notice.appendInteger<int32_t>(added.maxSpectators);
-    notice.appendText(added.master);
-    notice.appendInteger<int32_t>(added.state);
-    notice.appendText(added.game);
-    broadcast(makeMessage(kSource, SESSIONNEW, std::move(notice)));
+    using N = SessionNewBody;
+    broadcast(makeMessage(kSource, SESSIONNEW,
+                          BodyWriter<N>()
+                              .text(N::Name, added.name)
+                              .integer<int32_t>(N::MaxPlayers, added.maxPlayers)
+                              .integer<int32_t>(N::MaxSpectators, added.maxSpectators)
+                              .text(N::Master, added.master)
+                              .integer<int32_t>(N::State, added.state)
+                              .text(N::Game, added.game)
+                              .take()));
     addToSession(player, added, *asSpectator != 0 && added.maxSpectators > 0);
     player.link->send(success(kSource, CREATESESSION));
 }
