@@ -5,6 +5,7 @@
 #include <set>
 
 #include "log.h"
+#include "platform/clock.h"
 #include "messages.h"
 #include "moderation.h"
 #include "protocol/message_fields.h"
@@ -28,7 +29,7 @@ constexpr size_t kMaxSessionPassword = 64;
 // The chat-room pseudo-game: its sessions have nothing to begin.
 constexpr const char* kChatGame = "CHAT";
 
-int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
+using platform::unixNow;
 
 // The lobby's session-name filter: letters, digits, blank, apostrophe, hyphen.
 bool isSessionName(const std::string& name) {

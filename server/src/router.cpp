@@ -7,6 +7,7 @@
 
 #include "account_form.h"
 #include "log.h"
+#include "platform/clock.h"
 #include "messages.h"
 #include "moderation.h"
 #include "password.h"
@@ -24,7 +25,7 @@ constexpr uint8_t kSource = kModuleRouter;
 constexpr size_t kMaxPhotoBytes = 20480;
 
 
-int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
+using platform::unixNow;
 
 int64_t steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
