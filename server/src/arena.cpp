@@ -43,10 +43,9 @@ int pingClass(std::chrono::milliseconds roundTrip) {
 }
 
 Arena::Arena(asio::io_context& io, ArenaSettings settings, std::unique_ptr<Storage> storage, EventBus& bus)
-    : io_(io),
+    : LobbyRole(io, bus, kModuleArena),
       settings_(std::move(settings)),
       storage_(std::move(storage)),
-      bus_(bus),
       timer_(io),
       sessions_(settings_.limits.sessionsPerArena) {
     role_ = "arena " + settings_.config.name;
@@ -57,24 +56,14 @@ Arena::~Arena() { *alive_ = false; }
 void Arena::start() {
     startedAt_ = unixNow();
     storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
-    subscription_ = bus_.subscribe([this, alive = alive_](const Event& event) {
-        asio::post(io_, [this, alive, event] {
-            if (!*alive) return;
-            try {
-                onEvent(event);
-            } catch (const StorageError& error) {
-                logLine(role_, std::string("storage: ") + error.what());
-            }
-        });
-    });
+    subscribe([this](const Event& event) { onEvent(event); });
     scheduleTick();
 }
 
 void Arena::stop() {
     stopped_ = true;
     timer_.cancel();
-    if (subscription_) bus_.unsubscribe(subscription_);
-    subscription_ = 0;
+    unsubscribe();
     try {
         storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
     } catch (const StorageError& error) {
@@ -173,12 +162,6 @@ void Arena::messageReceived(const LinkPtr& link, Message& message) {
         logLine(role_, std::string("storage: ") + error.what());
         refuse(link, "", answerCodeOf(request->type), "The arena cannot do this right now. Please try again later.");
     }
-}
-
-void Arena::refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text) {
-    logLine(role_, *link, (who.empty() ? "" : " (" + who + ")") + " refused " + messageTypeName(request) +
-                       ": " + text);
-    link->send(failure(kSource, request, text));
 }
 
 void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& request) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link.h"
+#include "lobby_role.h"
 #include "server/config.h"
 #include "server/events.h"
 #include "server/storage.h"
@@ -30,7 +31,7 @@ struct ArenaSettings {
 // 0 means not measured yet.
 int pingClass(std::chrono::milliseconds roundTrip);
 
-class Arena final : public LinkHandler {
+class Arena final : public LinkHandler, private LobbyRole {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -95,19 +96,14 @@ private:
     void sendSessionList(Player& player);
     void broadcast(const SharedFrame& frame);
     void broadcast(const protocol::ServiceMessage& message);
-    void refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text);
     void onEvent(const Event& event);
     void scheduleTick();
 
     Player* playerOf(const LinkPtr& link);
     const GameSession* sessionOf(const Player& player) const;
 
-    asio::io_context& io_;
     ArenaSettings settings_;
     std::unique_ptr<Storage> storage_;
-    EventBus& bus_;
-    std::string role_;
-    int subscription_ = 0;
     asio::steady_timer timer_;
     bool stopped_ = false;
     uint64_t nextHolder_ = 1;
@@ -119,7 +115,6 @@ private:
     std::map<std::string, Player> players_;                   // folded name -> player
     SessionTable sessions_;
     std::deque<SharedFrame> recentChat_;                      // the arena's last lines, oldest first
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace tessary::server
