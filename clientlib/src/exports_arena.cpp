@@ -3,6 +3,7 @@
 #include "TSClient.h"
 #include "answer_reader.h"
 #include "library.h"
+#include "protocol/message_fields.h"
 #include "text_out.h"
 #include "value_reader.h"
 
@@ -10,10 +11,6 @@ using namespace tessary::clientlib;
 using namespace tessary::protocol;
 
 namespace {
-
-constexpr size_t kSessionPlayers = 8;
-constexpr size_t kSessionSpectators = 9;
-constexpr size_t kPlayerInfoGames = 8;
 
 void sendToArena(uint8_t type, const ValueList& body) { Library::instance().send(type, kModuleArena, &body); }
 
@@ -111,14 +108,18 @@ void TSArenaSend_CreateSession(const char* sessionName, const char* gameName,
                                int32_t maxSpectators, const char* options, const char* password,
                                int32_t spectator) {
     guardedVoid([&] {
-        ValueList body = texts({sessionName, gameName, gameVersion});
-        body.appendInteger(zero);
-        body.appendInteger(maxPlayers);
-        body.appendInteger(maxSpectators);
-        body.appendText(textIn(options));
-        body.appendText(textIn(password));
-        body.appendInteger(uint8_t(spectator != 0 ? 1 : 0));
-        sendToArena(CREATESESSION, body);
+        using F = CreateSessionBody;
+        sendToArena(CREATESESSION, BodyWriter<F>()
+                                       .text(F::Name, textIn(sessionName))
+                                       .text(F::Game, textIn(gameName))
+                                       .text(F::Version, textIn(gameVersion))
+                                       .integer(F::Flags, zero)
+                                       .integer(F::MaxPlayers, maxPlayers)
+                                       .integer(F::MaxSpectators, maxSpectators)
+                                       .text(F::Options, textIn(options))
+                                       .text(F::Password, textIn(password))
+                                       .integer(F::AsSpectator, uint8_t(spectator != 0 ? 1 : 0))
+                                       .take());
     });
 }
 
@@ -171,16 +172,8 @@ int32_t TSArenaRcv_PlayerInfoResult(char* result, char* error, char* userName, c
     return guarded(0, [&] {
         const Answer answer = readAnswer(Library::instance().current(), GETPLAYERINFO, result, error);
         if (answer.outcome != Answer::Success) return answer.outcome == Answer::Failure ? 1 : 0;
-        return ValueReader(answer.data)
-            .text(0, userName)
-            .text(1, email)
-            .text(2, realName)
-            .text(3, country)
-            .text(4, homePage)
-            .text(5, description)
-            .byte(6, gender)
-            .int32(7, photoNumber)
-            .result();
+        return readPlayerCard(answer.data, userName, email, realName, country, homePage, description, gender,
+                              photoNumber);
     });
 }
 
@@ -201,7 +194,7 @@ int32_t TSArenaRcv_GetNextGame(char* gameName, char* statistics) {
         uint8_t request = 0;
         if (!body || !body->readInteger(0, request) || request != GETPLAYERINFO) return 0;
         const ValueList* data = body->list(1);
-        const ValueList* games = data ? data->list(kPlayerInfoGames) : nullptr;
+        const ValueList* games = data ? data->list(PlayerCard::Games) : nullptr;
         const ValueList* entry = games ? games->list(current.entry) : nullptr;
         if (!ValueReader(entry).text(0, gameName).text(1, statistics).ok()) return 0;
         ++current.entry;
@@ -235,12 +228,12 @@ int32_t TSArenaRcv_SessionNew(char* sessionName, char* gameName, int32_t* maxPla
                               int32_t* maxSpectators, int32_t* state, char* master) {
     return guarded(0, [&] {
         return ValueReader(bodyOf(SESSIONNEW))
-            .text(0, sessionName)
-            .int32(1, maxPlayers)
-            .int32(2, maxSpectators)
-            .text(3, master)
-            .int32(4, state)
-            .text(5, gameName)
+            .text(SessionNewBody::Name, sessionName)
+            .int32(SessionNewBody::MaxPlayers, maxPlayers)
+            .int32(SessionNewBody::MaxSpectators, maxSpectators)
+            .text(SessionNewBody::Master, master)
+            .int32(SessionNewBody::State, state)
+            .text(SessionNewBody::Game, gameName)
             .result();
     });
 }
@@ -329,14 +322,14 @@ int32_t TSArenaRcv_GetNextSession(char* sessionName, char* gameName, char* maste
         auto& current = Library::instance().current();
         const ValueList* body = bodyOf(SESSIONLIST);
         const bool read = ValueReader(body ? body->list(current.entry) : nullptr)
-                              .text(0, sessionName)
-                              .int32(1, maxPlayers)
-                              .int32(2, maxSpectators)
-                              .int32(3, players)
-                              .int32(4, spectators)
-                              .text(5, master)
-                              .int32(6, state)
-                              .text(7, gameName)
+                              .text(SessionListEntry::Name, sessionName)
+                              .int32(SessionListEntry::MaxPlayers, maxPlayers)
+                              .int32(SessionListEntry::MaxSpectators, maxSpectators)
+                              .int32(SessionListEntry::Players, players)
+                              .int32(SessionListEntry::Spectators, spectators)
+                              .text(SessionListEntry::Master, master)
+                              .int32(SessionListEntry::State, state)
+                              .text(SessionListEntry::Game, gameName)
                               .ok();
         if (!read) return 0;
         ++current.entry;
@@ -348,14 +341,14 @@ int32_t TSArenaRcv_GetNextSession(char* sessionName, char* gameName, char* maste
 int32_t TSArenaRcv_GetNextPlayerInSession(char* playerName) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
-        return nextMember(kSessionPlayers, current.player, playerName);
+        return nextMember(SessionListEntry::PlayerNames, current.player, playerName);
     });
 }
 
 int32_t TSArenaRcv_GetNextSpectatorInSession(char* playerName) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
-        return nextMember(kSessionSpectators, current.spectator, playerName);
+        return nextMember(SessionListEntry::SpectatorNames, current.spectator, playerName);
     });
 }
 

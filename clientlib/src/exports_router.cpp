@@ -214,23 +214,15 @@ int32_t TSRouterRcv_AccountInfo(char* userName, char* email, char* realName, cha
                                 char* homePage, char* description, uint8_t* gender,
                                 int32_t* photoNumber) {
     return guarded(0, [&] {
-        return ValueReader(bodyOf(PLAYERINFO))
-            .text(0, userName)
-            .text(1, email)
-            .text(2, realName)
-            .text(3, country)
-            .text(4, homePage)
-            .text(5, description)
-            .byte(6, gender)
-            .int32(7, photoNumber)
-            .result();
+        return readPlayerCard(bodyOf(PLAYERINFO), userName, email, realName, country, homePage, description,
+                              gender, photoNumber);
     });
 }
 
 int32_t TSRouterRcv_GetNextGame(char* gameName, char* statistics) {
     return guarded(0, [&] {
         const ValueList* body = bodyOf(PLAYERINFO);
-        return readNextEntry(body ? body->list(8) : nullptr, [&](ValueReader entry) {
+        return readNextEntry(body ? body->list(PlayerCard::Games) : nullptr, [&](ValueReader entry) {
             return entry.text(0, gameName).text(1, statistics).ok();
         });
     });

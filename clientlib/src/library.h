@@ -10,6 +10,7 @@
 #include "echo_probe.h"
 #include "lobby_handoff.h"
 #include "ping_registry.h"
+#include "platform/c_boundary.h"
 #include "protocol/lobby_link.h"
 
 namespace tessary::clientlib {
@@ -45,23 +46,7 @@ private:
     LobbyHandoff handoff_;
 };
 
-// Runs an export's body; no exception crosses the C interface (`fallback` is
-// returned instead).
-template <class Body, class Result>
-Result guarded(Result fallback, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return fallback;
-    }
-}
-
-template <class Body>
-void guardedVoid(Body&& body) noexcept {
-    try {
-        body();
-    } catch (...) {
-    }
-}
+using platform::guarded;
+using platform::guardedVoid;
 
 }  // namespace tessary::clientlib

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "protocol/codec.h"
+#include "protocol/message_fields.h"
 #include "text_out.h"
 
 namespace tessary::clientlib {
@@ -58,5 +59,23 @@ private:
     const protocol::ValueList* list_;
     bool ok_;
 };
+
+// The player card (PLAYERINFO, and the data of the answer to GETPLAYERINFO)
+// into the outputs of its two readers.
+inline int32_t readPlayerCard(const protocol::ValueList* card, char* userName, char* email, char* realName,
+                              char* country, char* homePage, char* description, uint8_t* gender,
+                              int32_t* photoNumber) {
+    using F = protocol::PlayerCard;
+    return ValueReader(card)
+        .text(F::Name, userName)
+        .text(F::Email, email)
+        .text(F::RealName, realName)
+        .text(F::Country, country)
+        .text(F::HomePage, homePage)
+        .text(F::Description, description)
+        .byte(F::Gender, gender)
+        .int32(F::PhotoNumber, photoNumber)
+        .result();
+}
 
 }  // namespace tessary::clientlib

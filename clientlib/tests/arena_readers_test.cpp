@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fake_server.h"
+#include "protocol/message_fields.h"
 
 namespace tessary::clientlib {
 namespace {
@@ -24,9 +25,19 @@ protected:
         Values playerList, spectatorList;
         for (const auto& p : players) playerList.text(p);
         for (const auto& s : spectators) spectatorList.text(s);
-        return std::move(Values{}
-                             .text(name).i32(1).i32(2).i32(3).i32(4).text(name + " options").i32(6)
-                             .text(name + " game").sub(playerList).sub(spectatorList));
+        using F = protocol::SessionListEntry;
+        Values entry;
+        for (size_t field = 0; field < F::Count; ++field) {
+            switch (F::Field(field)) {
+                case F::Name: entry.text(name); break;
+                case F::Master: entry.text(name + " master"); break;
+                case F::Game: entry.text(name + " game"); break;
+                case F::PlayerNames: entry.sub(playerList); break;
+                case F::SpectatorNames: entry.sub(spectatorList); break;
+                default: entry.i32(int32_t(field)); break;  // each number is its position
+            }
+        }
+        return entry;
     }
 
     char a_[TS_TEXT_OUT_SIZE];
@@ -66,7 +77,7 @@ TEST_F(ArenaReaders, SessionValuesGoToTheirOutputs) {
     ASSERT_EQ(TSArenaRcv_GetNextSession(a_, b_, c_, &r4, &r5, &r6, &r7, &r8), 1);
     EXPECT_EQ(text(a_), "one");
     EXPECT_EQ(text(b_), "one game");
-    EXPECT_EQ(text(c_), "one options");
+    EXPECT_EQ(text(c_), "one master");
     EXPECT_EQ(std::vector<int32_t>({r4, r5, r6, r7, r8}), std::vector<int32_t>({1, 3, 2, 4, 6}))
         << "position 2 goes to the sixth argument, 3 to the fifth";
 }

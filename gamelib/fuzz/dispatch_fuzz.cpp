@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "datagram.h"
+#include "library_messages.h"
 #include "dispatch.h"
 #include "fuzz_support.h"
 #include "game_state.h"

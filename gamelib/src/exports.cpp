@@ -7,6 +7,7 @@
 #include "TSGame.h"
 #include "game_library.h"
 #include "outgoing.h"
+#include "platform/c_boundary.h"
 #include "start_order.h"
 
 using namespace tessary;
@@ -21,16 +22,7 @@ GameLibrary& library() {
 
 GameSession* session() { return library().session.get(); }
 
-// Runs `body`, turning any escaping exception (memory exhaustion) into
-// `onError`: nothing may cross the C boundary.
-template <class Body>
-int32_t guarded(int32_t onError, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return onError;
-    }
-}
+using tessary::platform::guarded;
 
 // Runs `body` with the session, or returns `withoutSession`.
 template <class Body>

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "TSGame.h"
-#include "datagram.h"
 #include "dispatch.h"
 #include "library_messages.h"
 #include "outgoing.h"

@@ -1,5 +1,5 @@
-// The library's own message types (first payload byte of a raw message),
-// the payload sizes of the events it receives, and the send modes.
+// The send modes, and the names of the wire's library messages, datagram
+// layout and byte helpers (declared in protocol/) as the library uses them.
 #pragma once
 
 #include <cstddef>
@@ -7,34 +7,32 @@
 #include <optional>
 
 #include "protocol/codec.h"
+#include "protocol/datagram.h"
+#include "protocol/library_messages.h"
+#include "protocol/little_endian.h"
 
 namespace tessary::gamelib {
 
-enum LibraryMessage : uint8_t {
-    kProbe = 237,             // both ways: the datagram probe and its answer
-    kCancelStorage = 238,     // out
-    kPlayerInfos = 239,       // out: store in the database; in: EVENT_PLAYERINFOS
-    kServerTime = 240,        // out: time request; in: EVENT_SERVERTIME
-    kNewMaster = 241,         // in
-    kPlayerLeft = 242,        // in
-    kNewPlayer = 243,         // in
-    kGroupRemovePlayer = 244, // out
-    kGroupAddPlayer = 245,    // out
-    kGroupEmpty = 246,        // out
-    kGroupDelete = 247,       // out
-    kGroupCreate = 248,       // out
-    kOwnId = 249,             // in
-    kRegister = 250,          // out
-};
+using protocol::Datagram;
+using protocol::decodeDatagram;
+using protocol::encodeDatagram;
+using protocol::kDatagramHeaderSize;
+using protocol::kMaxDatagramSize;
+using protocol::kStampBytes;
 
-inline constexpr uint8_t kMaxGameType = 200;
-inline constexpr size_t kNameFieldSize = 16;  // names in EVENT_NEWPLAYER and EVENT_REGISTER
+using protocol::LibraryMessage;
+using enum protocol::LibraryMessage;
+using protocol::kMaxGameType;
+using protocol::kNameFieldSize;
+using protocol::kNewPlayerSize;
+using protocol::kOwnIdSize;
+using protocol::kPlayerIdSize;
+using protocol::kServerTimeSize;
 
-// Payload sizes after the type byte of the events received.
-inline constexpr size_t kServerTimeSize = 8;
-inline constexpr size_t kPlayerIdSize = 2;  // EVENT_NEWMASTER, EVENT_PLAYERLEFT, start of EVENT_PLAYERINFOS
-inline constexpr size_t kNewPlayerSize = kPlayerIdSize + kNameFieldSize;
-inline constexpr size_t kOwnIdSize = 6;
+using protocol::appendLe16;
+using protocol::appendLe32;
+using protocol::readLe16;
+using protocol::readLe32;
 
 // Priority of everything that leaves by the relay path.
 inline constexpr uint8_t kRelayedPriority = 31;
@@ -54,17 +52,5 @@ inline std::optional<uint8_t> flagsOfSendMode(int32_t mode) {
 }
 
 inline bool isRelayed(uint8_t flags) { return (flags & protocol::kReplaceFlag) != 0; }
-
-inline uint16_t readLe16(const uint8_t* bytes) { return uint16_t(bytes[0] | (bytes[1] << 8)); }
-inline uint32_t readLe32(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[3]) << 24);
-}
-inline void appendLe16(protocol::Bytes& out, uint16_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-inline void appendLe32(protocol::Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
-}
 
 }  // namespace tessary::gamelib

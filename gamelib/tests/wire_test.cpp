@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "datagram.h"
 #include "library_messages.h"
 #include "outgoing.h"
 #include "start_order.h"

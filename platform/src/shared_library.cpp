@@ -24,13 +24,21 @@ SharedLibrary::~SharedLibrary() {
 BindingResult SharedLibrary::bind(const std::filesystem::path& file,
                                   std::span<const std::string_view> names,
                                   std::span<void*> addresses) {
+    return bind(std::span<const std::filesystem::path>(&file, 1), names, addresses);
+}
+
+BindingResult SharedLibrary::bind(std::span<const std::filesystem::path> files,
+                                  std::span<const std::string_view> names, std::span<void*> addresses) {
     if (attempted_) return {false, {}, "already attempted"};
     attempted_ = true;
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
+    std::string error = "no library file to load";
+    for (const std::filesystem::path& file : files) {
+        handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle_ != nullptr) break;
         const char* why = dlerror();
-        return {false, {}, why != nullptr ? why : "cannot load " + file.string()};
+        error = why != nullptr ? why : "cannot load " + file.string();
     }
+    if (handle_ == nullptr) return {false, {}, error};
     auto result = bindExports(handle_, names, addresses);
     if (!result.bound) unload();
     return result;

@@ -38,11 +38,11 @@ constexpr Named kRawKindNames[] = {
     {4, "SENDTOSERVER"},       {5, "SENDTOALLPLAYERS"},
 };
 
-constexpr Named kEventNames[] = {
-    {239, "EVENT_PLAYERINFOS"}, {240, "EVENT_SERVERTIME"}, {241, "EVENT_NEWMASTER"},
-    {242, "EVENT_PLAYERLEFT"},  {243, "EVENT_NEWPLAYER"},  {249, "EVENT_OWNID"},
-    {250, "EVENT_REGISTER"},
-};
+#define TESSARY_EVENT_NAME(code, constant, name) {code, #name},
+#define TESSARY_NOT_AN_EVENT(code, constant)
+constexpr Named kEventNames[] = {TESSARY_LIBRARY_MESSAGES(TESSARY_NOT_AN_EVENT, TESSARY_EVENT_NAME)};
+#undef TESSARY_NOT_AN_EVENT
+#undef TESSARY_EVENT_NAME
 
 template <size_t N>
 const char* lookup(const Named (&table)[N], uint8_t code) {

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/diag.h"
+#include "protocol/message_fields.h"
 
 namespace tessary::protocol {
 namespace {
@@ -380,6 +381,28 @@ TEST(MessageTypes, EachCodeAndNameOnce) {
     EXPECT_EQ(findMessageType(kSessionInfoAnswer), nullptr);
     EXPECT_EQ(answerCodeOf(GETSESSIONINFO), kSessionInfoAnswer);
     EXPECT_EQ(answerCodeOf(CREATESESSION), CREATESESSION);
+}
+
+TEST(MessageFields, WrittenByPositionEachOnce) {
+    using F = SessionNewBody;
+    auto complete = [] {
+        BodyWriter<F> writer;
+        writer.integer<int32_t>(F::State, 8).text(F::Game, "POKER").text(F::Master, "Ann");
+        writer.integer<int32_t>(F::MaxSpectators, 2).integer<int32_t>(F::MaxPlayers, 4).text(F::Name, "Table");
+        return writer;
+    };
+    ValueList expected;
+    expected.appendText("Table");
+    expected.appendInteger<int32_t>(4);
+    expected.appendInteger<int32_t>(2);
+    expected.appendText("Ann");
+    expected.appendInteger<int32_t>(8);
+    expected.appendText("POKER");
+    EXPECT_EQ(complete().take(), expected);
+    BodyWriter<F> missing;
+    missing.text(F::Name, "Table");
+    EXPECT_THROW(missing.take(), std::logic_error);
+    EXPECT_THROW(complete().text(F::Name, "again"), std::logic_error);
 }
 
 TEST(CodecDump, CompactAndTreeForms) {

@@ -5,8 +5,10 @@
 #include <set>
 
 #include "log.h"
+#include "platform/clock.h"
 #include "messages.h"
 #include "moderation.h"
+#include "protocol/message_fields.h"
 #include "player_card.h"
 #include "sqlite_db.h"
 #include "text_util.h"
@@ -18,37 +20,15 @@ using namespace protocol;
 namespace {
 
 constexpr uint8_t kSource = kModuleArena;
-constexpr int32_t kPrivate = 1 << 0;
-constexpr int32_t kStarted = 1 << 3;
-constexpr int32_t kJoinableWhileStarted = 1 << 4;
-constexpr int32_t kMaxSessionPlaces = 255;
 constexpr size_t kMaxGameName = 63;
 constexpr size_t kMaxSessionPassword = 64;
-// The chat-room pseudo-game: its sessions have nothing to begin.
-constexpr const char* kChatGame = "CHAT";
 
-int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
-
-// The lobby's session-name filter: letters, digits, blank, apostrophe, hyphen.
-bool isSessionName(const std::string& name) {
-    if (trim(name).empty() || name.size() > kMaxNameLength) return false;
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
-               c == '\'' || c == '-';
-    });
-}
+using platform::unixNow;
 
 ValueList texts(const std::vector<std::string>& values) {
     ValueList list;
     for (const std::string& value : values) list.appendText(value);
     return list;
-}
-
-bool eraseName(std::vector<std::string>& names, const std::string& name) {
-    auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, name); });
-    if (it == names.end()) return false;
-    names.erase(it);
-    return true;
 }
 
 }  // namespace
@@ -63,7 +43,11 @@ int pingClass(std::chrono::milliseconds roundTrip) {
 }
 
 Arena::Arena(asio::io_context& io, ArenaSettings settings, std::unique_ptr<Storage> storage, EventBus& bus)
-    : io_(io), settings_(std::move(settings)), storage_(std::move(storage)), bus_(bus), timer_(io) {
+    : LobbyRole(io, bus, kModuleArena),
+      settings_(std::move(settings)),
+      storage_(std::move(storage)),
+      timer_(io),
+      sessions_(settings_.limits.sessionsPerArena) {
     role_ = "arena " + settings_.config.name;
 }
 
@@ -72,24 +56,14 @@ Arena::~Arena() { *alive_ = false; }
 void Arena::start() {
     startedAt_ = unixNow();
     storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
-    subscription_ = bus_.subscribe([this, alive = alive_](const Event& event) {
-        asio::post(io_, [this, alive, event] {
-            if (!*alive) return;
-            try {
-                onEvent(event);
-            } catch (const StorageError& error) {
-                logLine(role_, std::string("storage: ") + error.what());
-            }
-        });
-    });
+    subscribe([this](const Event& event) { onEvent(event); });
     scheduleTick();
 }
 
 void Arena::stop() {
     stopped_ = true;
     timer_.cancel();
-    if (subscription_) bus_.unsubscribe(subscription_);
-    subscription_ = 0;
+    unsubscribe();
     try {
         storage_->clearPresenceHeldBy("arena:" + settings_.config.name + "#");
     } catch (const StorageError& error) {
@@ -134,11 +108,7 @@ Arena::Player* Arena::playerOf(const LinkPtr& link) {
     return player == players_.end() ? nullptr : &player->second;
 }
 
-Arena::Session* Arena::sessionOf(const Player& player) {
-    if (player.session.empty()) return nullptr;
-    auto it = sessions_.find(player.session);
-    return it == sessions_.end() ? nullptr : &it->second;
-}
+const GameSession* Arena::sessionOf(const Player& player) const { return sessions_.sessionOf(player.name); }
 
 void Arena::linkOpened(const LinkPtr& link) { links_[link->id()] = link; }
 
@@ -192,12 +162,6 @@ void Arena::messageReceived(const LinkPtr& link, Message& message) {
         logLine(role_, std::string("storage: ") + error.what());
         refuse(link, "", answerCodeOf(request->type), "The arena cannot do this right now. Please try again later.");
     }
-}
-
-void Arena::refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text) {
-    logLine(role_, *link, (who.empty() ? "" : " (" + who + ")") + " refused " + messageTypeName(request) +
-                       ": " + text);
-    link->send(failure(kSource, request, text));
 }
 
 void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& request) {
@@ -308,19 +272,20 @@ void Arena::sendPlayerList(Player& player) {
 
 void Arena::sendSessionList(Player& player) {
     ValueList body;
-    for (const auto& [key, s] : sessions_) {
-        ValueList entry;
-        entry.appendText(s.name);
-        entry.appendInteger<int32_t>(s.maxPlayers);
-        entry.appendInteger<int32_t>(s.maxSpectators);
-        entry.appendInteger<int32_t>(int32_t(s.players.size()));
-        entry.appendInteger<int32_t>(int32_t(s.spectators.size()));
-        entry.appendText(s.master);
-        entry.appendInteger<int32_t>(s.state);
-        entry.appendText(s.game);
-        entry.appendList(texts(s.players));
-        entry.appendList(texts(s.spectators));
-        body.appendList(std::move(entry));
+    for (const auto& [key, s] : sessions_.sessions()) {
+        using F = SessionListEntry;
+        body.appendList(BodyWriter<F>()
+                            .text(F::Name, s.name)
+                            .integer<int32_t>(F::MaxPlayers, s.maxPlayers)
+                            .integer<int32_t>(F::MaxSpectators, s.maxSpectators)
+                            .integer<int32_t>(F::Players, int32_t(s.players.size()))
+                            .integer<int32_t>(F::Spectators, int32_t(s.spectators.size()))
+                            .text(F::Master, s.master)
+                            .integer<int32_t>(F::State, s.state)
+                            .text(F::Game, s.game)
+                            .list(F::PlayerNames, texts(s.players))
+                            .list(F::SpectatorNames, texts(s.spectators))
+                            .take());
     }
     player.link->send(makeMessage(kSource, SESSIONLIST, std::move(body)));
 }
@@ -367,7 +332,7 @@ void Arena::chat(Player& player, const ServiceMessage& request) {
         return broadcast(frame);
     }
     if (request.type == CHATSESSION) {
-        Session* session = sessionOf(player);
+        const GameSession* session = sessionOf(player);
         if (!session) return;
         for (const auto* names : {&session->players, &session->spectators})
             for (const std::string& name : *names)
@@ -404,73 +369,39 @@ void Arena::playerInfo(Player& player, const ServiceMessage& request) {
 
 void Arena::sessionInfo(Player& player, const ServiceMessage& request) {
     const auto name = RequestReader(request.body).text(0, 256);
-    auto it = name ? sessions_.find(foldName(*name)) : sessions_.end();
-    if (it == sessions_.end())
+    const GameSession* session = name ? sessions_.find(*name) : nullptr;
+    if (!session)
         return refuse(player.link, player.name, kSessionInfoAnswer,
                       "There is no session called " + name.value_or("") + ".");
     ValueList data;
-    data.appendText(it->second.name);
-    data.appendText(it->second.options);
+    data.appendText(session->name);
+    data.appendText(session->options);
     player.link->send(success(kSource, kSessionInfoAnswer, std::move(data)));
 }
 
 void Arena::createSession(Player& player, const ServiceMessage& request) {
     const RequestReader reader(request.body);
-    const auto name = reader.text(0, 1024);
-    const auto game = reader.text(1, kMaxGameName);
-    const auto version = reader.text(2, kMaxGameName);
-    const auto flags = reader.int32(3);
-    const auto maxPlayers = reader.int32(4);
-    const auto maxSpectators = reader.int32(5);
-    const auto options = reader.text(6, size_t(settings_.limits.maxText));
-    const auto password = reader.text(7, kMaxSessionPassword);
-    const auto asSpectator = reader.int8(8);
+    using C = CreateSessionBody;
+    const auto name = reader.text(C::Name, 1024);
+    const auto game = reader.text(C::Game, kMaxGameName);
+    const auto version = reader.text(C::Version, kMaxGameName);
+    const auto flags = reader.int32(C::Flags);
+    const auto maxPlayers = reader.int32(C::MaxPlayers);
+    const auto maxSpectators = reader.int32(C::MaxSpectators);
+    const auto options = reader.text(C::Options, size_t(settings_.limits.maxText));
+    const auto password = reader.text(C::Password, kMaxSessionPassword);
+    const auto asSpectator = reader.int8(C::AsSpectator);
     auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, CREATESESSION, text); };
     if (!name || !game || !version || !flags || !maxPlayers || !maxSpectators || !options || !password || !asSpectator)
         return refuseWith("The session request is incomplete or too long.");
-    if (!isSessionName(*name))
-        return refuseWith("A session name has 1 to 15 letters, digits, blanks, apostrophes or hyphens.");
-    if (game->empty()) return refuseWith("Please choose a game.");
-    if (*maxPlayers < 1 || *maxPlayers > kMaxSessionPlaces || *maxSpectators < 0 ||
-        *maxSpectators > kMaxSessionPlaces)
-        return refuseWith("The numbers of players and spectators are out of range.");
-    if (sessions_.count(foldName(*name))) return refuseWith("A session called " + *name + " already exists.");
-    if (int(sessions_.size()) >= settings_.limits.sessionsPerArena)
-        return refuseWith("This arena has no room for another session.");
-
-    removeFromSession(player);
-    Session session;
-    session.name = *name;
-    session.game = *game;
-    session.version = *version;
-    session.master = player.name;
-    session.options = *options;
-    session.password = *password;
-    session.maxPlayers = *maxPlayers;
-    session.maxSpectators = *maxSpectators;
-    session.state = (password->empty() ? 0 : kPrivate) | (*flags & kJoinableWhileStarted);
-    Session& added = sessions_.emplace(foldName(*name), std::move(session)).first->second;
-
-    ValueList notice;
-    notice.appendText(added.name);
-    notice.appendInteger<int32_t>(added.maxPlayers);
-    notice.appendInteger<int32_t>(added.maxSpectators);
-    notice.appendText(added.master);
-    notice.appendInteger<int32_t>(added.state);
-    notice.appendText(added.game);
-    broadcast(makeMessage(kSource, SESSIONNEW, std::move(notice)));
-    addToSession(player, added, *asSpectator != 0 && added.maxSpectators > 0);
+    const SessionOutcome outcome = sessions_.create(
+        player.name, {*name, *game, *version, *flags, *maxPlayers, *maxSpectators, *options, *password, *asSpectator != 0},
+        unixNow());
+    if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
+    const auto& events = std::get<std::vector<SessionEvent>>(outcome);
+    publish(events);
+    player.sentToGame = false;
     player.link->send(success(kSource, CREATESESSION));
-}
-
-void Arena::addToSession(Player& player, Session& session, bool spectator) {
-    (spectator ? session.spectators : session.players).push_back(player.name);
-    player.session = foldName(session.name);
-    ValueList notice;
-    notice.appendText(player.name);
-    notice.appendText(session.name);
-    notice.appendInteger<uint8_t>(spectator ? 1 : 0);
-    broadcast(makeMessage(kSource, JOINNEW, std::move(notice)));
 }
 
 void Arena::joinSession(Player& player, const ServiceMessage& request) {
@@ -481,95 +412,110 @@ void Arena::joinSession(Player& player, const ServiceMessage& request) {
     const auto asSpectator = reader.int8(3);
     auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, JOINSESSION, text); };
     if (!name || !password || !version || !asSpectator) return refuseWith("The join request is incomplete.");
-    auto it = sessions_.find(foldName(*name));
-    if (it == sessions_.end()) return refuseWith("There is no session called " + *name + ".");
-    Session& session = it->second;
-    if (player.session == it->first) return refuseWith("You are already in " + session.name + ".");
-    if ((session.state & kPrivate) && *password != session.password)
-        return refuseWith("Wrong password for " + session.name + ".");
-    if (*version != session.version)
-        return refuseWith(session.name + " plays version " + session.version + " of " + session.game +
-                          "; you have version " + *version + ".");
-    if ((session.state & kStarted) && !(session.state & kJoinableWhileStarted))
-        return refuseWith("The game of " + session.name + " has already begun.");
-    const bool spectator = *asSpectator != 0;
-    if (spectator && int(session.spectators.size()) >= session.maxSpectators)
-        return refuseWith(session.maxSpectators == 0 ? session.name + " takes no spectators."
-                                                     : session.name + " has no spectator place left.");
-    if (!spectator && int(session.players.size()) >= session.maxPlayers)
-        return refuseWith(session.name + " is full.");
-
-    removeFromSession(player);
-    addToSession(player, session, spectator);
+    const SessionOutcome outcome =
+        sessions_.join(player.name, *name, *password, *version, *asSpectator != 0, unixNow());
+    if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
+    const auto& events = std::get<std::vector<SessionEvent>>(outcome);
+    player.sentToGame = false;
+    publish(events);
     player.link->send(success(kSource, JOINSESSION));
-    if (session.state & kStarted) {
-        announceToGameServer(session);
-        sendStartGame(player, session);
-    }
+    startGames(events);
 }
 
 void Arena::leaveSession(Player& player) {
-    if (!sessionOf(player)) return refuse(player.link, player.name, LEAVESESSION, "You are in no session.");
-    removeFromSession(player);
+    const SessionOutcome outcome = sessions_.leave(player.name, unixNow());
+    if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
+        return refuse(player.link, player.name, LEAVESESSION, refusal->text);
+    player.sentToGame = false;
+    publish(std::get<std::vector<SessionEvent>>(outcome));
     player.link->send(success(kSource, LEAVESESSION));
 }
 
 void Arena::removeFromSession(Player& player) {
-    Session* session = sessionOf(player);
-    player.session.clear();
     player.sentToGame = false;
-    if (!session) return;
-    if (!eraseName(session->players, player.name)) eraseName(session->spectators, player.name);
-    ValueList notice;
-    notice.appendText(player.name);
-    notice.appendText(session->name);
-    broadcast(makeMessage(kSource, JOINLEAVE, std::move(notice)));
-    if (session->players.empty() && session->spectators.empty()) {
-        ValueList removed;
-        removed.appendText(session->name);
-        sessions_.erase(foldName(session->name));
-        broadcast(makeMessage(kSource, SESSIONREMOVE, std::move(removed)));
-        return;
-    }
-    if (sameName(session->master, player.name)) {
-        session->master = session->players.empty() ? session->spectators.front() : session->players.front();
-        ValueList changed;
-        changed.appendText(session->name);
-        changed.appendText(session->master);
-        broadcast(makeMessage(kSource, MASTERCHANGED, std::move(changed)));
-    }
+    publish(sessions_.remove(player.name, unixNow()));
 }
 
 void Arena::beginGame(Player& player) {
-    Session* session = sessionOf(player);
-    auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, BEGINGAME, text); };
-    if (!session) return refuseWith("You are in no session.");
-    if (!sameName(session->master, player.name)) return refuseWith("Only the master of the session can begin it.");
-    if (session->state & kStarted) return refuseWith("The game has already begun.");
-    if (session->game == kChatGame) return refuseWith("A chat session has no game to begin.");
-    if (session->players.empty()) return refuseWith("The session has no player.");
-
-    session->state |= kStarted;
-    session->expectedPlayers = int(session->players.size());
-    session->gameKey = settings_.config.name + "#" + std::to_string(startedAt_) + "." + std::to_string(nextGame_++);
-    // The game server learns the members before any of them is told to go.
-    announceToGameServer(*session);
-    for (const std::string& name : session->players) storage_->addGamePlayed(session->game, name);
-
-    ValueList state;
-    state.appendText(session->name);
-    state.appendInteger<int32_t>(session->state);
-    broadcast(makeMessage(kSource, UPDATESESSIONSTATE, std::move(state)));
+    const std::string gameKey =
+        settings_.config.name + "#" + std::to_string(startedAt_) + "." + std::to_string(nextGame_++);
+    const SessionOutcome outcome = sessions_.begin(player.name, gameKey, unixNow());
+    if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
+        return refuse(player.link, player.name, BEGINGAME, refusal->text);
+    const auto& events = std::get<std::vector<SessionEvent>>(outcome);
+    publish(events);
     player.link->send(success(kSource, BEGINGAME));
-    for (const auto* names : {&session->players, &session->spectators})
-        for (const std::string& name : *names)
-            if (auto it = players_.find(foldName(name)); it != players_.end() && it->second.link)
-                sendStartGame(it->second, *session);
-    logLine(role_, "session " + session->name + " began " + session->game + " with " +
-                       std::to_string(session->players.size()) + " players");
+    startGames(events);
 }
 
-void Arena::announceToGameServer(Session& session) {
+void Arena::publish(const std::vector<SessionEvent>& events) {
+    namespace event = session_event;
+    for (const SessionEvent& happened : events) {
+        if (const auto* created = std::get_if<event::Created>(&happened)) {
+            const GameSession& added = *sessions_.find(created->session);
+            using N = SessionNewBody;
+            broadcast(makeMessage(kSource, SESSIONNEW,
+                                  BodyWriter<N>()
+                                      .text(N::Name, added.name)
+                                      .integer<int32_t>(N::MaxPlayers, added.maxPlayers)
+                                      .integer<int32_t>(N::MaxSpectators, added.maxSpectators)
+                                      .text(N::Master, added.master)
+                                      .integer<int32_t>(N::State, added.state)
+                                      .text(N::Game, added.game)
+                                      .take()));
+        } else if (const auto* joined = std::get_if<event::Joined>(&happened)) {
+            ValueList notice;
+            notice.appendText(joined->player);
+            notice.appendText(joined->session);
+            notice.appendInteger<uint8_t>(joined->spectator ? 1 : 0);
+            broadcast(makeMessage(kSource, JOINNEW, std::move(notice)));
+        } else if (const auto* left = std::get_if<event::Left>(&happened)) {
+            ValueList notice;
+            notice.appendText(left->player);
+            notice.appendText(left->session);
+            broadcast(makeMessage(kSource, JOINLEAVE, std::move(notice)));
+        } else if (const auto* removed = std::get_if<event::Removed>(&happened)) {
+            ValueList notice;
+            notice.appendText(removed->session);
+            broadcast(makeMessage(kSource, SESSIONREMOVE, std::move(notice)));
+        } else if (const auto* master = std::get_if<event::MasterChanged>(&happened)) {
+            ValueList changed;
+            changed.appendText(master->session);
+            changed.appendText(master->master);
+            broadcast(makeMessage(kSource, MASTERCHANGED, std::move(changed)));
+        } else if (const auto* began = std::get_if<event::Began>(&happened)) {
+            const GameSession& session = *sessions_.find(began->session);
+            // The game server learns the members before any of them is told to go.
+            announceToGameServer(session);
+            for (const std::string& name : session.players) storage_->addGamePlayed(session.game, name);
+            ValueList state;
+            state.appendText(session.name);
+            state.appendInteger<int32_t>(session.state);
+            broadcast(makeMessage(kSource, UPDATESESSIONSTATE, std::move(state)));
+        }
+    }
+}
+
+void Arena::startGames(const std::vector<SessionEvent>& events) {
+    namespace event = session_event;
+    for (const SessionEvent& happened : events) {
+        if (const auto* began = std::get_if<event::Began>(&happened)) {
+            const GameSession& session = *sessions_.find(began->session);
+            for (const auto* names : {&session.players, &session.spectators})
+                for (const std::string& name : *names)
+                    if (auto it = players_.find(foldName(name)); it != players_.end() && it->second.link)
+                        sendStartGame(it->second);
+            logLine(role_, "session " + session.name + " began " + session.game + " with " +
+                               std::to_string(session.players.size()) + " players");
+        } else if (const auto* joined = std::get_if<event::JoinedGame>(&happened)) {
+            announceToGameServer(*sessions_.find(joined->session));
+            if (auto it = players_.find(foldName(joined->player)); it != players_.end() && it->second.link)
+                sendStartGame(it->second);
+        }
+    }
+}
+
+void Arena::announceToGameServer(const GameSession& session) {
     GameSessionAnnouncement announcement;
     announcement.key = session.gameKey;
     announcement.game = session.game;
@@ -588,8 +534,7 @@ void Arena::announceToGameServer(Session& session) {
     storage_->announceGameSession(announcement);
 }
 
-void Arena::sendStartGame(Player& player, Session& session) {
-    (void)session;
+void Arena::sendStartGame(Player& player) {
     player.sentToGame = true;
     // The lobby leaves the arena to play and logs in again afterwards, with
     // no Router in between: let it back in from the same address.

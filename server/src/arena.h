@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "link.h"
+#include "lobby_role.h"
 #include "server/config.h"
 #include "server/events.h"
 #include "server/storage.h"
+#include "session_table.h"
 
 namespace tessary::server {
 
@@ -29,7 +31,7 @@ struct ArenaSettings {
 // 0 means not measured yet.
 int pingClass(std::chrono::milliseconds roundTrip);
 
-class Arena final : public LinkHandler {
+class Arena final : public LinkHandler, private LobbyRole {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -56,27 +58,10 @@ private:
         bool pingOutstanding = false;
         Clock::time_point pingSentAt;
         Clock::time_point nextPingAt;
-        std::string session;  // folded session name, empty in none
         bool sentToGame = false;
         Clock::time_point awayUntil;
         int64_t mutedNoticeSince = -1;  // the mute the player was told about
         int64_t refusalAuditedAt = 0;   // last audited moderation command of a mere player
-    };
-
-    struct Session {
-        std::string name;
-        std::string game;
-        std::string version;
-        std::string master;
-        std::string options;
-        std::string password;
-        int32_t maxPlayers = 0;
-        int32_t maxSpectators = 0;
-        int32_t state = 0;
-        std::vector<std::string> players;     // names in join order
-        std::vector<std::string> spectators;
-        std::string gameKey;  // announcement key once begun
-        int expectedPlayers = 0;
     };
 
     void handle(const LinkPtr& link, Player* player, const protocol::ServiceMessage& request);
@@ -96,31 +81,29 @@ private:
     void tellFromService(Player& player, const std::string& text);
     void kick(const KickEvent& kick);
 
-    void addToSession(Player& player, Session& session, bool spectator);
-    // Takes the player out of its session with the notices that follow;
-    // removes the session when it empties.
+    // Sends the messages that tell the arena what the session table did.
+    void publish(const std::vector<SessionEvent>& events);
+    // After the answer: sends the members of a game that began (or the
+    // newcomer to one under way) to the game server.
+    void startGames(const std::vector<SessionEvent>& events);
+    // Takes the player out of its session with the notices that follow.
     void removeFromSession(Player& player);
     void removePlayer(const std::string& key, const char* why);
-    void announceToGameServer(Session& session);
-    void sendStartGame(Player& player, Session& session);
+    void announceToGameServer(const GameSession& session);
+    void sendStartGame(Player& player);
 
     void sendPlayerList(Player& player);
     void sendSessionList(Player& player);
     void broadcast(const SharedFrame& frame);
     void broadcast(const protocol::ServiceMessage& message);
-    void refuse(const LinkPtr& link, const std::string& who, uint8_t request, const std::string& text);
     void onEvent(const Event& event);
     void scheduleTick();
 
     Player* playerOf(const LinkPtr& link);
-    Session* sessionOf(const Player& player);
+    const GameSession* sessionOf(const Player& player) const;
 
-    asio::io_context& io_;
     ArenaSettings settings_;
     std::unique_ptr<Storage> storage_;
-    EventBus& bus_;
-    std::string role_;
-    int subscription_ = 0;
     asio::steady_timer timer_;
     bool stopped_ = false;
     uint64_t nextHolder_ = 1;
@@ -130,9 +113,8 @@ private:
     std::unordered_map<uint64_t, LinkPtr> links_;            // every open link
     std::unordered_map<uint64_t, std::string> playerByLink_;  // link id -> player key
     std::map<std::string, Player> players_;                   // folded name -> player
-    std::map<std::string, Session> sessions_;                 // folded name -> session
+    SessionTable sessions_;
     std::deque<SharedFrame> recentChat_;                      // the arena's last lines, oldest first
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace tessary::server

@@ -4,6 +4,9 @@
 #include <ctime>
 
 #include "log.h"
+#include "protocol/datagram.h"
+#include "protocol/library_messages.h"
+#include "protocol/little_endian.h"
 #include "sqlite_db.h"
 #include "text_util.h"
 
@@ -13,46 +16,26 @@ using namespace protocol;
 
 namespace {
 
-constexpr size_t kNameField = 16;         // registration and EVENT_NEWPLAYER
-constexpr size_t kStampBytes = 8;         // sender's stamp, echo stamp
-constexpr size_t kMaxDatagramBytes = 1024;  // what the game library reads at most
 // The game library keeps its stream alive every 30 s; a stream silent for
 // longer (with some slack) is taken for dropped.
 constexpr int64_t kStreamSilentMs = 35'000;
-constexpr uint8_t kLastGameType = 200;
-constexpr uint8_t kProbe = 237;
-constexpr uint8_t kCancelInfo = 238;
-constexpr uint8_t kGroupRemove = 244, kGroupAdd = 245, kGroupEmpty = 246, kGroupDelete = 247, kGroupCreate = 248;
-
-void put16(Bytes& out, uint16_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-void put32(Bytes& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
-uint16_t get16(std::span<const uint8_t> bytes, size_t at) { return uint16_t(bytes[at] | (bytes[at + 1] << 8)); }
-uint32_t get32(std::span<const uint8_t> bytes, size_t at) {
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-           uint32_t(bytes[at + 3]) << 24;
-}
 
 Bytes newPlayerEvent(PlayerId id, const std::string& name) {
     Bytes payload{EVENT_NEWPLAYER};
-    put16(payload, id);
-    for (size_t i = 0; i < kNameField; ++i) payload.push_back(i < name.size() ? uint8_t(name[i]) : 0);
+    appendLe16(payload, id);
+    for (size_t i = 0; i < kNameFieldSize; ++i) payload.push_back(i < name.size() ? uint8_t(name[i]) : 0);
     return payload;
 }
 
 Bytes idEvent(uint8_t event, PlayerId id) {
     Bytes payload{event};
-    put16(payload, id);
+    appendLe16(payload, id);
     return payload;
 }
 
 Bytes infoEvent(PlayerId id, const Bytes& info) {
     Bytes payload{EVENT_PLAYERINFOS};
-    put16(payload, id);
+    appendLe16(payload, id);
     payload.insert(payload.end(), info.begin(), info.end());
     return payload;
 }
@@ -180,7 +163,7 @@ PlayerId GameServer::allocateId() {
 
 void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     std::string name;
-    for (size_t i = 1; i < message.payload.size() && i <= kNameField && message.payload[i]; ++i)
+    for (size_t i = 1; i < message.payload.size() && i <= kNameFieldSize && message.payload[i]; ++i)
         name.push_back(char(message.payload[i]));
     if (checkPlayerName(name) != NameCheck::Ok) return link->close("registration with a malformed name");
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
@@ -241,9 +224,9 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
     session.present[id] = &added;
 
     Bytes ownId{EVENT_OWNID};
-    put16(ownId, id);
-    put16(ownId, session.present.size() == 1 ? 1 : 0);
-    put16(ownId, uint16_t(session.announcement.expectedPlayers));
+    appendLe16(ownId, id);
+    appendLe16(ownId, session.present.size() == 1 ? 1 : 0);
+    appendLe16(ownId, uint16_t(session.announcement.expectedPlayers));
     sendEvent(added, ownId);
     for (auto& [otherId, other] : session.present) sendEvent(added, newPlayerEvent(otherId, other->name));
     for (const auto& [otherId, away] : session.away) sendEvent(added, newPlayerEvent(otherId, away.name));
@@ -342,10 +325,10 @@ void GameServer::toServer(Player& player, uint8_t type, std::span<const uint8_t>
             if (byDatagram && player.datagramAddress) return sendDatagram(player, std::move(answer));
             return player.link->send(answer);
         }
-        case kCancelInfo: return storage_->deletePlayerInfo(game, player.name);
+        case kCancelStorage: return storage_->deletePlayerInfo(game, player.name);
         case EVENT_PLAYERINFOS: {
             if (data.size() < 2) return;
-            auto subject = session.nameById.find(get16(data, 0));
+            auto subject = session.nameById.find(readLe16(data, 0));
             if (subject == session.nameById.end()) return;  // not a player of this session
             if (data.size() - 2 > size_t(settings_.limits.maxPlayerInfoBytes)) {
                 logLine(role_, *player.link, " refused: player information over " +
@@ -358,18 +341,18 @@ void GameServer::toServer(Player& player, uint8_t type, std::span<const uint8_t>
             const auto wall = std::chrono::system_clock::now().time_since_epoch();
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wall).count();
             Bytes answer{EVENT_SERVERTIME};
-            put32(answer, uint32_t(ms / 1000));
-            put32(answer, uint32_t(ms % 1000));
+            appendLe32(answer, uint32_t(ms / 1000));
+            appendLe32(answer, uint32_t(ms % 1000));
             return sendEvent(player, answer);
         }
-        case kGroupRemove:
-        case kGroupAdd:
+        case kGroupRemovePlayer:
+        case kGroupAddPlayer:
         case kGroupEmpty:
         case kGroupDelete:
         case kGroupCreate: return groupChange(player, type, data);
         case EVENT_REGISTER: return;  // already registered
         default:
-            if (type <= kLastGameType && session.logic) session.logic->receive(player.id, type, data, nowMs());
+            if (type <= kMaxGameType && session.logic) session.logic->receive(player.id, type, data, nowMs());
     }
 }
 
@@ -387,11 +370,11 @@ void GameServer::groupChange(Player& player, uint8_t type, std::span<const uint8
     if (type == kGroupDelete) groups.erase(group);
     else if (type == kGroupEmpty) members.clear();
     else if (data.size() >= 3) {
-        const PlayerId member = get16(data, 1);
+        const PlayerId member = readLe16(data, 1);
         auto at = std::find(members.begin(), members.end(), member);
-        if (type == kGroupAdd && at == members.end() && player.session->nameById.count(member))
+        if (type == kGroupAddPlayer && at == members.end() && player.session->nameById.count(member))
             members.push_back(member);
-        if (type == kGroupRemove && at != members.end()) members.erase(at);
+        if (type == kGroupRemovePlayer && at != members.end()) members.erase(at);
     }
 }
 
@@ -399,7 +382,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
     Session& session = *sender.session;
     const std::span<const uint8_t> payload(message.payload);
     const uint8_t type = payload[0];
-    if (type > kLastGameType) {
+    if (type > kMaxGameType) {
         // Library events come from the server alone; a player cannot
         // announce players, masters or ids to the others.
         logLine(role_, *sender.link, " refused: relay of reserved type " + std::to_string(type));
@@ -426,7 +409,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
         }
         case SENDTOPLAYER: {
             if (payload.size() < 3) return;
-            auto it = session.present.find(get16(payload, 1));
+            auto it = session.present.find(readLe16(payload, 1));
             if (it == session.present.end()) return;
             out.payload.push_back(type);
             out.payload.insert(out.payload.end(), payload.begin() + 3, payload.end());
@@ -438,7 +421,7 @@ void GameServer::relay(Player& sender, const RawMessage& message, bool byDatagra
     SharedFrame streamFrame;
     for (Player* to : recipients) {
         if (byDatagram && to->datagramAddress &&
-            kRawHeaderSize + kStampBytes + out.payload.size() <= kMaxDatagramBytes) {
+            kDatagramHeaderSize + out.payload.size() <= kMaxDatagramSize) {
             sendDatagram(*to, out);
             datagramRelays_.fetch_add(1, std::memory_order_relaxed);
             continue;
@@ -467,14 +450,7 @@ void GameServer::sendDatagram(Player& to, RawMessage message) {
                uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - to.peerStampArrival).count());
         to.peerStamp = 0;
     }
-    Bytes payload;
-    payload.reserve(kStampBytes + message.payload.size());
-    put32(payload, stamp);
-    put32(payload, echo);
-    payload.insert(payload.end(), message.payload.begin(), message.payload.end());
-    message.payload = std::move(payload);
-    message.flags |= kReplaceFlag;
-    auto frame = std::make_shared<Bytes>(encode(message));
+    auto frame = std::make_shared<Bytes>(encodeDatagram({std::move(message), stamp, echo}));
     udp_.async_send_to(asio::buffer(*frame), *to.datagramAddress, [frame](asio::error_code, size_t) {});
 }
 
@@ -495,7 +471,7 @@ void GameServer::startReceive() {
 
 void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip::udp::endpoint& from) {
     // One whole raw frame with its two stamps, or nothing.
-    if (bytes.size() < kRawHeaderSize + kStampBytes + 1 || announcedSize(bytes.data()) != bytes.size() ||
+    if (bytes.size() < kDatagramHeaderSize + 1 || announcedSize(bytes.data()) != bytes.size() ||
         (bytes[3] >> 6) != uint8_t(Format::Raw))
         return;
     auto decoded = decode(bytes);
@@ -524,7 +500,7 @@ void GameServer::datagramReceived(std::span<const uint8_t> bytes, const asio::ip
                            std::to_string(from.port()));
         player.datagramAddress = from;
     }
-    player.peerStamp = get32(message.payload, 0);
+    player.peerStamp = readLe32(message.payload, 0);
     player.peerStampArrival = now;
     message.payload.erase(message.payload.begin(), message.payload.begin() + kStampBytes);
     fromPlayer(player, message, true);

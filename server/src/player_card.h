@@ -6,6 +6,7 @@
 #include <string>
 
 #include "protocol/codec.h"
+#include "protocol/message_fields.h"
 #include "server/storage.h"
 
 namespace tessary::server {
@@ -13,11 +14,16 @@ namespace tessary::server {
 // Six texts, gender byte, photo number, then one [game, statistics] entry
 // per game the player has played.
 inline protocol::ValueList playerCard(const AccountProfile& p, const std::vector<GameStat>& stats) {
-    protocol::ValueList card;
-    for (const std::string* text : {&p.name, &p.field1004, &p.field1003, &p.country, &p.field1005, &p.description})
-        card.appendText(*text);
-    card.appendInteger<uint8_t>(p.gender);
-    card.appendInteger<int32_t>(p.photoNumber);
+    using F = protocol::PlayerCard;
+    protocol::BodyWriter<F> card;
+    card.text(F::Name, p.name)
+        .text(F::Email, p.field1004)
+        .text(F::RealName, p.field1003)
+        .text(F::Country, p.country)
+        .text(F::HomePage, p.field1005)
+        .text(F::Description, p.description)
+        .integer<uint8_t>(F::Gender, p.gender)
+        .integer<int32_t>(F::PhotoNumber, p.photoNumber);
     protocol::ValueList games;
     for (const GameStat& stat : stats) {
         protocol::ValueList entry;
@@ -25,8 +31,7 @@ inline protocol::ValueList playerCard(const AccountProfile& p, const std::vector
         entry.appendText("played " + std::to_string(stat.played) + ", won " + std::to_string(stat.won));
         games.appendList(std::move(entry));
     }
-    card.appendList(std::move(games));
-    return card;
+    return card.list(F::Games, std::move(games)).take();
 }
 
 // The photo as the lobby reads it: fewer than 5 bytes is a stock picture

@@ -7,6 +7,7 @@
 
 #include "account_form.h"
 #include "log.h"
+#include "platform/clock.h"
 #include "messages.h"
 #include "moderation.h"
 #include "password.h"
@@ -24,7 +25,7 @@ constexpr uint8_t kSource = kModuleRouter;
 constexpr size_t kMaxPhotoBytes = 20480;
 
 
-int64_t unixNow() { return static_cast<int64_t>(std::time(nullptr)); }
+using platform::unixNow;
 
 int64_t steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -44,7 +45,7 @@ bool isAcceptedPhoto(std::string_view bytes) {
 }
 
 Router::Router(asio::io_context& io, RouterSettings settings, std::unique_ptr<Storage> storage, EventBus& bus)
-    : io_(io), settings_(std::move(settings)), storage_(std::move(storage)), bus_(bus) {
+    : LobbyRole(io, bus, kModuleRouter), settings_(std::move(settings)), storage_(std::move(storage)) {
     role_ = "router " + settings_.config.name;
     if (!settings_.hashInline) {
         const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -62,16 +63,11 @@ Router::~Router() {
 
 void Router::start() {
     storage_->clearPresenceHeldBy("router:" + settings_.config.name + "#");
-    subscription_ = bus_.subscribe([this, alive = alive_](const Event& event) {
-        asio::post(io_, [this, alive, event] {
-            if (*alive) onEvent(event);
-        });
-    });
+    subscribe([this](const Event& event) { onEvent(event); });
 }
 
 void Router::stop() {
-    if (subscription_) bus_.unsubscribe(subscription_);
-    subscription_ = 0;
+    unsubscribe();
     for (auto& [id, client] : clients_)
         if (client.loggedIn) storage_->clearPresence(client.name, holder(client));
 }
@@ -136,9 +132,7 @@ void Router::handle(Client& client, const ServiceMessage& request) {
 }
 
 void Router::refuse(Client& client, uint8_t request, const std::string& text, const std::string& note) {
-    logLine(role_, *client.link, (client.name.empty() ? "" : " (" + client.name + ")") + " refused " +
-                       messageTypeName(request) + ": " + text + (note.empty() ? "" : " (" + note + ")"));
-    client.link->send(failure(kSource, request, text));
+    LobbyRole::refuse(client.link, client.name, request, text, note);
 }
 
 bool Router::refuseBanned(Client& client, uint8_t request, const std::string& name) {

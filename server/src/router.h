@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link.h"
+#include "lobby_role.h"
 #include "login_guard.h"
 #include "server/config.h"
 #include "server/events.h"
@@ -38,7 +39,7 @@ struct RouterSettings {
     bool hashInline = false;
 };
 
-class Router final : public LinkHandler {
+class Router final : public LinkHandler, private LobbyRole {
 public:
     Router(asio::io_context& io, RouterSettings settings, std::unique_ptr<Storage> storage, EventBus& bus);
     ~Router() override;
@@ -96,11 +97,8 @@ private:
     std::string holder(const Client& client) const;
     Client* find(const LinkPtr& link);
 
-    asio::io_context& io_;
     RouterSettings settings_;
     std::unique_ptr<Storage> storage_;
-    EventBus& bus_;
-    int subscription_ = 0;
     std::unique_ptr<asio::thread_pool> workers_;
     int hashesPerAddress_ = 1;
     struct AddressQueue {
@@ -113,8 +111,6 @@ private:
     // takes as long as for a wrong password.
     std::string dummyHash_;
     std::unordered_map<uint64_t, Client> clients_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::string role_;
 };
 
 // Whether bytes are a picture the lobby can show: JPEG, BMP or GIF, 5 to

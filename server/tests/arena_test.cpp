@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "arena.h"
+#include "protocol/message_fields.h"
 #include "service_fixture.h"
 
 namespace tessary::server {
@@ -228,19 +229,23 @@ TEST_F(ArenaTest, SessionListShowsMembers) {
     ASSERT_TRUE(list);
     ASSERT_EQ(list->body.size(), 1u);
     const ValueList& entry = *list->body.list(0);
-    int32_t values[5] = {};
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(entry.readInteger(size_t(i + 1), values[i]));
-    ASSERT_TRUE(entry.readInteger(6, values[4]));
-    EXPECT_EQ(*entry.text(0), "Table");
-    EXPECT_EQ(values[0], 3);  // max players
-    EXPECT_EQ(values[1], 2);  // max spectators
-    EXPECT_EQ(values[2], 1);  // players
-    EXPECT_EQ(values[3], 1);  // spectators
-    EXPECT_EQ(*entry.text(5), "Ann");
-    EXPECT_EQ(values[4], 1);  // private
-    EXPECT_EQ(*entry.text(7), "POKER");
-    EXPECT_EQ(names(entry.list(8)), std::vector<std::string>{"Ann"});
-    EXPECT_EQ(names(entry.list(9)), std::vector<std::string>{"Bob"});
+    using F = SessionListEntry;
+    auto number = [&](F::Field field) {
+        int32_t value = -1;
+        EXPECT_TRUE(entry.readInteger(field, value)) << field;
+        return value;
+    };
+    EXPECT_EQ(entry.size(), size_t(F::Count));
+    EXPECT_EQ(*entry.text(F::Name), "Table");
+    EXPECT_EQ(number(F::MaxPlayers), 3);
+    EXPECT_EQ(number(F::MaxSpectators), 2);
+    EXPECT_EQ(number(F::Players), 1);
+    EXPECT_EQ(number(F::Spectators), 1);
+    EXPECT_EQ(*entry.text(F::Master), "Ann");
+    EXPECT_EQ(number(F::State), 1);  // private
+    EXPECT_EQ(*entry.text(F::Game), "POKER");
+    EXPECT_EQ(names(entry.list(F::PlayerNames)), std::vector<std::string>{"Ann"});
+    EXPECT_EQ(names(entry.list(F::SpectatorNames)), std::vector<std::string>{"Bob"});
 }
 
 TEST_F(ArenaTest, JoinAndCreateRefusals) {

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "datagram.h"
+#include "library_messages.h"
 #include "protocol/codec.h"
 
 namespace tessary::gamelib::testing {

@@ -20,4 +20,7 @@ public:
 // The real clocks: time() and CLOCK_MONOTONIC. Lives for the whole process.
 const Clock& systemClock();
 
+// The system clock's wall seconds, for code that takes no Clock.
+inline int64_t unixNow() { return systemClock().wallSeconds(); }
+
 }  // namespace tessary::platform

@@ -50,6 +50,10 @@ public:
 
     [[nodiscard]] BindingResult bind(const std::filesystem::path& file,
                                      std::span<const std::string_view> names, std::span<void*> addresses);
+    // Loads the first of `files` that loads (a later one only when the
+    // earlier cannot be opened at all), then binds as above.
+    [[nodiscard]] BindingResult bind(std::span<const std::filesystem::path> files,
+                                     std::span<const std::string_view> names, std::span<void*> addresses);
 
     // Binds every export of a table declared with TESSARY_BOUND_EXPORTS; the
     // table is left untouched unless all were found.
@@ -57,6 +61,13 @@ public:
     [[nodiscard]] BindingResult bindTable(const std::filesystem::path& file, Table& table) {
         std::array<void*, Table::kExportNames.size()> addresses{};
         auto result = bind(file, Table::kExportNames, addresses);
+        if (result.bound) table.assign(addresses);
+        return result;
+    }
+    template <typename Table>
+    [[nodiscard]] BindingResult bindTable(std::span<const std::filesystem::path> files, Table& table) {
+        std::array<void*, Table::kExportNames.size()> addresses{};
+        auto result = bind(files, Table::kExportNames, addresses);
         if (result.bound) table.assign(addresses);
         return result;
     }

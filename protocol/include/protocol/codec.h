@@ -17,6 +17,7 @@
 #include <variant>
 #include <vector>
 
+#include "protocol/library_messages.h"
 #include "protocol/message_types.h"
 
 namespace tessary::protocol {
@@ -53,17 +54,6 @@ enum RawKind : uint8_t {
     SENDTOPLAYER = 3,
     SENDTOSERVER = 4,
     SENDTOALLPLAYERS = 5,
-};
-
-// Game event codes: by convention the first payload byte of a raw message.
-enum GameEvent : uint8_t {
-    EVENT_PLAYERINFOS = 239,
-    EVENT_SERVERTIME = 240,
-    EVENT_NEWMASTER = 241,
-    EVENT_PLAYERLEFT = 242,
-    EVENT_NEWPLAYER = 243,
-    EVENT_OWNID = 249,
-    EVENT_REGISTER = 250,
 };
 
 // Names as the system prints them; unknown codes print as decimal numbers

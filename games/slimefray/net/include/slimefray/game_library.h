@@ -30,10 +30,7 @@ public:
     const std::string& missing() const { return missing_; }
 
 private:
-    [[nodiscard]] bool resolve();
-
-    void* handle_ = nullptr;
-    bool attempted_ = false;
+    platform::SharedLibrary library_;
     tsgame::Exports exports_;
     std::string missing_;
 };

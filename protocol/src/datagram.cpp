@@ -1,29 +1,29 @@
-#include "datagram.h"
+#include "protocol/datagram.h"
 
-#include "library_messages.h"
+#include "protocol/little_endian.h"
 
-namespace tessary::gamelib {
+namespace tessary::protocol {
 
-protocol::Bytes encodeDatagram(const Datagram& datagram) {
-    protocol::RawMessage wire = datagram.message;
-    wire.flags |= protocol::kReplaceFlag;
+Bytes encodeDatagram(const Datagram& datagram) {
+    RawMessage wire = datagram.message;
+    wire.flags |= kReplaceFlag;
     wire.payload.clear();
     wire.payload.reserve(kStampBytes + datagram.message.payload.size());
     appendLe32(wire.payload, datagram.stamp);
     appendLe32(wire.payload, datagram.echoStamp);
     wire.payload.insert(wire.payload.end(), datagram.message.payload.begin(), datagram.message.payload.end());
-    return protocol::encode(wire);
+    return encode(wire);
 }
 
 std::optional<Datagram> decodeDatagram(std::span<const uint8_t> bytes) {
     if (bytes.size() < kDatagramHeaderSize) return std::nullopt;
-    if ((bytes[3] >> 6) != uint8_t(protocol::Format::Raw)) return std::nullopt;
-    const size_t announced = protocol::announcedSize(bytes.data());
+    if ((bytes[3] >> 6) != uint8_t(Format::Raw)) return std::nullopt;
+    const size_t announced = announcedSize(bytes.data());
     if (announced < kDatagramHeaderSize || announced > bytes.size()) return std::nullopt;
 
-    auto decoded = protocol::decode(bytes.first(announced));
+    auto decoded = decode(bytes.first(announced));
     if (!decoded) return std::nullopt;
-    auto* raw = std::get_if<protocol::RawMessage>(&*decoded);
+    auto* raw = std::get_if<RawMessage>(&*decoded);
     if (!raw) return std::nullopt;
 
     Datagram out;
@@ -34,4 +34,4 @@ std::optional<Datagram> decodeDatagram(std::span<const uint8_t> bytes) {
     return out;
 }
 
-}  // namespace tessary::gamelib
+}  // namespace tessary::protocol

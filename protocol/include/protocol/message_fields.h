@@ -1,0 +1,106 @@
+// Where each value sits in a message body. Bodies are positional lists; the
+// service's writers, the client library's readers and the tests all name a
+// position from here, so the two ends cannot drift apart. A new field is
+// added here first.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "protocol/codec.h"
+
+namespace tessary::protocol {
+
+// One entry of SESSIONLIST (a list per session).
+struct SessionListEntry {
+    enum Field : size_t {
+        Name,            // text
+        MaxPlayers,      // 4 bytes
+        MaxSpectators,   // 4 bytes
+        Players,         // 4 bytes: how many
+        Spectators,      // 4 bytes: how many
+        Master,          // text
+        State,           // 4 bytes: session state bits
+        Game,            // text
+        PlayerNames,     // list of texts, in join order
+        SpectatorNames,  // list of texts
+        Count
+    };
+};
+
+// SESSIONNEW: a session was created.
+struct SessionNewBody {
+    enum Field : size_t { Name, MaxPlayers, MaxSpectators, Master, State, Game, Count };
+};
+
+// CREATESESSION: the request.
+struct CreateSessionBody {
+    enum Field : size_t {
+        Name,           // text
+        Game,           // text
+        Version,        // text
+        Flags,          // 4 bytes
+        MaxPlayers,     // 4 bytes
+        MaxSpectators,  // 4 bytes
+        Options,        // text: the game's option line
+        Password,       // text, empty for an open session
+        AsSpectator,    // 1 byte
+        Count
+    };
+};
+
+// The player card: PLAYERINFO, and the data of the answer to GETPLAYERINFO.
+struct PlayerCard {
+    enum Field : size_t {
+        Name,
+        Email,
+        RealName,
+        Country,
+        HomePage,
+        Description,  // texts up to here
+        Gender,       // 1 byte
+        PhotoNumber,  // 4 bytes
+        Games,        // list of [game, statistics] lists
+        Count
+    };
+};
+
+// Builds a body by field position: every field must be set once before
+// take(), whatever the order of the calls.
+template <class Body>
+class BodyWriter {
+public:
+    using Field = typename Body::Field;
+
+    BodyWriter& text(Field field, std::string_view value) { return set(field).appendText(value), *this; }
+    template <class Int>
+    BodyWriter& integer(Field field, Int value) {
+        return set(field).template appendInteger<Int>(value), *this;
+    }
+    BodyWriter& list(Field field, ValueList value) { return set(field).appendList(std::move(value)), *this; }
+
+    // The body; throws when a field was left out.
+    ValueList take() {
+        ValueList body;
+        body.reserve(Body::Count);
+        for (ValueList& slot : slots_) {
+            if (slot.size() != 1) throw std::logic_error("a message field was not written");
+            body.appendValue(slot[0].kind) = slot[0];
+        }
+        return body;
+    }
+
+private:
+    ValueList& set(Field field) {
+        ValueList& slot = slots_.at(size_t(field));
+        if (!slot.empty()) throw std::logic_error("a message field was written twice");
+        return slot;
+    }
+
+    std::vector<ValueList> slots_ = std::vector<ValueList>(size_t(Body::Count));
+};
+
+}  // namespace tessary::protocol
