@@ -1,6 +1,9 @@
 #include "game_session.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cstdlib>
 
 #include "TSGame.h"
 #include "dispatch.h"
@@ -71,7 +74,13 @@ void GameSession::closeLink() {
     state_.probe.stop();
 }
 
+bool GameSession::dropRequested() const {
+    static const char* const file = std::getenv("TSGAME_TEST_DROP_LINK_FILE");
+    return file && *file && ::unlink(file) == 0;
+}
+
 int32_t GameSession::engine() {
+    if (connected_ && dropRequested()) connection_.close();
     if (connected_ && !pumpAndRelay(clock_.now())) linkLost();
 
     const LocalMs now = clock_.now();

@@ -65,6 +65,10 @@ public:
     uint16_t datagramPort() const { return datagrams_.localPort(); }
 
 private:
+    // Test hook: when $TSGAME_TEST_DROP_LINK_FILE names a file that exists,
+    // the file is removed and the stream closed abortively, as a network
+    // failure would, with the program left running.
+    bool dropRequested() const;
     // One pump cycle and the relay step; false when the link was lost.
     bool pumpAndRelay(LocalMs now);
     void relayStep(LocalMs now);

@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -98,6 +100,8 @@ struct TraceFile {
     std::vector<std::string> turns;  // "<slot> <board>"
     std::string over;
     std::vector<std::string> problems;
+    std::vector<std::string> links;  // what the program said about its link
+    std::optional<size_t> reconnectedAt;  // turns seen before it said it was back
 };
 
 TraceFile readTrace(const fs::path& path) {
@@ -108,7 +112,10 @@ TraceFile readTrace(const fs::path& path) {
         if (line.rfind("slot ", 0) == 0) trace.slot = std::stoi(line.substr(5));
         else if (line.rfind("turn ", 0) == 0) trace.turns.push_back(line.substr(5));
         else if (line.rfind("over ", 0) == 0) trace.over = line.substr(5);
-        else trace.problems.push_back(line);
+        else if (line.rfind("link ", 0) == 0) {
+            trace.links.push_back(line.substr(5));
+            if (line.find("Reconnected") != std::string::npos) trace.reconnectedAt = trace.turns.size();
+        } else trace.problems.push_back(line);
     }
     return trace;
 }
@@ -302,7 +309,11 @@ protected:
             "SLIMEFRAY_STYLE=" + std::to_string(i % 3),
             "SLIMEFRAY_SEED=" + std::to_string(17 * tableNumber + int(i)),
         };
-        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        for (const std::string& extra : extraEnv) {
+            const std::string name = extra.substr(0, extra.find('=') + 1);
+            std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+            env.push_back(extra);
+        }
         const pid_t lobby = spawn({LOBBY_STAND_IN_PATH, TSCLIENT_LIBRARY_PATH, table.names[i], "SLIMEFRAY",
                                    table.options, std::string(HEADLESS_PLAYER_PATH) + "|", "127.0.0.1",
                                    std::to_string(arenaPort_), "127.0.0.1", std::to_string(gamePort_)},
@@ -385,6 +396,78 @@ TEST_F(SlimefrayGames, ALonePlayerAgainstThreeComputerPlayers) {
         const std::string lobbyLog = readFile(machine("Table" + std::to_string(tableNumber), table.names[0]) / "lobby.log");
         EXPECT_NE(lobbyLog.find("finished"), std::string::npos) << lobbyLog;
     }
+}
+
+// Keeping a seat. Mia's program loses its link in the fourth turn (the game
+// library's test hook) and reconnects by itself; Ned's program is killed
+// outright and started again with the same start order. Both come back to
+// their seats with the referee's whole board and play the game to its end.
+TEST_F(SlimefrayGames, DroppedLinksAndARestartedProgramKeepTheirSeats) {
+    const Table table{{"Mia", "Ned"}, "0 20 Lava Arena 0", "Arena"};
+    const std::string session = "Table21";
+    std::vector<std::unique_ptr<TestClient>> arenas;
+    for (const std::string& name : table.names) arenas.push_back(enterArena(name));
+    ASSERT_FALSE(HasFailure());
+    Body create;
+    create.text(session).text("SLIMEFRAY").text("1.0").i32(0).i32(2).i32(0).text(table.options).text("").i8(0);
+    arenas[0]->send(request(CREATESESSION, create, kModuleArena));
+    ASSERT_TRUE(arenas[0]->waitAnswer(CREATESESSION, 5000));
+    arenas[1]->send(request(JOINSESSION, Body().text(session).text("").text("1.0").i8(0), kModuleArena));
+    ASSERT_TRUE(arenas[1]->waitAnswer(JOINSESSION, 5000));
+    arenas[0]->send(request(BEGINGAME, {}, kModuleArena));
+    for (auto& arena : arenas) ASSERT_TRUE(arena->waitFor(STARTGAME, 5000));
+
+    const fs::path mia = machine(session, "Mia"), ned = machine(session, "Ned");
+    const pid_t miaLobby = startPlayer(table, session, 21, 0,
+                                       {"SLIMEFRAY_DROP_AT_TURN=4", "TSGAME_TEST_DROP_LINK_FILE=" + (mia / "drop").string()});
+    const pid_t nedLobby = startPlayer(table, session, 21, 1);
+    ASSERT_GT(miaLobby, 0);
+    ASSERT_GT(nedLobby, 0);
+
+    // Ned's whole program (and its lobby) dies in the middle of the game.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (readTrace(ned / "trace.txt").turns.size() < 12 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const TraceFile nedBefore = readTrace(ned / "trace.txt");
+    ASSERT_GE(nedBefore.turns.size(), 12u) << "the game did not get going";
+    ASSERT_TRUE(nedBefore.over.empty()) << "the game ended before the program could be killed";
+    ::kill(-nedLobby, SIGKILL);
+    ::waitpid(nedLobby, nullptr, 0);
+    fs::rename(ned / "trace.txt", ned / "trace-before.txt");
+    // Started again on the same machine with the same start order (a fresh
+    // mailbox, as after a crash of the lobby's view of it).
+    const pid_t nedAgain = startPlayer(table, session, 21, 1, {"TESSARY_SHM_PREFIX=" + shmPrefix() + session + "-again-"});
+    ASSERT_GT(nedAgain, 0);
+
+    EXPECT_EQ(reap(miaLobby, 200), 0) << "Mia's game did not report its end";
+    EXPECT_EQ(reap(nedAgain, 200), 0) << "Ned's restarted game did not report its end";
+    const TraceFile miaSaw = readTrace(mia / "trace.txt");
+    const TraceFile nedFirst = readTrace(ned / "trace-before.txt");
+    const TraceFile nedAfter = readTrace(ned / "trace.txt");
+    auto saw = [](const TraceFile& trace, const std::string& turn) {
+        return std::find(trace.turns.begin(), trace.turns.end(), turn) != trace.turns.end();
+    };
+
+    std::printf("Mia: %zu turns, back after %zu; Ned: %zu turns before the kill, %zu after the restart\n",
+                miaSaw.turns.size(), miaSaw.reconnectedAt.value_or(0), nedFirst.turns.size(), nedAfter.turns.size());
+    // Mia said so on her panel and came back to the referee's board.
+    EXPECT_EQ(miaSaw.links, (std::vector<std::string>{"Connection lost: reconnecting...", "Reconnected to the game server"}));
+    ASSERT_TRUE(miaSaw.reconnectedAt);
+    ASSERT_GT(miaSaw.turns.size(), *miaSaw.reconnectedAt + 2);
+    const std::string miaBack = miaSaw.turns[*miaSaw.reconnectedAt + 1];
+    EXPECT_TRUE(saw(nedFirst, miaBack)) << "Mia's board after her return is not the one Ned saw: " << miaBack;
+
+    // Ned's second program took the same slot and the game from there.
+    EXPECT_EQ(nedAfter.slot, nedFirst.slot);
+    ASSERT_GE(nedAfter.turns.size(), 2u);
+    EXPECT_TRUE(saw(miaSaw, nedAfter.turns[1])) << "Ned's board after the restart is not Mia's";
+    EXPECT_FALSE(miaSaw.over.empty());
+    EXPECT_EQ(nedAfter.over, miaSaw.over);
+    for (const TraceFile* trace : {&miaSaw, &nedFirst, &nedAfter})
+        for (const std::string& problem : trace->problems) ADD_FAILURE() << problem;
+    const std::string log = readFile(scratch_ / "tessaryd.log");
+    EXPECT_NE(log.find("Mia's seat in " + session + " is kept"), std::string::npos);
+    EXPECT_NE(log.find("Ned's seat in " + session + " is kept"), std::string::npos);
 }
 
 }  // namespace

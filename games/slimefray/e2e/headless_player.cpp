@@ -5,6 +5,9 @@
 //   turn <slot> <board>    the public board when a turn begins
 //   over <board>           the public board at the end
 //   quit <code> <message>  when the program had to end
+//   link <note>            what the program says about its link (reconnecting)
+// With SLIMEFRAY_DROP_AT_TURN=<n> it asks the game library's test hook
+// (TSGAME_TEST_DROP_LINK_FILE) to drop its link once when the n-th turn begins.
 // Test-only settings come from the environment: SLIMEFRAY_GAME_DIR (maps and
 // themes), SLIMEFRAY_TRACE, SLIMEFRAY_STYLE (0 powerful, 1 greedy, 2 random),
 // SLIMEFRAY_SEED.
@@ -54,7 +57,12 @@ public:
     void attach(const ClientGame& game) { game_ = &game; }
 
     void slotAssigned(int slot) override { line("slot " + std::to_string(slot)); }
-    void turnBegan(int slot) override { line("turn " + std::to_string(slot) + " " + publicBoard(game_->board())); }
+    void turnBegan(int slot) override {
+        line("turn " + std::to_string(slot) + " " + publicBoard(game_->board()));
+        if (++turns == dropAtTurn) {
+            if (const char* file = std::getenv("TSGAME_TEST_DROP_LINK_FILE")) std::ofstream{file};
+        }
+    }
     void gameOver() override {
         line("over " + publicBoard(game_->board()));
         over = true;
@@ -65,10 +73,13 @@ public:
         code = exitCode;
     }
     void refused(std::string_view why) override { line("refused " + std::string(why)); }
+    void connectionNote(const std::string& text) override { line("link " + text); }
 
     bool over = false;
     bool ended = false;
     int code = 0;
+    int turns = 0;
+    int dropAtTurn = -1;
 
 private:
     void line(const std::string& text) { out_ << text << '\n' << std::flush; }
@@ -83,6 +94,7 @@ int main() {
     Trace trace(env("SLIMEFRAY_TRACE", "/dev/null"));
     ClientGame game(trace, env("SLIMEFRAY_GAME_DIR", "."));
     trace.attach(game);
+    trace.dropAtTurn = std::stoi(env("SLIMEFRAY_DROP_AT_TURN", "-1"));
     GameLibrary library;
     if (!library.load(lobbyDirectoryFromRegistry())) {
         trace.quit("No Game Dll Found.", 0);

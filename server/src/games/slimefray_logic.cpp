@@ -37,6 +37,12 @@ public:
         if (slimefray::Referee::handles(type)) send(referee_.receive(from, type, body, nowMs));
     }
     void tick(int64_t nowMs) override { send(referee_.tick(nowMs)); }
+    bool keepsSeat(PlayerId id) const override { return referee_.keepsSeat(id); }
+    void playerAway(PlayerId id, int64_t nowMs) override {
+        referee_.playerAway(id);
+        send(referee_.tick(nowMs));  // an away player's turn is passed or played at once
+    }
+    void playerReturned(PlayerId id, int64_t nowMs) override { send(referee_.playerReturned(id, nowMs)); }
 
 private:
     void send(const slimefray::Outcome& outcome) {

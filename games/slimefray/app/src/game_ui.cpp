@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "desktop/ansi_text.h"
 #include "platform/diag.h"
@@ -200,6 +201,20 @@ void GameUi::playersLine(const std::string& text) {
     updateStatus();
 }
 
+void GameUi::connectionNote(const std::string& text) {
+    connectionNote_ = QString::fromStdString(text);
+    const int number = ++noteNumber_;
+    updateStatus();
+    // "Reconnected" is news for a few seconds; "reconnecting" stays until it changes.
+    if (text.rfind("Reconnected", 0) == 0) {
+        QTimer::singleShot(4000, this, [this, number] {
+            if (number != noteNumber_) return;
+            connectionNote_.clear();
+            updateStatus();
+        });
+    }
+}
+
 void GameUi::obstacleAnimation(int number) {
     const std::string name = "bitmaps/anim/" + std::to_string(number) + ".bmp";
     QImage strip;
@@ -226,7 +241,9 @@ void GameUi::changed() {
 void GameUi::updateStatus() {
     if (!panel_) return;
     QString status;
-    if (game_->over()) {
+    if (!connectionNote_.isEmpty() && !game_->over()) {
+        status = connectionNote_;
+    } else if (game_->over()) {
         status = "Game Over";
     } else if (!game_->started()) {
         status = playersLine_;

@@ -65,6 +65,7 @@ public:
     void gameOver() override;
     void chatLine(const std::string& text, int slot) override;
     void playersLine(const std::string& text) override;
+    void connectionNote(const std::string& text) override;
     void obstacleAnimation(int number) override;
     void slotLeft(int slot) override;
     void changed() override;
@@ -94,6 +95,8 @@ private:
     std::function<int64_t()> timeSource_;
     std::function<void(const std::string&, int)> quitHandler_;
     QString playersLine_;
+    QString connectionNote_;  // shown instead of the status while it says something
+    int noteNumber_ = 0;      // a newer note outlives an older note's timer
     int currentSlot_ = -1;
     bool quitting_ = false;
 };

@@ -39,6 +39,16 @@ void ClientGame::playerLeft() {
     updatePlayersLine();
 }
 
+void ClientGame::rejoin() {
+    outbox_.clear();  // asked on the lost link: the state that comes decides again
+    controller_.reset();
+    panel_ = PowerPanel{};
+    clock_.stop();
+    slotGone_.fill(false);
+    pendingMap_.reset();
+    events_.changed();
+}
+
 bool ClientGame::newMaster(uint16_t id) {
     if (id != myId_ || started_) return false;
     master_ = true;
@@ -116,11 +126,20 @@ void ClientGame::receive(uint16_t sender, uint8_t type, std::span<const uint8_t>
             break;
         }
         case kMapMissing: events_.quit("", 0); return;
+        case kHeldPowers: {
+            auto held = readInt32s(body, kPowerKinds);
+            if (!held) return refuse("short power list");
+            panel_ = PowerPanel{};
+            for (int kind = 0; kind < kPowerKinds; ++kind)
+                if ((*held)[size_t(kind)] != 0) panel_.gain(kind);
+            break;
+        }
         case kThemeList: takeThemeList(body); break;
         case kBlob:
         case kItem:
         case kMineArmed:
         case kBackToFloor:
+        case kShielded:
         case kShieldOff: takeCellMessage(type, body); break;
         default: return refuse("unknown game message");
     }
@@ -242,7 +261,7 @@ void ClientGame::takeThemeList(std::span<const uint8_t> body) {
 }
 
 void ClientGame::takeCellMessage(uint8_t type, std::span<const uint8_t> body) {
-    const size_t count = (type == kBackToFloor || type == kShieldOff) ? 2 : 3;
+    const size_t count = (type == kBackToFloor || type == kShieldOff || type == kShielded) ? 2 : 3;
     auto values = readInt32s(body, count);
     if (!values) return refuse("short cell message");
     const int x = (*values)[0], y = (*values)[1];
@@ -265,6 +284,9 @@ void ClientGame::takeCellMessage(uint8_t type, std::span<const uint8_t> body) {
             break;
         case kBackToFloor: cell.tile = kFloor; break;
         case kShieldOff: cell.shielded = false; break;
+        case kShielded:
+            if (cell.isSlotBlob()) cell.shielded = true;
+            break;
         default: break;
     }
 }

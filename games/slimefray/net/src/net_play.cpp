@@ -13,7 +13,7 @@ NetPlay::NetPlay(GameLink& link, ClientGame& game, GameEvents& events, std::func
 
 std::vector<uint8_t> NetPlay::receivedTypes() {
     std::vector<uint8_t> types{kChat};
-    for (uint8_t type = kMap; type <= kThemeList; ++type) types.push_back(type);
+    for (uint8_t type = kMap; type <= kShielded; ++type) types.push_back(type);
     return types;
 }
 
@@ -31,6 +31,7 @@ bool NetPlay::start(int32_t window) {
 void NetPlay::poll() {
     if (ended_) return;
     if (connected_) {
+        if (rejoining_ && !tryRejoin()) return;
         link_.engine();
         flush();
         return;
@@ -84,12 +85,40 @@ void NetPlay::newMaster(uint16_t id) {
     if (game_.newMaster(id)) flush();
 }
 
+// Before the start and after the end there is no seat to go back to.
 void NetPlay::disconnected() {
-    ended_ = true;
-    events_.quit("Connection with the game server is broken", 0);
+    if (shutDown_ || !game_.started() || game_.over()) {
+        ended_ = true;
+        events_.quit("Connection with the game server is broken", 0);
+        return;
+    }
+    if (!dropSince_) dropSince_ = clock_();
+    rejoining_ = true;
+    events_.connectionNote("Connection lost: reconnecting...");
+    (void)tryRejoin();
+}
+
+bool NetPlay::tryRejoin() {
+    const int64_t now = clock_();
+    if (now - *dropSince_ > kRejoinMs) {
+        rejoining_ = false;
+        ended_ = true;
+        events_.connectionNote("");
+        events_.quit("Connection with the game server is broken", 0);
+        return false;
+    }
+    if (lastAttempt_ && now - *lastAttempt_ < kRejoinRetryMs) return false;
+    lastAttempt_ = now;
+    if (link_.connect() != tsgame::kSuccess) return false;
+    (void)link_.registration(name_);
+    rejoining_ = false;
+    game_.rejoin();
+    events_.connectionNote("Reconnected to the game server");
+    return true;
 }
 
 void NetPlay::message(uint16_t sender, uint8_t type, std::span<const uint8_t> body) {
+    dropSince_.reset();  // the new link carries the game again
     game_.receive(sender, type, body, clock_());
 }
 

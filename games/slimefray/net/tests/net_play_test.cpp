@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include <unistd.h>
@@ -84,7 +85,9 @@ struct FakeLink : GameLink {
 struct Quits : GameEvents {
     void quit(const std::string& message, int code) override { quits.emplace_back(message, code); }
     void chatLine(const std::string& text, int) override { chat.push_back(text); }
+    void connectionNote(const std::string& text) override { notes.push_back(text); }
     std::vector<std::pair<std::string, int>> quits;
+    std::vector<std::string> notes;
     std::vector<std::string> chat;
 };
 
@@ -113,11 +116,11 @@ TEST(NetPlay, StartsOnlyWhenTheLobbyIsAlreadyRunning) {
     }
 }
 
-TEST(NetPlay, ListensToChatAndTypesElevenToThirty) {
+TEST(NetPlay, ListensToChatAndTypesElevenToThirtyTwo) {
     Rig rig;
     ASSERT_TRUE(rig.net.start(1));
     std::vector<uint8_t> expected{1};
-    for (uint8_t t = 11; t <= 30; ++t) expected.push_back(t);
+    for (uint8_t t = 11; t <= 32; ++t) expected.push_back(t);
     EXPECT_EQ(rig.link.types, expected);
 }
 
@@ -199,6 +202,47 @@ TEST(NetPlay, ALostConnectionEndsTheProgramWithItsMessage) {
     rig.link.onEngine = [](LinkListener& l) { l.disconnected(); };
     rig.net.poll();
     rig.net.poll();
+    ASSERT_EQ(rig.events.quits.size(), 1u);
+    EXPECT_EQ(rig.events.quits[0].first, "Connection with the game server is broken");
+}
+
+// In a running game a drop is followed by a reconnection from the
+// disconnection callback with the same name; a server that cannot be reached
+// is tried once a second until the seat would be given up.
+TEST(NetPlay, ADropInARunningGameReconnectsWithTheSameStartOrder) {
+    Rig rig;
+    ASSERT_TRUE(rig.net.start(1));
+    rig.link.allowedResults = {1};
+    rig.net.poll();
+    rig.game.receive(0, kTurnBegins, int32Body({45, 1}), 0);
+    ASSERT_TRUE(rig.game.started());
+
+    rig.link.calls.clear();
+    rig.link.onEngine = [&](LinkListener& l) {
+        rig.link.onEngine = nullptr;
+        l.disconnected();
+    };
+    rig.net.poll();
+    EXPECT_EQ(rig.link.calls, (std::vector<std::string>{"engine", "connect", "register alice"}));
+    EXPECT_EQ(rig.events.notes, (std::vector<std::string>{"Connection lost: reconnecting...", "Reconnected to the game server"}));
+    EXPECT_TRUE(rig.events.quits.empty());
+    const Bytes turn = int32Body({40, 1});
+    rig.link.listener->message(0, kTurnBegins, turn);  // the game goes on on the new link
+
+    rig.link.connectResult = -1;
+    rig.link.calls.clear();
+    rig.link.onEngine = [&](LinkListener& l) {
+        rig.link.onEngine = nullptr;
+        l.disconnected();
+    };
+    rig.now = 1000;
+    rig.net.poll();
+    for (int step = 1; step <= 4 * 61; ++step) {
+        rig.now = 1000 + step * 250;
+        rig.net.poll();
+    }
+    EXPECT_EQ(std::count(rig.link.calls.begin(), rig.link.calls.end(), "connect"), 61);
+    EXPECT_EQ(std::count(rig.link.calls.begin(), rig.link.calls.end(), "engine"), 1) << "no engine while down";
     ASSERT_EQ(rig.events.quits.size(), 1u);
     EXPECT_EQ(rig.events.quits[0].first, "Connection with the game server is broken");
 }

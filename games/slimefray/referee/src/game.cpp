@@ -84,6 +84,7 @@ void Game::describe(int slot, int64_t nowMs, Outbox& out) const {
         for (int y = 0; y < board_.side(); ++y) {
             const Cell& cell = board_.at(x, y);
             if (cell.blob != kNoSlot) out.push_back({slot, kBlob, int32Body({x, y, cell.blob})});
+            if (cell.blob != kNoSlot && cell.shielded()) out.push_back({slot, kShielded, int32Body({x, y})});
             if (cell.item >= 0) {
                 out.push_back({slot, kItem, int32Body({x, y, kPowerCodeBase + cell.item})});
             }
@@ -97,6 +98,18 @@ void Game::describe(int slot, int64_t nowMs, Outbox& out) const {
     } else if (current_ != kNoSlot) {
         out.push_back({slot, kTurnBegins, int32Body({remainingSeconds(nowMs), current_})});
     }
+}
+
+void Game::describeOwn(int slot, Outbox& out) const {
+    if (slot < 0 || slot >= slotCount_) return;
+    for (int x = 0; x < board_.side(); ++x) {
+        for (int y = 0; y < board_.side(); ++y) {
+            if (board_.at(x, y).mine == slot) out.push_back({slot, kMineArmed, int32Body({x, y, slot})});
+        }
+    }
+    Bytes held;
+    for (bool has : powers_[size_t(slot)]) appendInt32(held, has ? 1 : 0);
+    out.push_back({slot, kHeldPowers, std::move(held)});
 }
 
 int Game::remainingSeconds(int64_t nowMs) const {

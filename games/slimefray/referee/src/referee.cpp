@@ -91,6 +91,30 @@ Outcome Referee::playerLeft(uint16_t id, int64_t nowMs) {
     return outcome;
 }
 
+bool Referee::keepsSeat(uint16_t id) const {
+    if (!game_ || game_->over()) return false;
+    const int slot = slotOf(id);
+    return slot != kNoSlot && game_->isActive(slot);
+}
+
+void Referee::playerAway(uint16_t id) {
+    if (Member* m = member(id); m && m->slot != kNoSlot) m->away = true;
+}
+
+Outcome Referee::playerReturned(uint16_t id, int64_t nowMs) {
+    Member* back = member(id);
+    if (!back || !back->away || !game_) return refused("no seat kept for that player");
+    back->away = false;
+    Outcome outcome;
+    greet(*back, outcome);
+    Outbox box;
+    game_->describe(back->slot, nowMs, box);
+    game_->describeOwn(back->slot, box);
+    if (!game_->over() && game_->currentSlot() == back->slot) box.push_back({back->slot, kTurn, {}});
+    for (SlotMessage& m : box) outcome.messages.push_back({id, m.type, std::move(m.body)});
+    return outcome;
+}
+
 Outcome Referee::receive(uint16_t from, uint8_t type, std::span<const uint8_t> body, int64_t nowMs) {
     if (!member(from)) return refused("message from a player outside the session");
     switch (type) {
@@ -214,15 +238,34 @@ Outcome Referee::tick(int64_t nowMs) {
     game_->tick(nowMs, box);
     // With no delay several bots may move in a row; each turn passes the move
     // on, so one round of slots is the most one tick can owe.
-    for (int turns = 0; turns < kMaxSlots && botToMove() && nowMs >= botMoveAtMs(); ++turns) {
-        (void)playBotTurn(*game_, settings_.botLevel, botRandom_, nowMs, box);
+    for (int turns = 0; turns < kMaxSlots; ++turns) {
+        if (botToMove() && nowMs >= botMoveAtMs()) {
+            (void)playBotTurn(*game_, settings_.botLevel, botRandom_, nowMs, box);
+        } else if (awayToMove()) {
+            (void)game_->endTurn(game_->currentSlot(), 0, nowMs, box);
+        } else {
+            break;
+        }
     }
     deliver(box, outcome);
     return outcome;
 }
 
 bool Referee::botToMove() const {
-    return game_ && !game_->over() && game_->currentSlot() >= firstBotSlot_;
+    if (!game_ || game_->over() || game_->currentSlot() == kNoSlot) return false;
+    if (game_->currentSlot() >= firstBotSlot_) return true;
+    return settings_.bots > 0 && slotAway(game_->currentSlot());
+}
+
+// An away player's turn that no computer player takes over is passed.
+bool Referee::awayToMove() const {
+    if (!game_ || game_->over() || game_->currentSlot() == kNoSlot || settings_.bots > 0) return false;
+    return slotAway(game_->currentSlot());
+}
+
+bool Referee::slotAway(int slot) const {
+    return std::any_of(members_.begin(), members_.end(),
+                       [&](const Member& m) { return m.present && m.away && m.slot == slot; });
 }
 
 int64_t Referee::botMoveAtMs() const {
@@ -236,6 +279,7 @@ std::optional<int64_t> Referee::nextDeadline() const {
         return std::nullopt;
     }
     if (game_->over() || game_->currentSlot() == kNoSlot) return std::nullopt;
+    if (awayToMove()) return game_->turnStartMs();
     if (botToMove()) return std::min(botMoveAtMs(), game_->turnDeadline());
     return game_->turnDeadline();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -235,6 +236,53 @@ TEST(RefereeBots, ThreeBotsPlayOutAGameWithALonePlayerAfterTheirDelay) {
         EXPECT_GT(botMoves[1] + botMoves[2] + botMoves[3], 10);
         ASSERT_EQ(s.referee.results().size(), 1u);  // bots have no service id to store
         EXPECT_FALSE(s.referee.results()[0].winner);
+    }
+}
+
+// A player whose link dropped keeps the slot: its turns are passed, or played
+// by a computer player when the table has some; on return it gets the whole
+// state, its own mines and powers included, and its turn if it is on.
+TEST(RefereeSeats, AnAwayPlayersTurnsArePassedOrPlayedAndTheReturnGetsEverything) {
+    for (int bots : {0, 1}) {
+        SCOPED_TRACE(bots);
+        RefereeSettings settings = twoThemes();
+        settings.bots = bots;
+        Session s(settings);
+        ASSERT_TRUE(s.startWith(2).accepted());
+        Game& game = *const_cast<Game*>(s.referee.game());
+        game.board().at(2, 2).mine = 1;
+        game.board().at(5, 5).shieldTurns = 2;  // slot 1's first blob
+        game.grant(1, Power::Hyper);
+        EXPECT_TRUE(s.referee.keepsSeat(12));
+        EXPECT_FALSE(s.referee.keepsSeat(99));
+
+        s.referee.playerAway(12);
+        ASSERT_TRUE(s.referee.receive(11, kTurn, int32Body({0}), 1000).accepted());
+        ASSERT_EQ(game.currentSlot(), 1);
+        Outcome back = s.referee.playerReturned(12, 3000);
+        ASSERT_TRUE(back.accepted());
+        const std::vector<uint8_t> types = typesTo(back, 12);
+        for (uint8_t type : {kThemeList, kClockMode, kMap, kThemePicture3, kSlot, kBlob, kShielded, kMineArmed,
+                             kHeldPowers, kTurnBegins, kTurn})
+            EXPECT_EQ(std::count(types.begin(), types.end(), type), type == kBlob ? 2 + bots : 1) << int(type);
+        EXPECT_EQ(bodyOf(back, kShielded, 12), int32Body({5, 5}));
+        EXPECT_EQ(bodyOf(back, kMineArmed, 12), int32Body({2, 2, 1}));
+        EXPECT_EQ(bodyOf(back, kHeldPowers, 12), int32Body({0, 0, 0, 1, 0}));
+        EXPECT_EQ(bodyOf(back, kTurnBegins, 12), int32Body({43, 1}));
+        EXPECT_EQ(types.back(), kTurn);
+        EXPECT_FALSE(s.referee.playerReturned(12, 3000).accepted()) << "not away any more";
+
+        s.referee.playerAway(12);
+        const int64_t turnStart = game.turnStartMs();
+        Outcome played = s.referee.tick(turnStart + 1500);
+        if (bots == 0) {
+            EXPECT_EQ(game.currentSlot(), 0) << "the away player's turn is passed";
+            EXPECT_FALSE(bodyOf(played, kMove, kToEveryone));
+        } else {
+            auto move = bodyOf(played, kMove, kToEveryone);
+            ASSERT_TRUE(move) << "a computer player plays the away player's turn";
+            EXPECT_EQ(MoveRecord::decode(*move)->slot, 1);
+        }
     }
 }
 

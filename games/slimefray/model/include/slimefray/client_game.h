@@ -42,6 +42,10 @@ public:
     void playerLeft();
     // The master sends the map; true when this program became the master.
     bool newMaster(uint16_t id);
+    // The link dropped and was made again: the referee sends the whole
+    // state (set-up, board, turn, own mines and powers), which replaces
+    // what the program showed.
+    void rejoin();
     // A game message from `sender`.
     void receive(uint16_t sender, uint8_t type, std::span<const uint8_t> body, int64_t nowMs);
 

@@ -41,6 +41,10 @@ public:
     virtual void playersLine(const std::string&) {}
     virtual void obstacleAnimation(int /*number*/) {}
     virtual void slotLeft(int) {}
+    // The state of the link to the game server, for the panel: a line while
+    // the program reconnects after a drop, or has just reconnected; empty
+    // once nothing needs saying.
+    virtual void connectionNote(const std::string&) {}
     // Anything on the board or the panels changed: redraw.
     virtual void changed() {}
     // The program must end: show `message` in an error box unless it is

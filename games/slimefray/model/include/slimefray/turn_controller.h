@@ -20,6 +20,12 @@ public:
     void setMySlot(int slot) { mySlot_ = slot; }
     int mySlot() const { return mySlot_; }
     void beginMyTurn() { myTurn_ = true; }
+    // Forgets the turn and any selection (the slot stays): the server is
+    // about to send the whole state again.
+    void reset() {
+        myTurn_ = powerMode_ = pending_ = teleportMode_ = false;
+        sourceX_ = sourceY_ = -1;
+    }
     bool myTurn() const { return myTurn_; }
     bool powerMode() const { return powerMode_; }
     int powerCode() const { return powerCode_; }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,15 @@ class NetPlay : public LinkListener {
 public:
     static constexpr const char* kGameName = "SLIMEFRAY";
     static constexpr int kPollMs = 200;
+    // After a drop in a running game the program reconnects for as long as
+    // the service keeps a seat by default, trying at most once a second.
+    static constexpr int64_t kRejoinMs = 60'000;
+    static constexpr int64_t kRejoinRetryMs = 1'000;
 
     // `clock` gives the local time in milliseconds.
     NetPlay(GameLink& link, ClientGame& game, GameEvents& events, std::function<int64_t()> clock);
 
-    // The game messages the program takes: 1 and 11 to 30.
+    // The game messages the program takes: 1 and 11 to 32.
     static std::vector<uint8_t> receivedTypes();
 
     // Registers with the library and makes sure the lobby runs. False when
@@ -39,6 +44,7 @@ public:
     void shutdown(std::chrono::milliseconds linger = std::chrono::milliseconds(1000));
 
     bool connected() const { return connected_; }
+    bool rejoining() const { return rejoining_; }
     const std::string& registeredName() const { return name_; }
 
     void ownId(uint16_t id, uint16_t first, uint16_t second) override;
@@ -49,6 +55,10 @@ public:
     void message(uint16_t sender, uint8_t type, std::span<const uint8_t> body) override;
 
 private:
+    // Connects and registers again with the start order's server and name;
+    // false while it has to be tried again later.
+    bool tryRejoin();
+
     GameLink& link_;
     ClientGame& game_;
     GameEvents& events_;
@@ -57,6 +67,9 @@ private:
     bool ended_ = false;
     bool shutDown_ = false;
     std::string name_;
+    bool rejoining_ = false;          // the link is down, the program tries again
+    std::optional<int64_t> dropSince_;  // until a message comes on a new link
+    std::optional<int64_t> lastAttempt_;
 };
 
 }  // namespace tessary::slimefray

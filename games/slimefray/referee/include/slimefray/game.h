@@ -70,6 +70,9 @@ public:
     // Messages that bring a newcomer's board up to date (blobs, items, the
     // turn), addressed to `slot` (a spectator may use any number >= slotCount).
     void describe(int slot, int64_t nowMs, Outbox& out) const;
+    // What only `slot`'s player knows: its mines and the powers it holds,
+    // for a player who returns to the slot.
+    void describeOwn(int slot, Outbox& out) const;
 
     const Board& board() const { return board_; }
     // For setting up positions before start() (tests, saved games).

@@ -52,6 +52,8 @@ enum MessageType : uint8_t {
     kObstacleAnimation = 28,
     kMapMissing = 29,
     kThemeList = 30,
+    kHeldPowers = 31,  // S->C, to a returning player: five flags, one per power kind
+    kShielded = 32,    // S->C, to a newcomer: the blob on (x, y) is shielded
 };
 
 enum class Power : uint8_t { Mine = 0, Kamikaze = 1, Cyclone = 2, Hyper = 3, Teleport = 4 };

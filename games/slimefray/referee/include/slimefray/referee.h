@@ -79,6 +79,14 @@ public:
 
     [[nodiscard]] Outcome playerJoined(uint16_t id, std::string_view name, int64_t nowMs);
     [[nodiscard]] Outcome playerLeft(uint16_t id, int64_t nowMs);
+    // Keeping a seat: a player holding a slot in a running game whose link
+    // dropped. While away, its turns are passed, or played by a computer
+    // player of the table's level when the table has computer players. A
+    // return gets the whole state again: set-up, board, turn and clock,
+    // its own mines and powers.
+    bool keepsSeat(uint16_t id) const;
+    void playerAway(uint16_t id);
+    [[nodiscard]] Outcome playerReturned(uint16_t id, int64_t nowMs);
     // Only the master's description and map are taken; until the service names
     // a master, the first player to send one is taken as the master.
     void masterChanged(uint16_t id);
@@ -106,6 +114,7 @@ private:
         std::string name;
         int slot = kNoSlot;
         bool present = true;
+        bool away = false;  // link dropped, seat kept
     };
 
     Outcome takeDescription(uint16_t from, std::span<const uint8_t> body, int64_t nowMs);
@@ -117,6 +126,8 @@ private:
     void deliver(const Outbox& box, Outcome& outcome) const;
     int presentCount() const;
     bool botToMove() const;
+    bool awayToMove() const;
+    bool slotAway(int slot) const;
     int64_t botMoveAtMs() const;
     Member* member(uint16_t id);
 
