@@ -16,6 +16,7 @@
 #include "lobby/lobby.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/pages_windows.h"
+#include "lobby/session_screens.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -86,6 +87,7 @@ public:
     LoginWindow* loginWindow() const { return account_.loginWindow(); }
     AccountWindow* accountWindow() const { return account_.accountWindow(); }
     PagesWindows& pagesWindows() { return pages_; }
+    SessionScreens& sessionScreens() { return sessions_; }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -121,18 +123,6 @@ public:
     void stopPingTimer() override;
     void addSystemLine(Text text, const std::string& argument) override;
     void prepareArena() override;
-    // Sessions (the panel and its windows stand in here until they exist).
-    void sessionsChanged() override {}
-    void setPlayerSession(const std::string&, const std::string&, int32_t) override {}
-    void showInSession(const std::string&) override {}
-    void enableButton(SessionButton, bool) override {}
-    std::optional<bool> askSpectator() override { return false; }
-    std::optional<std::string> askPassword(const std::string& current) override { return current; }
-    void showSessionInformation(std::size_t, const SessionEntry&) override {}
-    MessageResult showFormatted(Text text, const std::vector<std::string>& arguments, const std::string& title,
-                                MessageStyle style) override;
-    void focusCreateField(int) override {}
-    void hideCreateWindow() override {}
     // NewsView.
     void showNews(const std::vector<std::string>& lines) override;
     void showAdvertisements(const std::vector<Advertisement>& ads) override;
@@ -166,6 +156,7 @@ private:
 
     AccountScreens account_;
     PagesWindows pages_;
+    SessionScreens sessions_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;

@@ -46,7 +46,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       account_(this, *this, setup.countries, setup.pictureCount),
       pages_(this, *this),
-      lobby_(api, {*this, account_, *this, *this, *this, *this, pages_, *this, pages_}),
+      sessions_(this, *this),
+      lobby_(api, {*this, account_, *this, *this, *this, sessions_, pages_, *this, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -73,6 +74,10 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     for (auto* view : {routerPanel_, arenaPanel_}) {
         connect(view, &ViewPanel::command, this, &LobbyWindow::runCommand);
     }
+    // The session list and its windows.
+    sessions_.connectTo(lobby_.sessions());
+    sessions_.placePanel(arenaPanel_, arenaPanel_->area("session panel"));
+    sessions_.setArenaHooks({{}, {}, [this](int command) { return arenaPanel_->button(command); }});
     arenaList_ = new controls::ArenaList(routerPanel_);
     arenaList_->place(routerPanel_->area("arena list"));
     connect(arenaList_, &controls::ArenaList::rowActivated, this,
@@ -191,12 +196,12 @@ void LobbyWindow::runCommand(int command) {
         case kCommandGameInfo: openWebPage(webAddress(&WebAddresses::gameInfoPage)); break;
         case kCommandLogo: openWebPage(webAddress(&WebAddresses::makerSite)); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
-        case kCommandLeaveSession: lobby_.sessions().leave(); break;
-        case kCommandBegin: lobby_.sessions().begin(); break;
         case kCommandSearch: pages_.openSearch(); break;
         case kCommandPage: lobby_.pages().writePage(); break;
         case kCommandBuddy: pages_.openBuddies(); break;
-        default: commandForLaterWindow(command); break;
+        default:
+            if (!sessions_.runCommand(command)) commandForLaterWindow(command);
+            break;
     }
 }
 
@@ -338,17 +343,6 @@ QWidget* LobbyWindow::messageParent() {
 MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {
     const int result = skin::MessageBox::show(messageParent(), number(text), number(title),
                                               static_cast<int>(style));
-    return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
-}
-
-MessageResult LobbyWindow::showFormatted(Text text, const std::vector<std::string>& arguments,
-                                         const std::string& title, MessageStyle style) {
-    // The session texts take at most two arguments.
-    const std::string pattern = skin::stringText(number(text));
-    const std::string none;
-    const std::string shown = skin::formatText(pattern, {arguments.size() > 0 ? arguments[0] : none,
-                                                         arguments.size() > 1 ? arguments[1] : none});
-    const int result = skin::MessageBox::show(messageParent(), shown, title, static_cast<int>(style));
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
