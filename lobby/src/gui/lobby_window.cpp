@@ -375,8 +375,8 @@ void LobbyWindow::selectView(View view) {
     helpContext_ = view == View::Router ? kRouterHelpContext : kArenaHelpContext;
     routerPanel_->setVisible(view == View::Router);
     arenaPanel_->setVisible(view == View::Arena);
-    // The leave button waits for the player to be in a session.
-    if (auto* leave = arenaPanel_->button(kCommandLeaveSession)) leave->hide();
+    // The session buttons follow the player's session (none on arrival).
+    sessions_.showInSession(lobby_.sessions().model().joined);
     canvas_->update();
 }
 
