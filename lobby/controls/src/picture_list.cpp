@@ -11,19 +11,6 @@
 #include "skin/skin_environment.h"
 
 namespace tessary::controls {
-namespace {
-
-// The prefix in `directory` (as loadWithFallback takes it), or the session
-// skin directory's when the game has no such pictures.
-std::string buttonPrefix(const std::string& directory, const std::string& name) {
-    const std::string own = directory + name;
-    std::error_code error;
-    if (std::filesystem::exists(platform::nativePath(own + "up.bmp"), error)) return own;
-    return skin::sessionSkinPath(name);
-}
-
-}  // namespace
-
 PictureList::PictureList(QWidget* parent, const QRect& area, std::string directory)
     : QWidget(parent),
       directory_(std::move(directory)),
@@ -31,10 +18,10 @@ PictureList::PictureList(QWidget* parent, const QRect& area, std::string directo
       next_(new skin::BitmapButton(this, 2)) {
     setGeometry(area);
     const int top = textHeight();
-    if (previous_->create(QPoint(0, top), buttonPrefix(directory_, "previous"), 3)) {
+    if (previous_->create(QPoint(0, top), skin::buttonPrefixWithFallback(directory_, "previous"), 3)) {
         previous_->move(0, top);
     }
-    if (next_->create(QPoint(0, top), buttonPrefix(directory_, "next"), 3)) {
+    if (next_->create(QPoint(0, top), skin::buttonPrefixWithFallback(directory_, "next"), 3)) {
         next_->move(width() - next_->width(), top);
     }
     connect(previous_, &skin::BitmapButton::command, this, [this] { previous(); });

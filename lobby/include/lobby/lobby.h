@@ -32,16 +32,17 @@ struct LobbyViews {
 
 // The views of the controllers beside the account, in one base for a class
 // that stands in for them all (the main window until their widgets come).
+// The sessions have their own view (SessionScreens).
 class ArenaAndSideViews : public ArenaListView,
                           public ChatView,
                           public PlayersView,
-                          public SessionsView,
                           public NewsView {};
 
 // Every view at once, for a recorder that stands for all the windows in tests.
 class AllLobbyViews : public LobbyView,
                       public AccountView,
                       public ArenaAndSideViews,
+                      public SessionsView,
                       public PagesView,
                       public PlayerInfoView {
 public:

@@ -19,6 +19,7 @@
 #include "lobby/lobby_settings.h"
 #include "lobby/pages_windows.h"
 #include "lobby/router_view.h"
+#include "lobby/session_screens.h"
 #include "skin/skinned_dialog.h"
 
 namespace tessary::skin {
@@ -87,6 +88,7 @@ public:
     PagesWindows& pagesWindows() { return pages_; }
     RouterView& routerView() { return routerView_; }
     ArenaView& arenaView() { return arenaView_; }
+    SessionScreens& sessionScreens() { return sessions_; }
     View currentView() const { return view_; }
     bool soundOn() const;
     bool pageOn() const;
@@ -114,18 +116,6 @@ public:
     void setBusyCursor(bool busy) override;
     bool runUpdate(const std::string& first, const std::string& second, int32_t number) override;
     void endProgram() override;
-    // Sessions (the panel and its windows stand in here until they exist).
-    void sessionsChanged() override {}
-    void setPlayerSession(const std::string&, const std::string&, int32_t) override {}
-    void showInSession(const std::string&) override {}
-    void enableButton(SessionButton, bool) override {}
-    std::optional<bool> askSpectator() override { return false; }
-    std::optional<std::string> askPassword(const std::string& current) override { return current; }
-    void showSessionInformation(std::size_t, const SessionEntry&) override {}
-    MessageResult showFormatted(Text text, const std::vector<std::string>& arguments, const std::string& title,
-                                MessageStyle style) override;
-    void focusCreateField(int) override {}
-    void hideCreateWindow() override {}
     Publicity* publicity() const { return publicity_; }
 
 signals:
@@ -166,6 +156,7 @@ private:
     PagesWindows pages_;
     RouterView routerView_;
     ArenaView arenaView_;
+    SessionScreens sessions_;
     Lobby lobby_;
     QScrollArea* scroll_;
     MainCanvas* canvas_;

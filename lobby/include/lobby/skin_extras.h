@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QFont>
+#include <QWidget>
 #include <QPoint>
 #include <QRect>
+#include <memory>
 #include <string_view>
 
 #include "skin/window_layouts.h"
@@ -39,5 +41,8 @@ bool isHelpOrLogo(const skin::ButtonPlacement& button);
 // carry kCommandHelpButton and kCommandLogo and are optional; nullptr when a
 // button could not be made.
 skin::BitmapButton* placeButton(skin::SkinnedDialog& window, const skin::ButtonPlacement& button);
+// A movable window of its own with the layout `name`'s background, title and
+// buttons, white text.
+std::unique_ptr<skin::SkinnedDialog> layoutDialog(QWidget* parent, std::string_view name);
 
 }  // namespace tessary::lobby

@@ -92,11 +92,22 @@ bool loadImage(SkinImage& image, std::string_view path) {
     return false;
 }
 
-bool loadWithFallback(SkinImage& image, std::string_view directory, std::string_view name) {
+std::string pathWithFallback(std::string_view directory, std::string_view name) {
     std::string first = std::string(directory) + std::string(name);
     std::error_code error;
-    if (std::filesystem::exists(platform::nativePath(first), error)) return loadImage(image, first);
-    return loadImage(image, sessionSkinPath(name));
+    if (std::filesystem::exists(platform::nativePath(first), error)) return first;
+    return sessionSkinPath(name);
+}
+
+std::string buttonPrefixWithFallback(std::string_view directory, std::string_view prefix) {
+    std::string own = std::string(directory) + std::string(prefix);
+    std::error_code error;
+    if (std::filesystem::exists(platform::nativePath(own + "up.bmp"), error)) return own;
+    return sessionSkinPath(prefix);
+}
+
+bool loadWithFallback(SkinImage& image, std::string_view directory, std::string_view name) {
+    return loadImage(image, pathWithFallback(directory, name));
 }
 
 bool loadJpegResource(SkinImage& image, int resourceNumber) {

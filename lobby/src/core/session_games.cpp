@@ -28,6 +28,18 @@ std::string launchLine(std::string_view game, std::string_view exec, std::string
     return line;
 }
 
+namespace {
+
+// "exec" names the program to start: a bare name lies in the game's folder,
+// another relative path below the application directory (the launcher does
+// not search the lobby's working directory).
+std::string programPath(const std::string& exec, const fs::path& folder, const fs::path& applicationDirectory) {
+    if (exec.empty() || exec.front() == '/') return exec;
+    return ((exec.find('/') == std::string::npos ? folder : applicationDirectory) / exec).string();
+}
+
+}  // namespace
+
 SessionGames SessionGames::fromRegistry(const platform::Registry& registry, const fs::path& applicationDirectory,
                                         const fs::path& cacheRoot) {
     std::vector<std::string> names = registry.subkeys(platform::kGamesKeyPath);
@@ -46,7 +58,8 @@ SessionGames SessionGames::fromRegistry(const platform::Registry& registry, cons
         game.name = name;
         game.directory = folder;
         game.version = registry.get(key, "version").value_or("").substr(0, kMaxLaunchValueLength);
-        game.exec = registry.get(key, "exec").value_or("").substr(0, kMaxLaunchValueLength);
+        game.exec = programPath(registry.get(key, "exec").value_or("").substr(0, kMaxLaunchValueLength), folder,
+                                applicationDirectory);
         game.arg = registry.get(key, "arg").value_or("").substr(0, kMaxLaunchValueLength);
         try {
             game.layout = skin::loadSessionOptionsLayout((folder / "config.tsc").string(), name);

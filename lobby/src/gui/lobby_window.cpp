@@ -46,7 +46,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
       account_(this, *this, setup.countries, setup.pictureCount),
       pages_(this, *this),
       arenaView_(this),
-      lobby_(api, {*this, account_, routerView_, arenaView_, arenaView_, *this, pages_, routerView_, pages_}),
+      sessions_(this, *this),
+      lobby_(api, {*this, account_, routerView_, arenaView_, arenaView_, sessions_, pages_, routerView_, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
     setWindowTitle("TSClient");
@@ -80,6 +81,11 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     routerView_.build(routerPanel_, lobby_, publicity_);
     arenaView_.build(arenaPanel_, lobby_, {[this](const QString& link) { openWebPage(link); },
                                            [this] { openCredits(); }});
+    // The session list fills the arena view's slot for it.
+    sessions_.connectTo(lobby_.sessions());
+    QWidget* slot = arenaView_.sessionPanelSlot();
+    sessions_.placePanel(slot, QRect(QPoint(0, 0), slot->size()));
+    sessions_.setArenaHooks({{}, {}, [this](int command) { return arenaPanel_->button(command); }});
     for (auto* view : {routerPanel_, arenaPanel_}) {
         auto* panel = new PublicityPanel(*publicity_, view);
         panel->setGeometry(view->area("advertisement"));
@@ -190,12 +196,12 @@ void LobbyWindow::runCommand(int command) {
         case kCommandGameInfo: openWebPage(webAddress(&WebAddresses::gameInfoPage)); break;
         case kCommandLogo: openWebPage(webAddress(&WebAddresses::makerSite)); break;
         case kCommandHelpButton: openHelp(helpContext_); break;
-        case kCommandLeaveSession: lobby_.sessions().leave(); break;
-        case kCommandBegin: lobby_.sessions().begin(); break;
         case kCommandSearch: pages_.openSearch(); break;
         case kCommandPage: lobby_.pages().writePage(); break;
         case kCommandBuddy: pages_.openBuddies(); break;
-        default: commandForLaterWindow(command); break;
+        default:
+            if (!sessions_.runCommand(command)) commandForLaterWindow(command);
+            break;
     }
 }
 
@@ -365,18 +371,6 @@ MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
-MessageResult LobbyWindow::showFormatted(Text text, const std::vector<std::string>& arguments,
-                                         const std::string& title, MessageStyle style) {
-    // The session texts take at most two arguments.
-    const std::string pattern = skin::stringText(number(text));
-    const std::string none;
-    const std::string shown = skin::formatText(pattern, {arguments.size() > 0 ? arguments[0] : none,
-                                                         arguments.size() > 1 ? arguments[1] : none});
-    const int result = showBox(
-        [&](QWidget* parent) { return skin::MessageBox::show(parent, shown, title, static_cast<int>(style)); });
-    return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
-}
-
 void LobbyWindow::showServerText(const std::string& text) {
     showBox([&](QWidget* parent) { return skin::MessageBox::show(parent, text, "TSClient"); });
 }
@@ -406,8 +400,8 @@ void LobbyWindow::selectView(View view) {
     helpContext_ = view == View::Router ? kRouterHelpContext : kArenaHelpContext;
     routerPanel_->setVisible(view == View::Router);
     arenaPanel_->setVisible(view == View::Arena);
-    // The leave button waits for the player to be in a session.
-    if (auto* leave = arenaPanel_->button(kCommandLeaveSession)) leave->hide();
+    // The session buttons follow the player's session (none on arrival).
+    sessions_.showInSession(lobby_.sessions().model().joined);
     canvas_->update();
 }
 

@@ -31,17 +31,6 @@ constexpr int kPanelPhotoSide = 128;
 
 QString shown(const std::string& text) { return desktop::fromAnsi(text); }
 
-std::unique_ptr<skin::SkinnedDialog> layoutDialog(QWidget* parent, std::string_view name) {
-    auto dialog = std::make_unique<skin::SkinnedDialog>(parent, Qt::Window | Qt::FramelessWindowHint);
-    const auto& layout = windowLayout(name);
-    dialog->setMovable(true);
-    dialog->setTextColor(Qt::white);
-    dialog->setBackground(skin::skinPath(layout.background));
-    dialog->setWindowTitle(QString::fromUtf8(layout.title.data(), static_cast<int>(layout.title.size())));
-    for (const auto& button : layout.buttons) placeButton(*dialog, button);
-    return dialog;
-}
-
 template <typename Widget>
 Widget* placed(skin::SkinnedDialog& dialog, std::string_view layout, std::string_view area) {
     auto* widget = new Widget(&dialog);

@@ -56,4 +56,15 @@ skin::BitmapButton* placeButton(skin::SkinnedDialog& window, const skin::ButtonP
                             button.sound);
 }
 
+std::unique_ptr<skin::SkinnedDialog> layoutDialog(QWidget* parent, std::string_view name) {
+    auto dialog = std::make_unique<skin::SkinnedDialog>(parent, Qt::Window | Qt::FramelessWindowHint);
+    const auto& layout = windowLayout(name);
+    dialog->setMovable(true);
+    dialog->setTextColor(Qt::white);
+    dialog->setBackground(skin::skinPath(layout.background));
+    dialog->setWindowTitle(QString::fromUtf8(layout.title.data(), static_cast<int>(layout.title.size())));
+    for (const auto& button : layout.buttons) placeButton(*dialog, button);
+    return dialog;
+}
+
 }  // namespace tessary::lobby

@@ -339,12 +339,15 @@ TEST(SessionGamesCatalogue, FromTheRegistry) {
     ASSERT_TRUE(registry.set(games + "BROKEN", "directory", "games/broken"));
     ASSERT_TRUE(registry.set(games + "..", "directory", "games/poker/"));
     ASSERT_TRUE(registry.set(games + "CHAT", "directory", (root / "games/chat").string()));
+    ASSERT_TRUE(registry.set(games + "CHAT", "exec", "talk"));
 
     const SessionGames found = SessionGames::fromRegistry(registry, root, root / "cache");
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found.at(0).name, "CHAT");
     EXPECT_EQ(found.at(1).name, "POKER");
-    EXPECT_EQ(found.at(1).exec, "games/poker/poker");
+    // A bare program name lies in the game's folder, a relative path below the application folder.
+    EXPECT_EQ(found.at(0).exec, (root / "games/chat" / "talk").string());
+    EXPECT_EQ(found.at(1).exec, (root / "games/poker/poker").string());
     EXPECT_EQ(found.at(1).fullName, "POKER");
     fs::remove_all(root);
 }

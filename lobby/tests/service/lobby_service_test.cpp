@@ -3,6 +3,9 @@
 // application directory, exactly as TSClient's main starts it, and the tests
 // click through its windows.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QSignalSpy>
@@ -23,6 +26,8 @@
 #include "lobby/lobby_app.h"
 #include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
+#include "lobby/session_screens.h"
+#include "lobby/session_windows.h"
 #include "platform/registry.h"
 #include "platform/testing/test_objects.h"
 
@@ -56,29 +61,42 @@ struct NewAccount {
 class LobbyServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The second lobby of the two-lobby tests is this program started again
+        // for one test, against the first one's service.
+        const char* secondRouter = std::getenv("TESSARY_SECOND_ROUTER");
+        const bool second = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) ==
+                            "SecondLobbyJoinsAndPlays";
+        if (second && secondRouter == nullptr) GTEST_SKIP() << "started by the two-lobby tests";
         char pattern[] = "/tmp/lobby-service-XXXXXX";
         folder_ = ::mkdtemp(pattern);
         ::setenv("TESSARY_REGISTRY", (folder_ / "registry.ini").c_str(), 1);
         shm_.emplace("lobbytest-");
         ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-        service_ = std::make_unique<ServiceProcess>(fromEnvironment("TESSARY_TEST_SERVICE"), folder_);
-        ASSERT_TRUE(service_->start()) << service_->log();
-        appDir_ = std::make_unique<DistAppDirectory>(fromEnvironment("TESSARY_DIST"),
-                                                     service_->routerPort());
+        ::setenv("HOME", folder_.c_str(), 1);
+        int routerPort = second ? std::atoi(secondRouter) : 0;
+        if (!second) {
+            service_ = std::make_unique<ServiceProcess>(fromEnvironment("TESSARY_TEST_SERVICE"), folder_);
+            ASSERT_TRUE(service_->start()) << service_->log();
+            routerPort = service_->routerPort();
+        }
+        appDir_ = std::make_unique<DistAppDirectory>(fromEnvironment("TESSARY_DIST"), routerPort);
         app_ = std::make_unique<LobbyApp>(LobbyAppOptions{appDir_->path(), {}});
         ASSERT_TRUE(app_->start());
         ASSERT_NE(app_->mainWindow(), nullptr);
     }
 
     void TearDown() override {
+        endGames();
         if (app_ && app_->mainWindow() != nullptr) app_->mainWindow()->requestClose();
         app_.reset();
         appDir_.reset();
         service_.reset();
         shm_.reset();
         std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+        if (!folder_.empty()) fs::remove_all(folder_, ignored);
     }
+
+    std::string serviceLog() const { return service_ ? serviceLog() : std::string(); }
 
     LobbyWindow& window() { return *app_->mainWindow(); }
     LoginWindow& login() { return *window().loginWindow(); }
@@ -119,7 +137,7 @@ protected:
         fillAccount(data);
         savePreview(account(), "account_create");
         click(account(), skin::SkinnedDialog::kCommandOk);
-        ASSERT_TRUE(inRouterView(data.name)) << service_->log();
+        ASSERT_TRUE(inRouterView(data.name)) << serviceLog();
     }
 
     void logInWith(const QString& name, const QString& password) {
@@ -139,6 +157,35 @@ protected:
         ASSERT_TRUE(login().isVisible());
         EXPECT_FALSE(window().isVisible());
         EXPECT_EQ(state(), LobbyState::Offline);
+    }
+
+    void enterArena() {
+        window().flow().joinArena("Arena 1");
+        ASSERT_TRUE(waitFor([&] { return state() == LobbyState::InArena && !window().flow().busy().busy(); }))
+            << serviceLog();
+    }
+
+    // The game programs this process's lobby started (children of the process).
+    static std::vector<std::pair<pid_t, std::string>> games() {
+        std::vector<std::pair<pid_t, std::string>> found;
+        std::error_code error;
+        for (const auto& task : fs::directory_iterator("/proc/self/task", error)) {
+            std::ifstream children(task.path() / "children");
+            for (pid_t pid = 0; children >> pid;) {
+                const std::string program = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).filename();
+                if (program == "Slimefray" || program == "poker") found.emplace_back(pid, program);
+            }
+        }
+        return found;
+    }
+    static void endGames() {
+        for (const auto& [pid, program] : games()) {
+            ::kill(pid, SIGTERM);
+            if (!QTest::qWaitFor([pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; }, 5000)) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+        }
     }
 
     fs::path folder_;
@@ -203,7 +250,7 @@ TEST_F(LobbyServiceTest, ModifiedAccountIsKeptByTheService) {
     account().field(1005)->setText("http://poker.example.org/");
     account().descriptionField()->setPlainText("Plays at night.");
     click(account(), skin::SkinnedDialog::kCommandOk);
-    ASSERT_TRUE(inRouterView("Newcomer")) << service_->log();
+    ASSERT_TRUE(inRouterView("Newcomer")) << serviceLog();
     EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
     ASSERT_TRUE(waitFor([&] { return window().lobby().account().record().field1005 == "http://poker.example.org/"; }));
 
@@ -221,7 +268,7 @@ TEST_F(LobbyServiceTest, CancelledModificationLogsBackIntoTheRouter) {
     clickMain(LobbyWindow::kCommandModify);
     ASSERT_TRUE(account().isVisible());
     click(account(), skin::SkinnedDialog::kCommandCancel);
-    EXPECT_TRUE(inRouterView("Newcomer")) << service_->log();
+    EXPECT_TRUE(inRouterView("Newcomer")) << serviceLog();
 }
 
 TEST_F(LobbyServiceTest, ServiceShutdownWhileLoggedInFallsBackSilently) {
@@ -294,7 +341,7 @@ TEST_F(LobbyServiceTest, OwnPanelPageSearchAndBuddies) {
     pages.messageField()->setPlainText("Are you there?");
     savePreview(*pages.pageWindow(), "page_write");
     click(*pages.pageWindow(), skin::SkinnedDialog::kCommandOk);
-    ASSERT_TRUE(waitFor([&] { return pages.readWindow()->isVisible(); })) << service_->log();
+    ASSERT_TRUE(waitFor([&] { return pages.readWindow()->isVisible(); })) << serviceLog();
     EXPECT_EQ(pages.receivedField()->toPlainText(), "Are you there?");
     EXPECT_EQ(pages.readWindow()->windowTitle(), "Page - Newcomer");
     savePreview(*pages.readWindow(), "page_read");
@@ -428,6 +475,132 @@ TEST_F(LobbyServiceTest, TwoPlayersPageFindJoinAndSeeThePhoto) {
     EXPECT_EQ(photoPixmap(pages.infoPhoto()).size(), QSize(40, 30));
     savePreview(*pages.infoWindow(), "player_information");
     EXPECT_TRUE(unexpected.texts().empty()) << unexpected.texts().front().toStdString();
+}
+
+}  // namespace
+}  // namespace tessary::lobby
+
+extern char** environ;
+
+namespace tessary::lobby {
+namespace {
+
+// The second lobby: this test program again, running only
+// SecondLobbyJoinsAndPlays with its own folder, registry, mailbox and home.
+// It reports through a status file and ends when it finds "<status>.stop".
+class SecondLobby {
+public:
+    SecondLobby(const fs::path& folder, int routerPort, const std::string& session) : status_(folder / "second.status") {
+        const std::string self = fs::read_symlink("/proc/self/exe").string();
+        const std::string filter = "--gtest_filter=LobbyServiceTest.SecondLobbyJoinsAndPlays";
+        std::vector<std::string> environment{"TESSARY_SECOND_ROUTER=" + std::to_string(routerPort),
+                                             "TESSARY_SECOND_STATUS=" + status_.string(),
+                                             "TESSARY_SECOND_SESSION=" + session};
+        for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
+        std::vector<char*> envp;
+        for (auto& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        const char* argv[] = {self.c_str(), filter.c_str(), nullptr};
+        if (::posix_spawn(&pid_, self.c_str(), nullptr, nullptr, const_cast<char* const*>(argv), envp.data()) != 0)
+            pid_ = -1;
+    }
+    ~SecondLobby() {
+        if (pid_ <= 0) return;
+        std::ofstream(status_.string() + ".stop") << "stop\n";
+        if (!QTest::qWaitFor([this] { return ::waitpid(pid_, &exitStatus_, WNOHANG) == pid_; }, 15000)) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    std::string status() const {
+        std::ifstream file(status_);
+        std::string text;
+        std::getline(file, text);
+        return text;
+    }
+
+private:
+    fs::path status_;
+    pid_t pid_{-1};
+    int exitStatus_{0};
+};
+
+void writeStatus(const std::string& text) {
+    const std::string path = std::getenv("TESSARY_SECOND_STATUS");
+    std::ofstream(path + ".part") << text << "\n";
+    fs::rename(path + ".part", path);
+}
+
+// The first lobby opens a table of `game`, the second joins it as a player,
+// the master begins, and both lobbies start the game's program.
+void playTwoLobbies(LobbyWindow& window, const std::string& game, const std::string& program,
+                    const fs::path& folder, int routerPort, const std::function<std::string()>& log) {
+    auto& sessions = window.lobby().sessions();
+    auto& screens = window.sessionScreens();
+    const std::size_t index = sessions.games().indexOf(game);
+    ASSERT_LT(index, sessions.games().size()) << game << " is not installed";
+    screens.gameChoice = [index](const std::vector<std::string>&) { return std::optional<std::size_t>(index); };
+    window.runCommand(SessionScreens::kCommandCreate);
+    SessionWindow* create = screens.openWindow();
+    ASSERT_NE(create, nullptr);
+    typeText(create->nameField(), "Evening table");
+    savePreview(*create, ("session_create_" + program).c_str());
+    testing::click(*create, SessionWindow::kCommandCreate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sessions.model().joined == "Evening table"; }, kAnswerWaitMs)) << log();
+
+    SecondLobby second(folder, routerPort, "Evening table");
+    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const SessionEntry* entry = sessions.find("Evening table");
+            return entry != nullptr && entry->players == 2;
+        },
+        30000))
+        << "the second lobby: " << second.status() << "\n" << log();
+    savePreview(window, ("arena_sessions_" + program).c_str());
+
+    window.runCommand(SessionScreens::kCommandBegin);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.flow().gameRunning(); }, 40000)) << log();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.status() == "playing " + program; }, 40000))
+        << "the second lobby: " << second.status();
+}
+
+TEST_F(LobbyServiceTest, TwoLobbiesStartSlimefray) {
+    createAccount();
+    enterArena();
+    playTwoLobbies(window(), "SLIMEFRAY", "Slimefray", folder_, service_->routerPort(), [this] { return serviceLog(); });
+    const auto started = games();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started.front().second, "Slimefray");
+}
+
+TEST_F(LobbyServiceTest, TwoLobbiesStartPoker) {
+    createAccount();
+    enterArena();
+    playTwoLobbies(window(), "POKER", "poker", folder_, service_->routerPort(), [this] { return serviceLog(); });
+    const auto started = games();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started.front().second, "poker");
+}
+
+TEST_F(LobbyServiceTest, SecondLobbyJoinsAndPlays) {
+    const std::string session = std::getenv("TESSARY_SECOND_SESSION");
+    NewAccount bob;
+    bob.name = "Bob";
+    createAccount(bob);
+    enterArena();
+    auto& sessions = window().lobby().sessions();
+    window().sessionScreens().playerOrSpectator = [] { return std::optional<bool>(false); };
+    ASSERT_TRUE(waitFor([&] { return sessions.find(session) != nullptr; }));
+    sessions.join(session);
+    ASSERT_TRUE(waitFor([&] { return sessions.model().joined == session; }));
+    writeStatus("joined");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window().flow().gameRunning(); }, 40000));
+    const auto started = games();
+    writeStatus(started.size() == 1 ? "playing " + started.front().second : "no game program");
+    const std::string stop = std::string(std::getenv("TESSARY_SECOND_STATUS")) + ".stop";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(stop); }, 60000));
 }
 
 }  // namespace

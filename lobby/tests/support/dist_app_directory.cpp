@@ -18,7 +18,7 @@ std::string settingsPath(const fs::path& root) { return (root / kSettingsFile).s
 DistAppDirectory::DistAppDirectory(const fs::path& dist, int routerPort, int soundValue) {
     char pattern[] = "/tmp/lobby-dist-XXXXXX";
     root_ = ::mkdtemp(pattern);
-    for (const char* shared : {"data", "game", "libTSClient.so"}) {
+    for (const char* shared : {"data", "game", "games", "libTSClient.so", "libTSGame.so"}) {
         if (fs::exists(dist / shared)) fs::create_symlink(fs::absolute(dist / shared), root_ / shared);
     }
     fs::copy_file(dist / kSettingsFile, root_ / kSettingsFile);

@@ -81,20 +81,26 @@ bool ServiceProcess::start() {
     return false;
 }
 
-void ServiceProcess::writeConfiguration(int arenaPort) const {
+void ServiceProcess::writeConfiguration(int arenaPort, int gamePort) const {
     std::ofstream(folder_ / "tessaryd.conf")
         << "[storage]\ndatabase = " << (folder_ / "tessaryd.sqlite").string() << "\n"
         << "[password]\nopslimit = 1\nmemlimit = 8192\n"
         << "[router]\nname = Test Router\nlisten = 127.0.0.1:" << routerPort_ << "\n"
         << "public_host = 127.0.0.1\nnews = Welcome to the test service\n"
-        << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort << "\npublic_host = 127.0.0.1\n";
+        << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort << "\npublic_host = 127.0.0.1\n"
+        << "[gameserver]\nlisten = 127.0.0.1:" << gamePort << "\npublic_host = 127.0.0.1\n";
 }
 
 bool ServiceProcess::startOnce() {
     routerPort_ = freeLoopbackPort();
     const int arenaPort = freeLoopbackPort();
-    if (routerPort_ == 0 || arenaPort == 0 || routerPort_ == arenaPort) return false;
-    writeConfiguration(arenaPort);
+    // The game server also takes the next port for its datagrams; a clash
+    // ends the service at once and the caller tries other ports.
+    const int gamePort = freeLoopbackPort();
+    if (routerPort_ == 0 || arenaPort == 0 || gamePort == 0 || routerPort_ == arenaPort || gamePort == arenaPort ||
+        gamePort == routerPort_)
+        return false;
+    writeConfiguration(arenaPort, gamePort);
 
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;

@@ -34,7 +34,7 @@ public:
 
 private:
     bool startOnce();
-    void writeConfiguration(int arenaPort) const;
+    void writeConfiguration(int arenaPort, int gamePort) const;
 
     std::filesystem::path program_;
     std::filesystem::path folder_;

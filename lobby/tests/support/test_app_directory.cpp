@@ -100,7 +100,7 @@ void TestAppDirectory::writeTexts() const {
     writeFile("data/strings.bin", texts);
 }
 
-void TestAppDirectory::writeButton(const std::string& name, int count) const {
+void TestAppDirectory::writeButton(const std::string& name, int count, const std::string& folder) const {
     const char* faces[] = {"up", "down", "sel", "dis"};
     const QColor colors[] = {QColor(20, 40, 120), QColor(10, 20, 70), QColor(40, 70, 170),
                              QColor(60, 60, 60)};
@@ -109,7 +109,7 @@ void TestAppDirectory::writeButton(const std::string& name, int count) const {
     QString label = QString::fromStdString(name);
     if (small) label = label.left(1);
     for (int face = 0; face < count; ++face) {
-        writeFile("data/default/button/" + name + faces[face] + ".bmp",
+        writeFile(folder + name + faces[face] + ".bmp",
                   bytesOf(desktop::encodeBmp24(decoded(labelled(size, colors[face], label)))));
     }
 }
@@ -157,6 +157,26 @@ void TestAppDirectory::writePictures() const {
         writeButton(name, 3);
     }
     for (const char* name : {"2create", "2start"}) writeButton(name, 4);
+
+    // The session windows, their questions and the session list's badges.
+    jpeg("data/default/session/createsession.jpg", {500, 400}, "create session");
+    jpeg("data/default/session/sessioninfo.jpg", {500, 400}, "session information");
+    jpeg("data/default/window/7playersel.jpg", {276, 200}, "player or spectator");
+    jpeg("data/default/window/8private.jpg", {305, 165}, "password");
+    jpeg("data/default/window/10gamelist.jpg", {320, 300}, "game choice");
+    writeButton("exit", 2, "data/default/session/");
+    for (const char* name : {"create", "quit", "close", "private", "previous", "next"}) {
+        writeButton(name, 3, "data/default/session/");
+    }
+    for (const char* name : {"7player", "7spectator", "7cancel", "8ok", "8cancel", "10ok", "10cancel"}) {
+        writeButton(name, 3);
+    }
+    const std::pair<const char*, QColor> badges[] = {
+        {"open", QColor(0, 200, 0)},   {"started", QColor(200, 0, 0)}, {"private", QColor(0, 0, 200)},
+        {"on", QColor(255, 168, 0)},   {"off", QColor(80, 80, 80)},    {"checkon", QColor(255, 168, 0)},
+        {"checkoff", QColor(80, 80, 80)}};
+    for (const auto& [name, colour] : badges) bmp(std::string("data/default/session/") + name + ".bmp", {16, 16}, colour);
+    bmp("data/default/session/unknow.bmp", {64, 48}, QColor(90, 90, 90));
 }
 
 }  // namespace tessary::lobby::testing

@@ -27,7 +27,7 @@ private:
     void writeSettings(int routerPort, const LoginPair& userInfo) const;
     void writeTexts() const;
     void writePictures() const;
-    void writeButton(const std::string& name, int count) const;
+    void writeButton(const std::string& name, int count, const std::string& folder = "data/default/button/") const;
     void writeFile(const std::string& relative, const std::string& bytes) const;
 
     std::filesystem::path root_;

@@ -35,6 +35,11 @@ bool loadImage(SkinImage& image, std::string_view path);
 // loadImage of directory + name, or, when that file does not exist, of the
 // same name in the session skin directory "data\\default\\session\\".
 bool loadWithFallback(SkinImage& image, std::string_view directory, std::string_view name);
+// The path loadWithFallback reads: directory + name when that file exists,
+// else the session skin directory's.
+[[nodiscard]] std::string pathWithFallback(std::string_view directory, std::string_view name);
+// A button prefix the same way, judged by its "up.bmp" picture.
+[[nodiscard]] std::string buttonPrefixWithFallback(std::string_view directory, std::string_view prefix);
 
 // A JPEG carried inside the program (Qt resource ":/IMAGEJPEG/<number>.jpg",
 // the credits pictures). False when there is none or it does not decode.
