@@ -43,7 +43,7 @@ struct LobbyWindowSetup {
     std::vector<std::string> countries;
 };
 
-class LobbyWindow : public QWidget, public LobbyView, public SessionsView {
+class LobbyWindow : public QWidget, public LobbyView {
     Q_OBJECT
 
 public:

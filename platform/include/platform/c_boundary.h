@@ -3,10 +3,14 @@
 // exhaustion, a broken invariant) becomes the export's failure value.
 #pragma once
 
+#include <type_traits>
+
 namespace tessary::platform {
 
-template <class Body, class Result>
-Result guarded(Result fallback, Body&& body) noexcept {
+// The export's type is the body's; the fallback may be an enumerator of the
+// library's result codes.
+template <class Body, class Fallback, class Result = std::invoke_result_t<Body&>>
+Result guarded(Fallback fallback, Body&& body) noexcept {
     try {
         return body();
     } catch (...) {
