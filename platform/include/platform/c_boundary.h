@@ -5,8 +5,9 @@
 
 namespace tessary::platform {
 
-template <class Body, class Result>
-Result guarded(Result fallback, Body&& body) noexcept {
+// Returns what `body` returns, or `fallback` converted to that type.
+template <class Fallback, class Body>
+auto guarded(Fallback fallback, Body&& body) noexcept -> decltype(body()) {
     try {
         return body();
     } catch (...) {
