@@ -3,14 +3,11 @@
 // exhaustion, a broken invariant) becomes the export's failure value.
 #pragma once
 
-#include <type_traits>
-
 namespace tessary::platform {
 
-// The export's type is the body's; the fallback may be an enumerator of the
-// library's result codes.
-template <class Body, class Fallback, class Result = std::invoke_result_t<Body&>>
-Result guarded(Fallback fallback, Body&& body) noexcept {
+// Returns what `body` returns, or `fallback` converted to that type.
+template <class Fallback, class Body>
+auto guarded(Fallback fallback, Body&& body) noexcept -> decltype(body()) {
     try {
         return body();
     } catch (...) {
