@@ -88,7 +88,8 @@ time.sleep(1); place(); time.sleep(0.5); shot('01_start.png')
 start = time.time(); last, still, dropped, mid = None, time.time(), False, False
 while time.time() - start < 220:  # the lobby stand-in waits 250 s for the end
     cells = grid()
-    if cells != last: last, still = cells, time.time()
+    kinds = {k: 'm' if mine(c) else 'f' if floor(c) else 'o' for k, c in cells.items()}  # blobs blink
+    if kinds != last: last, still = kinds, time.time()
     elif time.time() - still > 8: break  # nothing moves any more: the game is over
     best = None
     for (x, y), c in cells.items():
@@ -111,7 +112,10 @@ while time.time() - start < 220:  # the lobby stand-in waits 250 s for the end
     time.sleep(0.3)
 shot('04_game_over.png')
 os.remove(os.path.join(out, '.now.png'))
-for w in run('xdotool', 'search', '--name', '^Slimefray$').split(): run('xdotool', 'windowclose', w)
+# The program ends as when the lobby asks it to, and leaves its finish report.
+for w in run('xdotool', 'search', '--name', 'Slimefray panel').split():
+    pid = run('xdotool', 'getwindowpid', w).strip()
+    if pid: os.kill(int(pid), 15)
 PY
 wait $OPID
 grep -v ALSA "$D/opener.log"
