@@ -126,8 +126,10 @@ void GameUi::boardBuilt() {
         if (const auto& picture = game_->themePicture(i)) tiles[size_t(i)] = toQImage(*picture, false);
     }
     board_->setThemePictures(tiles);
-    board_->move(board_->pos() - QPoint(125, 125));
-    board_->resize(600, 600);
+    if (!windowsPlaced_) {  // a rejoin builds the board again where the player left it
+        board_->move(board_->pos() - QPoint(125, 125));
+        board_->resize(600, 600);
+    }
     board_->show();
     boardTimer_.start(BoardAnimator::kIdlePeriodMs);
     changed();
@@ -136,9 +138,12 @@ void GameUi::boardBuilt() {
 void GameUi::slotAssigned(int) {
     start_->hide();
     board_->show();
-    panel_->move(board_->frameGeometry().topRight() + QPoint(8, 0));
+    if (!windowsPlaced_) {
+        panel_->move(board_->frameGeometry().topRight() + QPoint(8, 0));
+        chat_->move(board_->frameGeometry().bottomLeft() + QPoint(0, 8));
+        windowsPlaced_ = true;
+    }
     panel_->show();
-    chat_->move(board_->frameGeometry().bottomLeft() + QPoint(0, 8));
     chat_->show();
     minimap_->show();
     updateStatus();

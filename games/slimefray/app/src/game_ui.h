@@ -95,7 +95,8 @@ private:
     std::function<int64_t()> timeSource_;
     std::function<void(const std::string&, int)> quitHandler_;
     QString playersLine_;
-    QString connectionNote_;  // shown instead of the status while it says something
+    QString connectionNote_;
+    bool windowsPlaced_ = false;  // once: a rejoin leaves the windows where they are  // shown instead of the status while it says something
     int noteNumber_ = 0;      // a newer note outlives an older note's timer
     int currentSlot_ = -1;
     bool quitting_ = false;
