@@ -8,6 +8,9 @@ namespace tessary::lobby {
 namespace {
 // A hostile Router must not grow the lists without end.
 constexpr int kMaxEntries = 1000;
+// A name is shown on one line; the same rule makes the name a found player's
+// arena is matched by.
+constexpr TextBounds kNameBounds{1, 255};
 }  // namespace
 
 void ArenaListController::registerWith(Dispatcher& dispatcher) {
@@ -22,7 +25,7 @@ void ArenaListController::onRouterList() {
     int32_t port = 0;
     while (static_cast<int>(model_.routers.size()) < kMaxEntries &&
            api_.TSRouterRcv_GetNextRouter(name.data(), host.data(), &port) != 0) {
-        RouterEntry entry{name.field(255), host.field(255), port};
+        RouterEntry entry{boundedServerText(name.text(), kNameBounds), host.field(255), port};
         if (entry.host == flow_.routerHost() && entry.port == flow_.routerPort()) {
             current = static_cast<int>(model_.routers.size());
         }
@@ -39,7 +42,7 @@ void ArenaListController::onArenaList() {
     while (static_cast<int>(model_.arenas.size()) < kMaxEntries &&
            api_.TSRouterRcv_GetNextArena(name.data(), host.data(), &players, &maxPing) != 0) {
         controls::ArenaRow row;
-        row.name = name.field(255);
+        row.name = boundedServerText(name.text(), kNameBounds);
         row.host = host.field(255);
         row.countText = std::to_string(players);
         row.maximumPing = maxPing < 0 ? controls::kNoPingLimit : maxPing;

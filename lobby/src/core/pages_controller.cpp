@@ -181,7 +181,7 @@ void PagesController::onSearchAnswer() {
     }
     // The arena name stays as sent: it is joined by that name.
     model_.search = {result == kAnswerSuccess, boundedServerText(player.text(), kSenderBounds),
-                     arena.field(kArenaNameLimit)};
+                     boundedServerText(arena.text(), {1, kArenaNameLimit})};
     view_.showSearchAnswer(model_.search);
     if (!model_.search.found) view_.showMessage(Text::PlayerNotConnected, Text::TitlePlayerSearch);
 }

@@ -8,4 +8,4 @@ if ! unshare -n true 2>/dev/null; then
   echo "skipped: no network namespace can be made here (needs root or user namespaces)"
   exit 77
 fi
-exec unshare -n sh -c 'ip link set lo up && exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"' run_isolated "$@"
+exec unshare -n sh -c 'ip link set lo up && exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$@"' run_isolated "$@"
