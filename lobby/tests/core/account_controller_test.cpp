@@ -116,7 +116,7 @@ TEST_F(AccountControllerTest, SuccessfulLoginShowsTheRouterView) {
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].host, "127.0.0.1");
     EXPECT_EQ(fake().connects[0].port, 7000);
-    EXPECT_EQ(fake().connects[0].kind, kRouterKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleRouter);
     EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
     ASSERT_EQ(fake().logins.size(), 1u);
     EXPECT_EQ(fake().logins[0].name, "Ann");

@@ -19,7 +19,7 @@ void withPlayers(LobbyStage& s) {
     s.inArena();
     s.lobby.chat().setClock([] { return std::int64_t{100}; });
     fake().players = {{"Ann", 5}, {"Bob", 4}, {"Cy", 0}};
-    s.deliver(kPlayerListType);
+    s.deliver(protocol::PLAYERLIST);
     s.lobby.chat().setLook({controls::chatColour(200, 220, 255), 2});
 }
 
@@ -137,17 +137,17 @@ TEST(ChatTable, ReceivedLines) {
         s.lobby.chat().setSessionTab("Duel");
     };
     const Row rows[] = {
-        {"arena line", withPlayers, kChatAllType, {"Bob", "hi", 255, 1}, {"0: <Bob> hi "}, 0, 1, false},
-        {"an action", withPlayers, kChatAllType, {"Bob", "/me waves", 255, 1}, {"0: ~~~> Bob waves "}, 0, 1, false},
-        {"a private line opens a tab without taking the view", withPlayers, kChatPrivateType,
+        {"arena line", withPlayers, protocol::CHATALL, {"Bob", "hi", 255, 1}, {"0: <Bob> hi "}, 0, 1, false},
+        {"an action", withPlayers, protocol::CHATALL, {"Bob", "/me waves", 255, 1}, {"0: ~~~> Bob waves "}, 0, 1, false},
+        {"a private line opens a tab without taking the view", withPlayers, protocol::CHATLIST,
          {"Cy", "psst", 0, 0}, {"1: <Cy> psst "}, 0, 1, true},
-        {"into the open private tab", privateWithCy, kChatPrivateType, {"Cy", "again", 0, 0}, {"1: <Cy> again "}, 1,
+        {"into the open private tab", privateWithCy, protocol::CHATLIST, {"Cy", "again", 0, 0}, {"1: <Cy> again "}, 1,
          1, false},
-        {"a session line without a session tab", withPlayers, kChatSessionType, {"Bob", "gg", 0, 0}, {}, 0, 1, false},
-        {"a session line", inSession, kChatSessionType, {"Bob", "gg", 0, 0}, {"1: <Bob> gg "}, 1, 1, false},
-        {"an ignored name's line", ignoring, kChatAllType, {"BOB", "spam", 0, 0}, {}, 0, 0, false},
-        {"an ignored name's private line", ignoring, kChatPrivateType, {"Bob", "spam", 0, 0}, {}, 0, 0, false},
-        {"control characters in a name", withPlayers, kChatAllType, {"B\nob", "a\tb", 0, 0}, {"0: <B ob> a b "}, 0, 1,
+        {"a session line without a session tab", withPlayers, protocol::CHATSESSION, {"Bob", "gg", 0, 0}, {}, 0, 1, false},
+        {"a session line", inSession, protocol::CHATSESSION, {"Bob", "gg", 0, 0}, {"1: <Bob> gg "}, 1, 1, false},
+        {"an ignored name's line", ignoring, protocol::CHATALL, {"BOB", "spam", 0, 0}, {}, 0, 0, false},
+        {"an ignored name's private line", ignoring, protocol::CHATLIST, {"Bob", "spam", 0, 0}, {}, 0, 0, false},
+        {"control characters in a name", withPlayers, protocol::CHATALL, {"B\nob", "a\tb", 0, 0}, {"0: <B ob> a b "}, 0, 1,
          false},
     };
     for (const auto& row : rows) {
@@ -166,7 +166,7 @@ TEST(ChatTable, ReceivedLines) {
     LobbyStage stage;
     withPlayers(stage);
     fake().chatIn = {"Bob", "loud", static_cast<int32_t>(0xFF000000u), 0};
-    stage.deliver(kChatAllType);
+    stage.deliver(protocol::CHATALL);
     EXPECT_EQ(stage.lobby.chat().tabs().tab(0).pane.lines().back().colour, controls::kWhite);
 }
 
@@ -197,7 +197,7 @@ TEST(ChatTable, SavedTabStaysInItsFolder) {
     LobbyStage stage;
     withPlayers(stage);
     fake().chatIn = {"../../evil", "hello", 0, 0};
-    stage.deliver(kChatPrivateType);
+    stage.deliver(protocol::CHATLIST);
     stage.lobby.chat().selectTab(1);
     EXPECT_TRUE(stage.lobby.chat().saveCurrentTab((folder / "in").string()));
     std::ifstream saved(folder / "in" / "_.._evil.txt");

@@ -171,7 +171,7 @@ TEST_F(LobbyFlowTest, JoiningAnArenaMovesTheConnectionAndLogsIn) {
     EXPECT_EQ(fake().disconnects, 1);
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].port, 7001);
-    EXPECT_EQ(fake().connects[0].kind, kArenaKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleArenaW);
     EXPECT_EQ(fake().arenaLogins, (std::vector<std::string>{"Ann"}));
     EXPECT_TRUE(view.busyCursor);
 
@@ -228,7 +228,7 @@ TEST_F(LobbyFlowTest, WhileAGameRunsOnlyTheHandOffIsWatched) {
     EXPECT_EQ(view.restored, 1);
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].port, 7002);
-    EXPECT_EQ(fake().connects[0].kind, kArenaKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleArenaW);
 }
 
 TEST_F(LobbyFlowTest, CloseRequestFromTheGameEndsQuietly) {

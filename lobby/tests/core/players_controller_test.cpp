@@ -15,7 +15,7 @@ using testing::LobbyStage;
 void listed(LobbyStage& s) {
     s.inArena();
     fake().players = {{"Ann", 5}, {"Bob", 4}, {"Cy", 0}};
-    s.deliver(kPlayerListType);
+    s.deliver(protocol::PLAYERLIST);
 }
 
 std::string rows(LobbyStage& s) {
@@ -37,14 +37,14 @@ TEST(PlayersTable, ListMessages) {
     };
     const Row rows_[] = {
         {"the arena's list (22)", [](LobbyStage& s) { s.inArena(), fake().players = {{"Bob", 4}, {"Ann", 9}}; },
-         kPlayerListType, {}, {"players"}, "Bob/4 Ann/5 "},
-        {"a newcomer (6)", listed, kPlayerNewType, {"Dee", 3}, {"players", "chat 29 Dee"}, "Ann/5 Bob/4 Cy/0 Dee/3 "},
-        {"a newcomer listed already", listed, kPlayerNewType, {"bob", 3}, {}, "Ann/5 Bob/4 Cy/0 "},
-        {"a player leaves, found without regard to case (11)", listed, kPlayerRemovedType, {"BOB", 0},
+         protocol::PLAYERLIST, {}, {"players"}, "Bob/4 Ann/5 "},
+        {"a newcomer (6)", listed, protocol::PLAYERNEW, {"Dee", 3}, {"players", "chat 29 Dee"}, "Ann/5 Bob/4 Cy/0 Dee/3 "},
+        {"a newcomer listed already", listed, protocol::PLAYERNEW, {"bob", 3}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"a player leaves, found without regard to case (11)", listed, protocol::PLAYERREMOVED, {"BOB", 0},
          {"chat 30 Bob", "players"}, "Ann/5 Cy/0 "},
-        {"an unknown player leaves", listed, kPlayerRemovedType, {"Zed", 0}, {}, "Ann/5 Bob/4 Cy/0 "},
-        {"a new ping class, bounded (54)", listed, kPlayerUpdateType, {"Cy", -3}, {"players"}, "Ann/5 Bob/4 Cy/0 "},
-        {"a ping class of a stranger", listed, kPlayerUpdateType, {"Zed", 2}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"an unknown player leaves", listed, protocol::PLAYERREMOVED, {"Zed", 0}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"a new ping class, bounded (54)", listed, protocol::UPDATEPLAYERINFO, {"Cy", -3}, {"players"}, "Ann/5 Bob/4 Cy/0 "},
+        {"a ping class of a stranger", listed, protocol::UPDATEPLAYERINFO, {"Zed", 2}, {}, "Ann/5 Bob/4 Cy/0 "},
     };
     for (const auto& row : rows_) {
         LobbyStage stage;
@@ -70,7 +70,7 @@ TEST(PlayersTable, SortingAndSessions) {
     players.sortBy(controls::PlayerSort::BySession);
     EXPECT_EQ(rows(stage), "Bob/4 Cy/0@Alpha Ann/5@Beta ") << "the other column sorts ascending";
     fake().playerIn = {"Abe", 5};
-    stage.deliver(kPlayerNewType);
+    stage.deliver(protocol::PLAYERNEW);
     EXPECT_EQ(rows(stage), "Bob/4 Abe/5 Cy/0@Alpha Ann/5@Beta ") << "a newcomer is put in order";
     players.highlightSession("Alpha");
     EXPECT_EQ(players.model().rows.row(2).flags, controls::PlayerRow::kPlaying | controls::PlayerRow::kHighlighted);
