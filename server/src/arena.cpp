@@ -31,6 +31,16 @@ ValueList texts(const std::vector<std::string>& values) {
     return list;
 }
 
+ValueList chatLine(const std::string& sender, const std::string& text, int32_t colour, int32_t font) {
+    using F = ChatLineBody;
+    return BodyWriter<F>()
+        .text(F::Sender, sender)
+        .text(F::Text, text)
+        .integer<int32_t>(F::Colour, colour)
+        .integer<int32_t>(F::Font, font)
+        .take();
+}
+
 }  // namespace
 
 int pingClass(std::chrono::milliseconds roundTrip) {
@@ -262,10 +272,9 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
 void Arena::sendPlayerList(Player& player) {
     ValueList body;
     for (const auto& [key, other] : players_) {
-        ValueList entry;
-        entry.appendText(other.name);
-        entry.appendInteger<int32_t>(other.pingClass);
-        body.appendList(std::move(entry));
+        using F = PlayerListEntry;
+        body.appendList(
+            BodyWriter<F>().text(F::Name, other.name).integer<int32_t>(F::PingClass, other.pingClass).take());
     }
     player.link->send(makeMessage(kSource, PLAYERLIST, std::move(body)));
 }
@@ -300,29 +309,28 @@ void Arena::broadcast(const ServiceMessage& message) { broadcast(encodeShared(me
 void Arena::chat(Player& player, const ServiceMessage& request) {
     // Chat has no answer: the lobby would read any answer as a chat line.
     const RequestReader reader(request.body);
-    const size_t first = request.type == CHATLIST ? 1 : 0;
-    const auto text = reader.text(first, size_t(settings_.limits.maxChatText));
-    const auto colour = reader.int32(first + 1);
-    const auto font = reader.int32(first + 2);
+    using C = ChatRequestBody;
+    using P = PrivateChatRequestBody;
+    const bool addressed = request.type == CHATLIST;
+    const auto at = [addressed](size_t inPrivate, size_t inOpen) { return addressed ? inPrivate : inOpen; };
+    const auto text = reader.text(at(P::Text, C::Text), size_t(settings_.limits.maxChatText));
+    const auto colour = reader.int32(at(P::Colour, C::Colour));
+    const auto font = reader.int32(at(P::Font, C::Font));
     if (!text || !colour || !font) {
         logLine(role_, *player.link, " (" + player.name + ") refused " + messageTypeName(request.type) +
                            ": malformed or too long");
         return;
     }
-    if (request.type == CHATLIST) {
+    if (addressed) {
         // A private line to the service name is a moderation command.
-        const ValueList* to = reader.list(0);
+        const ValueList* to = reader.list(P::Addressees);
         for (size_t i = 0; to && i < to->size(); ++i)
             if (const std::string* name = to->text(i); name && sameName(*name, kServiceName))
                 return moderationCommand(player, *text);
     }
     if (muted(player, "chat")) return;
-    ValueList body;
-    body.appendText(player.name);
-    body.appendText(*text);
-    body.appendInteger<int32_t>(*colour);
-    body.appendInteger<int32_t>(*font);
-    const SharedFrame frame = encodeShared(makeMessage(kSource, request.type, std::move(body)));
+    const SharedFrame frame =
+        encodeShared(makeMessage(kSource, request.type, chatLine(player.name, *text, *colour, *font)));
     if (request.type == CHATALL) {
         // Bounded whatever the configuration says: the lines are kept in memory.
         constexpr size_t kMostRecentLines = 1000;
@@ -340,7 +348,7 @@ void Arena::chat(Player& player, const ServiceMessage& request) {
                     it->second.link->send(frame);
         return;
     }
-    const ValueList* addressees = reader.list(0);
+    const ValueList* addressees = reader.list(P::Addressees);
     if (!addressees || addressees->size() > size_t(settings_.limits.maxPageAddressees)) return;
     std::set<std::string> sent;
     for (size_t i = 0; i < addressees->size(); ++i) {
@@ -464,11 +472,13 @@ void Arena::publish(const std::vector<SessionEvent>& events) {
                                       .text(N::Game, added.game)
                                       .take()));
         } else if (const auto* joined = std::get_if<event::Joined>(&happened)) {
-            ValueList notice;
-            notice.appendText(joined->player);
-            notice.appendText(joined->session);
-            notice.appendInteger<uint8_t>(joined->spectator ? 1 : 0);
-            broadcast(makeMessage(kSource, JOINNEW, std::move(notice)));
+            using J = JoinNewBody;
+            broadcast(makeMessage(kSource, JOINNEW,
+                                  BodyWriter<J>()
+                                      .text(J::Player, joined->player)
+                                      .text(J::Session, joined->session)
+                                      .integer<uint8_t>(J::AsSpectator, joined->spectator ? 1 : 0)
+                                      .take()));
         } else if (const auto* left = std::get_if<event::Left>(&happened)) {
             ValueList notice;
             notice.appendText(left->player);
@@ -596,12 +606,7 @@ bool Arena::muted(Player& player, const char* what) {
 
 void Arena::tellFromService(Player& player, const std::string& text) {
     if (!player.link) return;
-    ValueList body;
-    body.appendText(kServiceName);
-    body.appendText(text);
-    body.appendInteger<int32_t>(kServiceChatColour);
-    body.appendInteger<int32_t>(0);
-    player.link->send(makeMessage(kSource, CHATLIST, std::move(body)));
+    player.link->send(makeMessage(kSource, CHATLIST, chatLine(kServiceName, text, kServiceChatColour, 0)));
 }
 
 void Arena::moderationCommand(Player& player, const std::string& line) {
