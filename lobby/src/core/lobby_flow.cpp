@@ -36,8 +36,8 @@ LobbyFlow::LobbyFlow(const ClientApi& api, LobbyView& view, LoginFields& login, 
     : api_(api), view_(view), login_(login), busy_(busy), dispatcher_(dispatcher), arena_(arena) {
     dispatcher_.on(kConnectionLost, [this] { onConnectionLost(); });
     dispatcher_.on(protocol::answerCodeOf(protocol::CONNECTIONREQUEST), [this] { onJoinArenaAnswer(); });
-    dispatcher_.on(61, [this] { onUrgentMessage(); });
-    dispatcher_.on(204, [this] { onVersionCheck(); });
+    dispatcher_.on(protocol::URGENTMESSAGE, [this] { onUrgentMessage(); });
+    dispatcher_.on(protocol::CHANGEVERSION, [this] { onVersionCheck(); });
     dispatcher_.on(protocol::answerCodeOf(protocol::LOGINARENA), [this] { onArenaLoginAnswer(); });
 }
 

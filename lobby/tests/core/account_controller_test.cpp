@@ -307,8 +307,8 @@ TEST_F(AccountControllerTest, AccountDataAfterTheSaveLeavesTheModificationAlone)
     account.saveAccount();
     fake().disconnects = 0;
     // A Router that sends the player's card right behind the login answer.
-    fake().messages.push_back(206);
-    fake().messages.push_back(26);
+    fake().messages.push_back(answerTo(LOGIN));
+    fake().messages.push_back(PLAYERINFO);
     flow.poll();
     ASSERT_EQ(fake().modifications.size(), 1u);
     EXPECT_EQ(fake().disconnects, 0);
