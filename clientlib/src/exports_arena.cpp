@@ -33,8 +33,24 @@ int32_t plainResult(uint8_t request, char* result, char* error) {
     return readAnswer(Library::instance().current(), request, result, error).outcome != Answer::NotRead ? 1 : 0;
 }
 
-int32_t chat(uint8_t type, char* r1, char* r2, int32_t* r3, int32_t* r4) {
-    return ValueReader(bodyOf(type)).text(0, r1).text(1, r2).int32(2, r3).int32(3, r4).result();
+int32_t chat(uint8_t type, char* sender, char* message, int32_t* colour, int32_t* font) {
+    using F = ChatLineBody;
+    return ValueReader(bodyOf(type))
+        .text(F::Sender, sender)
+        .text(F::Text, message)
+        .int32(F::Colour, colour)
+        .int32(F::Font, font)
+        .result();
+}
+
+// A chat request to everyone or to the own session.
+ValueList chatRequest(const char* message, int32_t colour, int32_t font) {
+    using F = ChatRequestBody;
+    return BodyWriter<F>()
+        .text(F::Text, textIn(message))
+        .integer(F::Colour, colour)
+        .integer(F::Font, font)
+        .take();
 }
 
 // The session that the last successful GetNextSession returned.
@@ -70,33 +86,24 @@ void TSArenaSend_Login(const char* userName) {
 }
 
 void TSArenaSend_ChatToAll(const char* message, int32_t colour, int32_t font) {
-    guardedVoid([&] {
-        ValueList body = texts({message});
-        body.appendInteger(colour);
-        body.appendInteger(font);
-        sendToArena(CHATALL, body);
-    });
+    guardedVoid([&] { sendToArena(CHATALL, chatRequest(message, colour, font)); });
 }
 
 void TSArenaSend_ChatToPlayer(const char* addressee, const char* message, int32_t colour,
                               int32_t font) {
     guardedVoid([&] {
-        ValueList body;
-        body.appendList(texts({addressee}));
-        body.appendText(textIn(message));
-        body.appendInteger(colour);
-        body.appendInteger(font);
-        sendToArena(CHATLIST, body);
+        using F = PrivateChatRequestBody;
+        sendToArena(CHATLIST, BodyWriter<F>()
+                                  .list(F::Addressees, texts({addressee}))
+                                  .text(F::Text, textIn(message))
+                                  .integer(F::Colour, colour)
+                                  .integer(F::Font, font)
+                                  .take());
     });
 }
 
 void TSArenaSend_ChatToSession(const char* message, int32_t colour, int32_t font) {
-    guardedVoid([&] {
-        ValueList body = texts({message});
-        body.appendInteger(colour);
-        body.appendInteger(font);
-        sendToArena(CHATSESSION, body);
-    });
+    guardedVoid([&] { sendToArena(CHATSESSION, chatRequest(message, colour, font)); });
 }
 
 void TSArenaSend_GetPlayerInfo(const char* player) {
@@ -260,10 +267,11 @@ int32_t TSArenaRcv_SessionState(char* sessionName, int32_t* state) {
 
 int32_t TSArenaRcv_PlayerJoinSession(char* playerName, char* sessionName, int32_t* spectator) {
     return guarded(0, [&] {
+        using F = JoinNewBody;
         return ValueReader(bodyOf(JOINNEW))
-            .text(0, playerName)
-            .text(1, sessionName)
-            .flag(2, spectator)
+            .text(F::Player, playerName)
+            .text(F::Session, sessionName)
+            .flag(F::AsSpectator, spectator)
             .result();
     });
 }
@@ -305,9 +313,10 @@ int32_t TSArenaRcv_GetNextPlayer(char* playerName, int32_t* pingClass) {
     return guarded(0, [&] {
         auto& current = Library::instance().current();
         const ValueList* body = bodyOf(PLAYERLIST);
+        using F = PlayerListEntry;
         if (!ValueReader(body ? body->list(current.entry) : nullptr)
-                 .text(0, playerName)
-                 .int32(1, pingClass)
+                 .text(F::Name, playerName)
+                 .int32(F::PingClass, pingClass)
                  .ok())
             return 0;
         ++current.entry;

@@ -154,7 +154,8 @@ int32_t TSRouterRcv_SearchPlayerResult(char* result, char* error, char* playerNa
 int32_t TSRouterRcv_GetNextRouter(char* name, char* host, int32_t* port) {
     return guarded(0, [&] {
         return readNextEntry(bodyOf(ROUTEURLIST), [&](ValueReader entry) {
-            return entry.text(0, name).text(1, host).int32(2, port).ok();
+            using F = RouterListEntry;
+            return entry.text(F::Name, name).text(F::Host, host).int32(F::Port, port).ok();
         });
     });
 }
@@ -162,7 +163,12 @@ int32_t TSRouterRcv_GetNextRouter(char* name, char* host, int32_t* port) {
 int32_t TSRouterRcv_GetNextArena(char* name, char* host, int32_t* players, int32_t* maxPing) {
     return guarded(0, [&] {
         return readNextEntry(bodyOf(SERVERSLIST), [&](ValueReader entry) {
-            return entry.text(0, name).int32(1, players).text(2, host).int32(3, maxPing).ok();
+            using F = ArenaListEntry;
+            return entry.text(F::Name, name)
+                .int32(F::Players, players)
+                .text(F::Host, host)
+                .int32(F::MaxPing, maxPing)
+                .ok();
         });
     });
 }

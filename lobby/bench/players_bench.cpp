@@ -27,7 +27,7 @@ void BM_PlayerListOf5000(benchmark::State& state) {
         state.PauseTiming();
         fake().players = list;
         state.ResumeTiming();
-        stage.deliver(kPlayerListType);
+        stage.deliver(protocol::PLAYERLIST);
         benchmark::DoNotOptimize(stage.lobby.players().model().rows.count());
     }
     if (stage.lobby.players().model().rows.count() != 5000) state.SkipWithError("not every player was read");
@@ -38,7 +38,7 @@ void BM_SessionMembersIn2000Players(benchmark::State& state) {
     fixture::LobbyStage stage;
     stage.inArena();
     fake().players = players(2000);
-    stage.deliver(kPlayerListType);
+    stage.deliver(protocol::PLAYERLIST);
     stage.lobby.players().sortBy(tessary::controls::PlayerSort::BySession);
     std::vector<fixture::FakeClient::Session> list;
     for (int i = 0; i < 250; ++i) {

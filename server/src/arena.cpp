@@ -31,6 +31,16 @@ ValueList texts(const std::vector<std::string>& values) {
     return list;
 }
 
+ValueList chatLine(const std::string& sender, const std::string& text, int32_t colour, int32_t font) {
+    using F = ChatLineBody;
+    return BodyWriter<F>()
+        .text(F::Sender, sender)
+        .text(F::Text, text)
+        .integer<int32_t>(F::Colour, colour)
+        .integer<int32_t>(F::Font, font)
+        .take();
+}
+
 }  // namespace
 
 int pingClass(std::chrono::milliseconds roundTrip) {
@@ -157,15 +167,15 @@ void Arena::messageReceived(const LinkPtr& link, Message& message) {
         return;
     }
     try {
-        handle(link, playerOf(link), *request);
+        handle(link, playerOf(link), *request, unixNow());
     } catch (const StorageError& error) {
         logLine(role_, std::string("storage: ") + error.what());
         refuse(link, "", answerCodeOf(request->type), "The arena cannot do this right now. Please try again later.");
     }
 }
 
-void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& request) {
-    if (request.type == LOGINARENA) return login(link, request);
+void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& request, int64_t now) {
+    if (request.type == LOGINARENA) return login(link, request, now);
     if (request.type == STILLALIVE) return;
     if (!player) {
         // Only requests with an answer of their own get one; chat or pages
@@ -180,34 +190,34 @@ void Arena::handle(const LinkPtr& link, Player* player, const ServiceMessage& re
     switch (request.type) {
         case CHATALL:
         case CHATSESSION:
-        case CHATLIST: return chat(*player, request);
+        case CHATLIST: return chat(*player, request, now);
         case GETPLAYERINFO: return playerInfo(*player, request);
         case GETSESSIONINFO: return sessionInfo(*player, request);
-        case CREATESESSION: return createSession(*player, request);
-        case JOINSESSION: return joinSession(*player, request);
-        case LEAVESESSION: return leaveSession(*player);
-        case BEGINGAME: return beginGame(*player);
+        case CREATESESSION: return createSession(*player, request, now);
+        case JOINSESSION: return joinSession(*player, request, now);
+        case LEAVESESSION: return leaveSession(*player, now);
+        case BEGINGAME: return beginGame(*player, now);
         case PING: return pingAnswered(*player);
-        case PAGER: return page(*player, request);
+        case PAGER: return page(*player, request, now);
         default:
             logLine(role_, *link, " (" + player->name + ") refused: unexpected " +
                                messageTypeName(request.type));
     }
 }
 
-void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
+void Arena::login(const LinkPtr& link, const ServiceMessage& request, int64_t now) {
     if (playerByLink_.count(link->id())) return refuse(link, "", LOGINARENA, "You are already in the arena.");
     const auto name = RequestReader(request.body).text(0, kMaxNameLength);
     if (!name || name->empty()) return refuse(link, "", LOGINARENA, "Please give your user name.");
     if (sameName(*name, kServiceName)) return refuse(link, *name, LOGINARENA, "This name is reserved.");
     // A player back from a game comes without the Router: check bans here too.
-    if (auto ban = banOf(*storage_, *name, link->address(), unixNow())) {
-        storage_->addAudit({unixNow(), role_, "refused arena login", *name + " from " + link->address(), ban->reason});
+    if (auto ban = banOf(*storage_, *name, link->address(), now)) {
+        storage_->addAudit({now, role_, "refused arena login", *name + " from " + link->address(), ban->reason});
         return refuse(link, *name, LOGINARENA, banText(*ban));
     }
     // The protocol carries no token: the Router's admission for this name
     // and address, taken once, stands in for one.
-    if (!storage_->takeAdmission(settings_.config.name, *name, link->address(), unixNow()))
+    if (!storage_->takeAdmission(settings_.config.name, *name, link->address(), now))
         return refuse(link, *name, LOGINARENA,
                       "Please join " + settings_.config.name + " from the Router's arena list.");
     const std::string key = foldName(*name);
@@ -216,7 +226,7 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
         return refuse(link, *name, LOGINARENA, settings_.config.name + " is full.");
     auto account = storage_->findAccount(*name);
     const std::string canonical = account ? account->profile.name : *name;
-    const auto now = Clock::now();
+    const auto firstPingAt = Clock::now() + std::chrono::seconds(1);
 
     if (existing != players_.end()) {
         // Back from a game, or a new connection of a player still listed:
@@ -228,7 +238,7 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
         }
         player.link = link;
         player.sentToGame = false;
-        player.nextPingAt = now + std::chrono::seconds(1);
+        player.nextPingAt = firstPingAt;
         playerByLink_[link->id()] = key;
         removeFromSession(player);
         logLine(role_, *link, " " + player.name + " is back");
@@ -243,7 +253,7 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
     player.link = link;
     player.holder = "arena:" + settings_.config.name + "#" + std::to_string(startedAt_) + "." +
                     std::to_string(nextHolder_++);
-    player.nextPingAt = now + std::chrono::seconds(1);
+    player.nextPingAt = firstPingAt;
     storage_->setPresence(canonical, settings_.config.name, player.holder);
     ValueList body;
     body.appendText(canonical);
@@ -262,10 +272,9 @@ void Arena::login(const LinkPtr& link, const ServiceMessage& request) {
 void Arena::sendPlayerList(Player& player) {
     ValueList body;
     for (const auto& [key, other] : players_) {
-        ValueList entry;
-        entry.appendText(other.name);
-        entry.appendInteger<int32_t>(other.pingClass);
-        body.appendList(std::move(entry));
+        using F = PlayerListEntry;
+        body.appendList(
+            BodyWriter<F>().text(F::Name, other.name).integer<int32_t>(F::PingClass, other.pingClass).take());
     }
     player.link->send(makeMessage(kSource, PLAYERLIST, std::move(body)));
 }
@@ -297,32 +306,31 @@ void Arena::broadcast(const SharedFrame& frame) {
 
 void Arena::broadcast(const ServiceMessage& message) { broadcast(encodeShared(message)); }
 
-void Arena::chat(Player& player, const ServiceMessage& request) {
+void Arena::chat(Player& player, const ServiceMessage& request, int64_t now) {
     // Chat has no answer: the lobby would read any answer as a chat line.
     const RequestReader reader(request.body);
-    const size_t first = request.type == CHATLIST ? 1 : 0;
-    const auto text = reader.text(first, size_t(settings_.limits.maxChatText));
-    const auto colour = reader.int32(first + 1);
-    const auto font = reader.int32(first + 2);
+    using C = ChatRequestBody;
+    using P = PrivateChatRequestBody;
+    const bool addressed = request.type == CHATLIST;
+    const auto at = [addressed](size_t inPrivate, size_t inOpen) { return addressed ? inPrivate : inOpen; };
+    const auto text = reader.text(at(P::Text, C::Text), size_t(settings_.limits.maxChatText));
+    const auto colour = reader.int32(at(P::Colour, C::Colour));
+    const auto font = reader.int32(at(P::Font, C::Font));
     if (!text || !colour || !font) {
         logLine(role_, *player.link, " (" + player.name + ") refused " + messageTypeName(request.type) +
                            ": malformed or too long");
         return;
     }
-    if (request.type == CHATLIST) {
+    if (addressed) {
         // A private line to the service name is a moderation command.
-        const ValueList* to = reader.list(0);
+        const ValueList* to = reader.list(P::Addressees);
         for (size_t i = 0; to && i < to->size(); ++i)
             if (const std::string* name = to->text(i); name && sameName(*name, kServiceName))
-                return moderationCommand(player, *text);
+                return moderationCommand(player, *text, now);
     }
-    if (muted(player, "chat")) return;
-    ValueList body;
-    body.appendText(player.name);
-    body.appendText(*text);
-    body.appendInteger<int32_t>(*colour);
-    body.appendInteger<int32_t>(*font);
-    const SharedFrame frame = encodeShared(makeMessage(kSource, request.type, std::move(body)));
+    if (muted(player, "chat", now)) return;
+    const SharedFrame frame =
+        encodeShared(makeMessage(kSource, request.type, chatLine(player.name, *text, *colour, *font)));
     if (request.type == CHATALL) {
         // Bounded whatever the configuration says: the lines are kept in memory.
         constexpr size_t kMostRecentLines = 1000;
@@ -340,7 +348,7 @@ void Arena::chat(Player& player, const ServiceMessage& request) {
                     it->second.link->send(frame);
         return;
     }
-    const ValueList* addressees = reader.list(0);
+    const ValueList* addressees = reader.list(P::Addressees);
     if (!addressees || addressees->size() > size_t(settings_.limits.maxPageAddressees)) return;
     std::set<std::string> sent;
     for (size_t i = 0; i < addressees->size(); ++i) {
@@ -379,7 +387,7 @@ void Arena::sessionInfo(Player& player, const ServiceMessage& request) {
     player.link->send(success(kSource, kSessionInfoAnswer, std::move(data)));
 }
 
-void Arena::createSession(Player& player, const ServiceMessage& request) {
+void Arena::createSession(Player& player, const ServiceMessage& request, int64_t now) {
     const RequestReader reader(request.body);
     using C = CreateSessionBody;
     const auto name = reader.text(C::Name, 1024);
@@ -396,15 +404,15 @@ void Arena::createSession(Player& player, const ServiceMessage& request) {
         return refuseWith("The session request is incomplete or too long.");
     const SessionOutcome outcome = sessions_.create(
         player.name, {*name, *game, *version, *flags, *maxPlayers, *maxSpectators, *options, *password, *asSpectator != 0},
-        unixNow());
+        now);
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
-    publish(events);
+    publish(events, now);
     player.sentToGame = false;
     player.link->send(success(kSource, CREATESESSION));
 }
 
-void Arena::joinSession(Player& player, const ServiceMessage& request) {
+void Arena::joinSession(Player& player, const ServiceMessage& request, int64_t now) {
     const RequestReader reader(request.body);
     const auto name = reader.text(0, 256);
     const auto password = reader.text(1, kMaxSessionPassword);
@@ -413,42 +421,43 @@ void Arena::joinSession(Player& player, const ServiceMessage& request) {
     auto refuseWith = [&](const std::string& text) { refuse(player.link, player.name, JOINSESSION, text); };
     if (!name || !password || !version || !asSpectator) return refuseWith("The join request is incomplete.");
     const SessionOutcome outcome =
-        sessions_.join(player.name, *name, *password, *version, *asSpectator != 0, unixNow());
+        sessions_.join(player.name, *name, *password, *version, *asSpectator != 0, now);
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
     player.sentToGame = false;
-    publish(events);
+    publish(events, now);
     player.link->send(success(kSource, JOINSESSION));
-    startGames(events);
+    startGames(events, now);
 }
 
-void Arena::leaveSession(Player& player) {
-    const SessionOutcome outcome = sessions_.leave(player.name, unixNow());
+void Arena::leaveSession(Player& player, int64_t now) {
+    const SessionOutcome outcome = sessions_.leave(player.name, now);
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
         return refuse(player.link, player.name, LEAVESESSION, refusal->text);
     player.sentToGame = false;
-    publish(std::get<std::vector<SessionEvent>>(outcome));
+    publish(std::get<std::vector<SessionEvent>>(outcome), now);
     player.link->send(success(kSource, LEAVESESSION));
 }
 
 void Arena::removeFromSession(Player& player) {
     player.sentToGame = false;
-    publish(sessions_.remove(player.name, unixNow()));
+    const int64_t now = unixNow();
+    publish(sessions_.remove(player.name, now), now);
 }
 
-void Arena::beginGame(Player& player) {
+void Arena::beginGame(Player& player, int64_t now) {
     const std::string gameKey =
         settings_.config.name + "#" + std::to_string(startedAt_) + "." + std::to_string(nextGame_++);
-    const SessionOutcome outcome = sessions_.begin(player.name, gameKey, unixNow());
+    const SessionOutcome outcome = sessions_.begin(player.name, gameKey, now);
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
         return refuse(player.link, player.name, BEGINGAME, refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
-    publish(events);
+    publish(events, now);
     player.link->send(success(kSource, BEGINGAME));
-    startGames(events);
+    startGames(events, now);
 }
 
-void Arena::publish(const std::vector<SessionEvent>& events) {
+void Arena::publish(const std::vector<SessionEvent>& events, int64_t now) {
     namespace event = session_event;
     for (const SessionEvent& happened : events) {
         if (const auto* created = std::get_if<event::Created>(&happened)) {
@@ -464,11 +473,13 @@ void Arena::publish(const std::vector<SessionEvent>& events) {
                                       .text(N::Game, added.game)
                                       .take()));
         } else if (const auto* joined = std::get_if<event::Joined>(&happened)) {
-            ValueList notice;
-            notice.appendText(joined->player);
-            notice.appendText(joined->session);
-            notice.appendInteger<uint8_t>(joined->spectator ? 1 : 0);
-            broadcast(makeMessage(kSource, JOINNEW, std::move(notice)));
+            using J = JoinNewBody;
+            broadcast(makeMessage(kSource, JOINNEW,
+                                  BodyWriter<J>()
+                                      .text(J::Player, joined->player)
+                                      .text(J::Session, joined->session)
+                                      .integer<uint8_t>(J::AsSpectator, joined->spectator ? 1 : 0)
+                                      .take()));
         } else if (const auto* left = std::get_if<event::Left>(&happened)) {
             ValueList notice;
             notice.appendText(left->player);
@@ -486,7 +497,7 @@ void Arena::publish(const std::vector<SessionEvent>& events) {
         } else if (const auto* began = std::get_if<event::Began>(&happened)) {
             const GameSession& session = *sessions_.find(began->session);
             // The game server learns the members before any of them is told to go.
-            announceToGameServer(session);
+            announceToGameServer(session, now);
             for (const std::string& name : session.players) storage_->addGamePlayed(session.game, name);
             ValueList state;
             state.appendText(session.name);
@@ -496,7 +507,7 @@ void Arena::publish(const std::vector<SessionEvent>& events) {
     }
 }
 
-void Arena::startGames(const std::vector<SessionEvent>& events) {
+void Arena::startGames(const std::vector<SessionEvent>& events, int64_t now) {
     namespace event = session_event;
     for (const SessionEvent& happened : events) {
         if (const auto* began = std::get_if<event::Began>(&happened)) {
@@ -504,25 +515,25 @@ void Arena::startGames(const std::vector<SessionEvent>& events) {
             for (const auto* names : {&session.players, &session.spectators})
                 for (const std::string& name : *names)
                     if (auto it = players_.find(foldName(name)); it != players_.end() && it->second.link)
-                        sendStartGame(it->second);
+                        sendStartGame(it->second, now);
             logLine(role_, "session " + session.name + " began " + session.game + " with " +
                                std::to_string(session.players.size()) + " players");
         } else if (const auto* joined = std::get_if<event::JoinedGame>(&happened)) {
-            announceToGameServer(*sessions_.find(joined->session));
+            announceToGameServer(*sessions_.find(joined->session), now);
             if (auto it = players_.find(foldName(joined->player)); it != players_.end() && it->second.link)
-                sendStartGame(it->second);
+                sendStartGame(it->second, now);
         }
     }
 }
 
-void Arena::announceToGameServer(const GameSession& session) {
+void Arena::announceToGameServer(const GameSession& session, int64_t now) {
     GameSessionAnnouncement announcement;
     announcement.key = session.gameKey;
     announcement.game = session.game;
     announcement.arena = settings_.config.name;
     announcement.session = session.name;
     announcement.expectedPlayers = session.expectedPlayers;
-    announcement.announcedAt = unixNow();
+    announcement.announcedAt = now;
     announcement.options = session.options;
     for (const auto* names : {&session.players, &session.spectators}) {
         for (const std::string& name : *names) {
@@ -534,12 +545,12 @@ void Arena::announceToGameServer(const GameSession& session) {
     storage_->announceGameSession(announcement);
 }
 
-void Arena::sendStartGame(Player& player) {
+void Arena::sendStartGame(Player& player, int64_t now) {
     player.sentToGame = true;
     // The lobby leaves the arena to play and logs in again afterwards, with
     // no Router in between: let it back in from the same address.
     storage_->grantAdmission(settings_.config.name, player.name, player.link->address(),
-                             unixNow() + settings_.limits.gameReturnSeconds);
+                             now + settings_.limits.gameReturnSeconds);
     ValueList body;
     body.appendText(settings_.gameServerHost);
     body.appendInteger<int32_t>(settings_.gameServerPort);
@@ -560,7 +571,7 @@ void Arena::pingAnswered(Player& player) {
     broadcast(makeMessage(kSource, UPDATEPLAYERINFO, std::move(body)));
 }
 
-void Arena::page(Player& player, const ServiceMessage& request) {
+void Arena::page(Player& player, const ServiceMessage& request, int64_t now) {
     const RequestReader reader(request.body);
     const ValueList* addressees = reader.list(0);
     const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
@@ -568,7 +579,7 @@ void Arena::page(Player& player, const ServiceMessage& request) {
         logLine(role_, *player.link, " (" + player.name + ") refused PAGER: malformed or too long");
         return;
     }
-    if (muted(player, "page")) return;
+    if (muted(player, "page", now)) return;
     std::set<std::string> sent;
     for (size_t i = 0; i < addressees->size(); ++i) {
         const std::string* to = addressees->text(i);
@@ -577,8 +588,7 @@ void Arena::page(Player& player, const ServiceMessage& request) {
     }
 }
 
-bool Arena::muted(Player& player, const char* what) {
-    const int64_t now = unixNow();
+bool Arena::muted(Player& player, const char* what, int64_t now) {
     const auto mute = storage_->findSanction(SanctionKind::Mute, player.name, now);
     if (!mute) return false;
     logLine(role_, player.name + "'s " + what + " dropped: muted");
@@ -596,20 +606,14 @@ bool Arena::muted(Player& player, const char* what) {
 
 void Arena::tellFromService(Player& player, const std::string& text) {
     if (!player.link) return;
-    ValueList body;
-    body.appendText(kServiceName);
-    body.appendText(text);
-    body.appendInteger<int32_t>(kServiceChatColour);
-    body.appendInteger<int32_t>(0);
-    player.link->send(makeMessage(kSource, CHATLIST, std::move(body)));
+    player.link->send(makeMessage(kSource, CHATLIST, chatLine(kServiceName, text, kServiceChatColour, 0)));
 }
 
-void Arena::moderationCommand(Player& player, const std::string& line) {
+void Arena::moderationCommand(Player& player, const std::string& line, int64_t now) {
     const Actor actor{player.name, storage_->role(player.name), false, true};
     if (actor.role == Role::Player) {
         // Audited at most once a minute per player, so that a player
         // repeating the command cannot fill the audit trail.
-        const int64_t now = unixNow();
         if (now - player.refusalAuditedAt >= 60) {
             player.refusalAuditedAt = now;
             storage_->addAudit({now, player.name, "refused command", "", sanitiseText(line, 64)});
@@ -619,7 +623,7 @@ void Arena::moderationCommand(Player& player, const std::string& line) {
     auto parsed = parseModerationCommand(line);
     if (const auto* problem = std::get_if<std::string>(&parsed)) return tellFromService(player, *problem);
     const ModerationResult result =
-        moderate(*storage_, bus_, actor, std::get<ModerationCommand>(parsed), unixNow());
+        moderate(*storage_, bus_, actor, std::get<ModerationCommand>(parsed), now);
     logLine(role_, player.name + " moderation: " + sanitiseText(line, 128) + " -> " +
                        (result.lines.empty() ? "" : result.lines.front()));
     for (const std::string& text : result.lines) tellFromService(player, text);

@@ -64,33 +64,35 @@ private:
         int64_t refusalAuditedAt = 0;   // last audited moderation command of a mere player
     };
 
-    void handle(const LinkPtr& link, Player* player, const protocol::ServiceMessage& request);
-    void login(const LinkPtr& link, const protocol::ServiceMessage& request);
-    void chat(Player& player, const protocol::ServiceMessage& request);
+    // The handlers take the time of the request (Unix seconds), read once
+    // where the message arrives, for admissions, bans and the session table.
+    void handle(const LinkPtr& link, Player* player, const protocol::ServiceMessage& request, int64_t now);
+    void login(const LinkPtr& link, const protocol::ServiceMessage& request, int64_t now);
+    void chat(Player& player, const protocol::ServiceMessage& request, int64_t now);
     void playerInfo(Player& player, const protocol::ServiceMessage& request);
     void sessionInfo(Player& player, const protocol::ServiceMessage& request);
-    void createSession(Player& player, const protocol::ServiceMessage& request);
-    void joinSession(Player& player, const protocol::ServiceMessage& request);
-    void leaveSession(Player& player);
-    void beginGame(Player& player);
+    void createSession(Player& player, const protocol::ServiceMessage& request, int64_t now);
+    void joinSession(Player& player, const protocol::ServiceMessage& request, int64_t now);
+    void leaveSession(Player& player, int64_t now);
+    void beginGame(Player& player, int64_t now);
     void pingAnswered(Player& player);
-    void page(Player& player, const protocol::ServiceMessage& request);
+    void page(Player& player, const protocol::ServiceMessage& request, int64_t now);
     // True when the player is muted: the line is dropped, the player told once.
-    bool muted(Player& player, const char* what);
-    void moderationCommand(Player& player, const std::string& line);
+    bool muted(Player& player, const char* what, int64_t now);
+    void moderationCommand(Player& player, const std::string& line, int64_t now);
     void tellFromService(Player& player, const std::string& text);
     void kick(const KickEvent& kick);
 
     // Sends the messages that tell the arena what the session table did.
-    void publish(const std::vector<SessionEvent>& events);
+    void publish(const std::vector<SessionEvent>& events, int64_t now);
     // After the answer: sends the members of a game that began (or the
     // newcomer to one under way) to the game server.
-    void startGames(const std::vector<SessionEvent>& events);
+    void startGames(const std::vector<SessionEvent>& events, int64_t now);
     // Takes the player out of its session with the notices that follow.
     void removeFromSession(Player& player);
     void removePlayer(const std::string& key, const char* why);
-    void announceToGameServer(const GameSession& session);
-    void sendStartGame(Player& player);
+    void announceToGameServer(const GameSession& session, int64_t now);
+    void sendStartGame(Player& player, int64_t now);
 
     void sendPlayerList(Player& player);
     void sendSessionList(Player& player);

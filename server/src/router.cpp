@@ -12,6 +12,7 @@
 #include "moderation.h"
 #include "password.h"
 #include "player_card.h"
+#include "protocol/message_fields.h"
 #include "sqlite_db.h"
 #include "text_util.h"
 
@@ -306,11 +307,9 @@ void Router::sendLists(Client& client, const std::string& clientVersion) {
     const RouterConfig& config = settings_.config;
     ValueList routers;
     auto addRouter = [&routers](const std::string& name, const std::string& host, uint16_t port) {
-        ValueList entry;
-        entry.appendText(name);
-        entry.appendText(host);
-        entry.appendInteger<int32_t>(port);
-        routers.appendList(std::move(entry));
+        using F = RouterListEntry;
+        routers.appendList(
+            BodyWriter<F>().text(F::Name, name).text(F::Host, host).integer<int32_t>(F::Port, port).take());
     };
     addRouter(config.name, config.publicHost, settings_.publicPort);
     for (const RouterEntry& other : config.otherRouters) addRouter(other.name, other.host, other.port);
@@ -318,12 +317,13 @@ void Router::sendLists(Client& client, const std::string& clientVersion) {
 
     ValueList arenas;
     for (const ArenaDirectoryEntry& arena : settings_.arenas) {
-        ValueList entry;
-        entry.appendText(arena.name);
-        entry.appendInteger<int32_t>(storage_->countPresence(arena.name));
-        entry.appendText(arena.host);
-        entry.appendInteger<int32_t>(arena.maxPing);
-        arenas.appendList(std::move(entry));
+        using F = ArenaListEntry;
+        arenas.appendList(BodyWriter<F>()
+                              .text(F::Name, arena.name)
+                              .integer<int32_t>(F::Players, storage_->countPresence(arena.name))
+                              .text(F::Host, arena.host)
+                              .integer<int32_t>(F::MaxPing, arena.maxPing)
+                              .take());
     }
     client.link->send(makeMessage(kSource, SERVERSLIST, std::move(arenas)));
 

@@ -69,7 +69,7 @@ TEST_F(ArenaTest, LoginNeedsTheRoutersAdmissionFromTheSameAddress) {
     expectAnswer(arena, LOGINARENA, TSSUCCESS);
     auto list = arena.waitFor(PLAYERLIST);
     ASSERT_TRUE(list);
-    EXPECT_EQ(*list->body.list(0)->text(0), "Ann");  // the account's spelling
+    EXPECT_EQ(*list->body.list(0)->text(PlayerListEntry::Name), "Ann");  // the account's spelling
     EXPECT_TRUE(arena.waitFor(SESSIONLIST));
 
     TestClient again(service->arenaPort(0));  // the admission was taken once
@@ -127,9 +127,9 @@ TEST_F(ArenaTest, ChatInAllThreeScopes) {
             auto line = clients[i]->waitFor(c.type, expected[i] ? 2000 : 300);
             ASSERT_EQ(bool(line), expected[i]) << c.label << " client " << i;
             if (!line) continue;
-            EXPECT_EQ(*line->body.text(0), "Ann") << c.label;
+            EXPECT_EQ(*line->body.text(ChatLineBody::Sender), "Ann") << c.label;
             int32_t colour = 0;
-            ASSERT_TRUE(line->body.readInteger(2, colour));
+            ASSERT_TRUE(line->body.readInteger(ChatLineBody::Colour, colour));
             EXPECT_EQ(colour, 255);
         }
     }
@@ -172,7 +172,7 @@ TEST_F(ArenaTest, SessionLifecycleWithMasterChange) {
     EXPECT_EQ(maxSpectators, 1);
     EXPECT_EQ(state, 0);
     auto joined = cid->waitFor(JOINNEW);
-    EXPECT_EQ(*joined->body.text(0), "Ann");
+    EXPECT_EQ(*joined->body.text(JoinNewBody::Player), "Ann");
     expectAnswer(*ann, CREATESESSION, TSSUCCESS);
 
     cid->send(arenaRequest(GETSESSIONINFO, Body().text("table")));
@@ -430,7 +430,7 @@ TEST_F(ArenaTest, SearchAndPagesCrossRoles) {
     ASSERT_EQ(login(*again, "Bob", "pw")->type, TSSUCCESS);
     auto arenas = again->waitFor(SERVERSLIST);
     int32_t count = 0;
-    ASSERT_TRUE(arenas->body.list(1)->readInteger(1, count));
+    ASSERT_TRUE(arenas->body.list(1)->readInteger(ArenaListEntry::Players, count));
     EXPECT_EQ(count, 1);
 }
 

@@ -9,6 +9,7 @@
 
 #include "control.h"
 #include "moderation.h"
+#include "protocol/message_fields.h"
 #include "service_fixture.h"
 
 namespace tessary::server {
@@ -165,7 +166,7 @@ TEST_F(ModerationTest, LobbyCommandsActOnlyForModerators) {
         actor->send(toService(c.command));
         auto answer = actor->waitFor(CHATLIST);
         ASSERT_TRUE(answer);
-        EXPECT_EQ(*answer->body.text(0), kServiceName);
+        EXPECT_EQ(*answer->body.text(protocol::ChatLineBody::Sender), kServiceName);
         EXPECT_EQ(chatText(*answer).substr(0, std::string(c.answer).size()), c.answer);
         EXPECT_EQ(victim->closedByPeer(500), c.kicks);
     }

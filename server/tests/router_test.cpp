@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "login_guard.h"
+#include "protocol/message_fields.h"
 #include "router.h"
 #include "service_fixture.h"
 
@@ -32,17 +33,18 @@ TEST_F(RouterTest, CreationLogsInAndSendsTheRouterView) {
     const ValueList& routers = findType(after, ROUTEURLIST)->body;
     ASSERT_EQ(routers.size(), 1u);
     int32_t port = 0;
-    EXPECT_EQ(*routers.list(0)->text(0), "Tessary");
-    ASSERT_TRUE(routers.list(0)->readInteger(2, port));
+    EXPECT_EQ(*routers.list(0)->text(RouterListEntry::Name), "Tessary");
+    ASSERT_TRUE(routers.list(0)->readInteger(RouterListEntry::Port, port));
     EXPECT_EQ(port, service->routerPort());
 
     const ValueList& arenas = findType(after, SERVERSLIST)->body;
     ASSERT_EQ(arenas.size(), 2u);
     int32_t count = -5, maxPing = 0;
-    EXPECT_EQ(*arenas.list(1)->text(0), "Arena 2");
-    ASSERT_TRUE(arenas.list(1)->readInteger(1, count));
-    EXPECT_EQ(*arenas.list(1)->text(2), "127.0.0.1");
-    ASSERT_TRUE(arenas.list(1)->readInteger(3, maxPing));
+    using A = ArenaListEntry;
+    EXPECT_EQ(*arenas.list(1)->text(A::Name), "Arena 2");
+    ASSERT_TRUE(arenas.list(1)->readInteger(A::Players, count));
+    EXPECT_EQ(*arenas.list(1)->text(A::Host), "127.0.0.1");
+    ASSERT_TRUE(arenas.list(1)->readInteger(A::MaxPing, maxPing));
     EXPECT_EQ(count, 0);
     EXPECT_EQ(maxPing, -1);
 

@@ -9,6 +9,7 @@
 
 #include "frame_reader.h"
 #include "log.h"
+#include "protocol/message_fields.h"
 #include "request_bucket.h"
 #include "server/storage.h"
 #include "service_fixture.h"
@@ -160,7 +161,7 @@ TEST_F(SafetyTest, TooLongTextsAreNotPassedOn) {
     ann->send(request(CHATALL, Body().text(std::string(512, 'y')).i32(0).i32(0), kModuleArena));
     auto line = bob->waitFor(CHATALL);
     ASSERT_TRUE(line);
-    EXPECT_EQ(line->body.text(1)->size(), 512u);  // the longest allowed, and only it
+    EXPECT_EQ(line->body.text(protocol::ChatLineBody::Text)->size(), 512u);  // the longest allowed, and only it
     ann->send(request(CHATALL, Body().text("no colour"), kModuleArena));
     EXPECT_FALSE(bob->waitFor(CHATALL, 300));
 }

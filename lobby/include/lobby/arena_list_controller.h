@@ -39,8 +39,6 @@ public:
     virtual void stopPingTimer() = 0;
 };
 
-inline constexpr int32_t kRouterListType = 78;
-inline constexpr int32_t kArenaListType = 18;
 inline constexpr int kPingPeriodMs = 2000;
 
 class ArenaListController {

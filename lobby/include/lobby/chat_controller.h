@@ -25,9 +25,6 @@ class PlayerInfoController;
 class PlayersController;
 class SessionsController;
 
-inline constexpr int32_t kChatAllType = 27;
-inline constexpr int32_t kChatPrivateType = 28;
-inline constexpr int32_t kChatSessionType = 29;
 // The reserved name the service reads moderators' commands from.
 inline constexpr std::string_view kServiceName = "TessaryService";
 // A sender's name kept from the network, and a received line's text.

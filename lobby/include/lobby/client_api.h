@@ -8,6 +8,7 @@
 #include "TSClient.h"
 #include "lobby/client_exports.h"
 #include "platform/shared_library.h"
+#include "protocol/message_types.h"
 
 namespace tessary::lobby {
 
@@ -15,8 +16,9 @@ namespace tessary::lobby {
 // never writes more (longer server texts arrive cut).
 inline constexpr std::size_t kTextOutSize = TS_TEXT_OUT_SIZE;
 
-inline constexpr char kAnswerSuccess = 47;  // "/": TSSUCCESS
-inline constexpr char kAnswerFailure = 48;  // "0": TSFAIL
+// The result character of an answer: the code of the message that carried it.
+inline constexpr char kAnswerSuccess = char(protocol::TSSUCCESS);
+inline constexpr char kAnswerFailure = char(protocol::TSFAIL);
 
 struct ClientApi {
     TESSARY_BOUND_EXPORTS(TS_CLIENT_EXPORTS)

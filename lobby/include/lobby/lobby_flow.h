@@ -14,6 +14,7 @@
 #include "lobby/lobby_state.h"
 #include "lobby/lobby_view.h"
 #include "lobby/user_info.h"
+#include "protocol/codec.h"
 #include "protocol/message_types.h"
 
 namespace tessary::lobby {
@@ -24,11 +25,8 @@ class PlayersController;
 
 using protocol::LoginReason;
 
-inline constexpr int32_t kRouterKind = 1;
-inline constexpr int32_t kArenaKind = 3;
 // A hostile server must not keep the lobby inside one timer tick forever.
 inline constexpr int kMaxMessagesPerTick = 100;
-inline constexpr int32_t kRouterLoginAnswer = 206;
 
 // Where the Router logins take their name and password: the login window.
 class LoginFields {

@@ -22,10 +22,6 @@ class PagesController;
 class PlayerInfoController;
 class SessionsController;
 
-inline constexpr int32_t kPlayerNewType = 6;
-inline constexpr int32_t kPlayerRemovedType = 11;
-inline constexpr int32_t kPlayerListType = 22;
-inline constexpr int32_t kPlayerUpdateType = 54;
 // More rows than an Arena admits players are not kept.
 inline constexpr int kMaxPlayerRows = 10000;
 

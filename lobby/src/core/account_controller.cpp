@@ -11,10 +11,6 @@
 namespace tessary::lobby {
 namespace {
 
-constexpr int32_t kCreationAnswer = 1;
-constexpr int32_t kModificationAnswer = 201;
-constexpr int32_t kAccountInfo = 26;
-
 std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -32,10 +28,10 @@ AccountController::AccountController(const ClientApi& api, LobbyFlow& flow, Lobb
     : api_(api), flow_(flow), main_(main), view_(view), info_(info) {}
 
 void AccountController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kRouterLoginAnswer, [this] { onLoginAnswer(); });
-    dispatcher.on(kCreationAnswer, [this] { onCreationAnswer(); });
-    dispatcher.on(kModificationAnswer, [this] { onModificationAnswer(); });
-    dispatcher.on(kAccountInfo, [this] { onAccountInfo(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::LOGIN), [this] { onLoginAnswer(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::NEWUSERREQUEST), [this] { onCreationAnswer(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::MODIFYUSER), [this] { onModificationAnswer(); });
+    dispatcher.on(protocol::PLAYERINFO, [this] { onAccountInfo(); });
 }
 
 // ---------------------------------------------------------------- login window
@@ -118,7 +114,7 @@ void AccountController::saveAccount() {
     }
     if (!flow_.relogin(LoginReason::Normal)) return;
     pendingName_ = trimmed(form.name);
-    flow_.busy().awaitAnswer(kCreationAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::NEWUSERREQUEST));
     api_.TSRouterSend_CreateAccount(pendingName_.c_str(), form.password.c_str(),
                                     form.field1004.c_str(), form.field1003.c_str(),
                                     form.country.c_str(), form.field1005.c_str(),
@@ -128,7 +124,7 @@ void AccountController::saveAccount() {
 void AccountController::sendModification() {
     const auto form = view_.accountForm();
     pendingName_ = form.name;
-    flow_.busy().awaitAnswer(kModificationAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::MODIFYUSER));
     api_.TSRouterSend_ModifyAccount(form.name.c_str(), form.password.c_str(),
                                     form.field1004.c_str(), form.field1003.c_str(),
                                     form.country.c_str(), form.field1005.c_str(),

@@ -14,8 +14,8 @@ constexpr TextBounds kNameBounds{1, 255};
 }  // namespace
 
 void ArenaListController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kRouterListType, [this] { onRouterList(); });
-    dispatcher.on(kArenaListType, [this] { onArenaList(); });
+    dispatcher.on(protocol::ROUTEURLIST, [this] { onRouterList(); });
+    dispatcher.on(protocol::SERVERSLIST, [this] { onArenaList(); });
 }
 
 void ArenaListController::onRouterList() {

@@ -27,7 +27,7 @@ ChatController::ChatController(const ClientApi& api, MessageView& messages, Chat
       now_([] { return static_cast<std::int64_t>(std::time(nullptr)); }) {}
 
 void ChatController::registerWith(Dispatcher& dispatcher) {
-    for (const int32_t type : {kChatAllType, kChatPrivateType, kChatSessionType}) {
+    for (const int32_t type : {protocol::CHATALL, protocol::CHATLIST, protocol::CHATSESSION}) {
         dispatcher.on(type, [this, type] { onChat(type); });
     }
 }
@@ -57,8 +57,8 @@ void ChatController::systemLine(Text text, const std::vector<std::string>& argum
 void ChatController::onChat(int32_t type) {
     TextOut sender, text;
     int32_t colour = 0, font = 0;
-    const auto read = type == kChatAllType       ? api_.TSArenaRcv_ChatAll
-                      : type == kChatSessionType ? api_.TSArenaRcv_ChatSession
+    const auto read = type == protocol::CHATALL       ? api_.TSArenaRcv_ChatAll
+                      : type == protocol::CHATSESSION ? api_.TSArenaRcv_ChatSession
                                                  : api_.TSArenaRcv_ChatList;
     if (read(sender.data(), text.data(), &colour, &font) == 0) return;
     const std::string name = boundedServerText(sender.text(), {1, kChatNameLimit});
@@ -66,11 +66,11 @@ void ChatController::onChat(int32_t type) {
     view_.flashWindow();
     nameArenaTab();
     int tab = 0;
-    if (type == kChatSessionType) {
+    if (type == protocol::CHATSESSION) {
         // A session line after the player left the session has no tab.
         if (!tabs_.hasSessionTab()) return;
         tab = 1;
-    } else if (type == kChatPrivateType) {
+    } else if (type == protocol::CHATLIST) {
         const int before = tabs_.count();
         tab = tabs_.openPrivate(name, now_(), false);
         if (tabs_.count() != before || tab != tabs_.current()) view_.showTabs();

@@ -13,8 +13,6 @@ namespace tessary::lobby {
 namespace {
 
 constexpr std::string_view kUrgentGoodbye = "ADIOS";
-constexpr int32_t kJoinArenaAnswer = 4;
-constexpr int32_t kArenaLoginAnswer = 208;
 
 class Guard {
 public:
@@ -37,10 +35,10 @@ LobbyFlow::LobbyFlow(const ClientApi& api, LobbyView& view, LoginFields& login, 
                      Dispatcher& dispatcher, const ArenaWindows& arena)
     : api_(api), view_(view), login_(login), busy_(busy), dispatcher_(dispatcher), arena_(arena) {
     dispatcher_.on(kConnectionLost, [this] { onConnectionLost(); });
-    dispatcher_.on(kJoinArenaAnswer, [this] { onJoinArenaAnswer(); });
-    dispatcher_.on(61, [this] { onUrgentMessage(); });
-    dispatcher_.on(204, [this] { onVersionCheck(); });
-    dispatcher_.on(kArenaLoginAnswer, [this] { onArenaLoginAnswer(); });
+    dispatcher_.on(protocol::answerCodeOf(protocol::CONNECTIONREQUEST), [this] { onJoinArenaAnswer(); });
+    dispatcher_.on(protocol::URGENTMESSAGE, [this] { onUrgentMessage(); });
+    dispatcher_.on(protocol::CHANGEVERSION, [this] { onVersionCheck(); });
+    dispatcher_.on(protocol::answerCodeOf(protocol::LOGINARENA), [this] { onArenaLoginAnswer(); });
 }
 
 void LobbyFlow::setRouter(std::string host, int32_t port) {
@@ -96,7 +94,7 @@ bool LobbyFlow::connectToRouter() {
     bool connected = false;
     {
         const auto hold = busy_.hold();
-        connected = api_.TS_ConnectToHost(routerHost_.c_str(), routerPort_, kRouterKind) != 0;
+        connected = api_.TS_ConnectToHost(routerHost_.c_str(), routerPort_, protocol::kModuleRouter) != 0;
     }
     if (!connected) view_.showMessage(Text::RouterUnreachable, Text::TitleConnection);
     return connected;
@@ -106,7 +104,7 @@ void LobbyFlow::sendLogin(LoginReason reason) {
     const auto fields = login_.loginFields();
     userName_ = fields.name;
     const auto client = view_.text(Text::ClientVersion);
-    busy_.awaitAnswer(kRouterLoginAnswer);
+    busy_.awaitAnswer(protocol::answerCodeOf(protocol::LOGIN));
     api_.TSRouterSend_Login(fields.name.c_str(), fields.password.c_str(), client.c_str(),
                             static_cast<int32_t>(reason));
 }
@@ -130,7 +128,7 @@ void LobbyFlow::joinArena(const std::string& name) {
     // Another arena's conversation does not follow the player.
     if (name != arenaName_) arena_.chat.reset();
     arenaName_ = name;
-    busy_.awaitAnswer(kJoinArenaAnswer);
+    busy_.awaitAnswer(protocol::answerCodeOf(protocol::CONNECTIONREQUEST));
     api_.TSRouterSend_JoinArena(name.c_str());
 }
 
@@ -174,10 +172,10 @@ bool LobbyFlow::connectToArena() {
     bool connected = false;
     {
         const auto hold = busy_.hold();
-        connected = api_.TS_ConnectToHost(arenaHost_.c_str(), arenaPort_, kArenaKind) != 0;
+        connected = api_.TS_ConnectToHost(arenaHost_.c_str(), arenaPort_, protocol::kModuleArenaW) != 0;
     }
     if (connected) {
-        busy_.awaitAnswer(kArenaLoginAnswer);
+        busy_.awaitAnswer(protocol::answerCodeOf(protocol::LOGINARENA));
         api_.TSArenaSend_Login(userName_.c_str());
     }
     return connected;

@@ -14,8 +14,8 @@ constexpr size_t kMaxItems = 256;
 }  // namespace
 
 void NewsController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(13, [this] { onNews(); });
-    dispatcher.on(200, [this] { onAdvertisements(); });
+    dispatcher.on(protocol::NEWS, [this] { onNews(); });
+    dispatcher.on(protocol::ADVERTISEMENT, [this] { onAdvertisements(); });
 }
 
 void NewsController::onNews() {

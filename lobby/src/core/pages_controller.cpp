@@ -10,8 +10,6 @@
 namespace tessary::lobby {
 namespace {
 
-constexpr int32_t kPage = 205;
-constexpr int32_t kSearchAnswer = 14;
 constexpr std::size_t kSeparatorsPerLine = 5;
 constexpr std::size_t kArenaNameLimit = 255;
 // A received page is shown in a window of a few lines; the sender goes into
@@ -67,8 +65,8 @@ std::string buddySectionText(const std::vector<std::string>& names) {
 }
 
 void PagesController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kPage, [this] { onPage(); });
-    dispatcher.on(kSearchAnswer, [this] { onSearchAnswer(); });
+    dispatcher.on(protocol::PAGER, [this] { onPage(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::SEARCHPLAYER), [this] { onSearchAnswer(); });
 }
 
 // ---------------------------------------------------------------- pages
@@ -168,7 +166,7 @@ void PagesController::search(const std::string& name) {
         view_.showMessage(Text::SearchNeedsName, Text::TitlePlayerSearch);
         return;
     }
-    flow_.busy().awaitAnswer(kSearchAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::SEARCHPLAYER));
     api_.TSRouterSend_SearchPlayer(name.c_str());
 }
 

@@ -10,8 +10,6 @@
 namespace tessary::lobby {
 namespace {
 
-constexpr int32_t kPlayerInfoAnswer = 25;
-constexpr int32_t kPhoto = 207;
 constexpr TextBounds kFieldBounds{1, 128};
 constexpr TextBounds kDescriptionBounds{20, 120};
 
@@ -31,8 +29,8 @@ PlayerCard cardOf(const AccountRecord& record) {
 }  // namespace
 
 void PlayerInfoController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kPlayerInfoAnswer, [this] { onPlayerInfo(); });
-    dispatcher.on(kPhoto, [this] { onPhoto(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::GETPLAYERINFO), [this] { onPlayerInfo(); });
+    dispatcher.on(protocol::PHOTO, [this] { onPhoto(); });
 }
 
 template <typename NextGame>
@@ -55,7 +53,7 @@ void PlayerInfoController::showOwnInfo(const AccountRecord& record) {
 void PlayerInfoController::askPlayerInfo(const std::string& name) {
     // Only an Arena answers: elsewhere the wait cursor would wait for nothing.
     if (flow_.state() != LobbyState::InArena || name.empty()) return;
-    flow_.busy().awaitAnswer(kPlayerInfoAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::GETPLAYERINFO));
     api_.TSArenaSend_GetPlayerInfo(name.c_str());
 }
 

@@ -29,10 +29,10 @@ int pingClass(int32_t value) { return std::clamp<int32_t>(value, 0, 5); }
 }  // namespace
 
 void PlayersController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kPlayerListType, [this] { onList(); });
-    dispatcher.on(kPlayerNewType, [this] { onNew(); });
-    dispatcher.on(kPlayerRemovedType, [this] { onRemoved(); });
-    dispatcher.on(kPlayerUpdateType, [this] { onUpdate(); });
+    dispatcher.on(protocol::PLAYERLIST, [this] { onList(); });
+    dispatcher.on(protocol::PLAYERNEW, [this] { onNew(); });
+    dispatcher.on(protocol::PLAYERREMOVED, [this] { onRemoved(); });
+    dispatcher.on(protocol::UPDATEPLAYERINFO, [this] { onUpdate(); });
 }
 
 std::string PlayersController::readName(const char* buffer) const {

@@ -11,19 +11,6 @@
 namespace tessary::lobby {
 namespace {
 
-constexpr int32_t kSessionList = 20;
-constexpr int32_t kSessionInfo = 24;
-constexpr int32_t kCreateAnswer = 33;
-constexpr int32_t kSessionNew = 36;
-constexpr int32_t kJoinAnswer = 37;
-constexpr int32_t kPlayerJoined = 40;
-constexpr int32_t kPlayerLeft = 42;
-constexpr int32_t kSessionRemoved = 43;
-constexpr int32_t kBeginAnswer = 49;
-constexpr int32_t kMasterChanged = 57;
-constexpr int32_t kSessionState = 60;
-constexpr int32_t kStartGame = 202;
-
 constexpr int kNameField = 1033;
 constexpr int kPlayersField = 1034;
 constexpr int kSpectatorsField = 1040;
@@ -74,18 +61,18 @@ SessionsController::SessionsController(const ClientApi& api, LobbyFlow& flow, Ch
     : api_(api), flow_(flow), chat_(chat), view_(view) {}
 
 void SessionsController::registerWith(Dispatcher& dispatcher) {
-    dispatcher.on(kSessionList, [this] { onSessionList(); });
-    dispatcher.on(kSessionInfo, [this] { onSessionInfo(); });
-    dispatcher.on(kCreateAnswer, [this] { onCreateAnswer(); });
-    dispatcher.on(kSessionNew, [this] { onSessionNew(); });
-    dispatcher.on(kJoinAnswer, [this] { onJoinAnswer(); });
-    dispatcher.on(kPlayerJoined, [this] { onPlayerJoined(); });
-    dispatcher.on(kPlayerLeft, [this] { onPlayerLeft(); });
-    dispatcher.on(kSessionRemoved, [this] { onSessionRemoved(); });
-    dispatcher.on(kBeginAnswer, [this] { onBeginAnswer(); });
-    dispatcher.on(kMasterChanged, [this] { onMasterChanged(); });
-    dispatcher.on(kSessionState, [this] { onSessionState(); });
-    dispatcher.on(kStartGame, [this] { onStartGame(); });
+    dispatcher.on(protocol::SESSIONLIST, [this] { onSessionList(); });
+    dispatcher.on(protocol::kSessionInfoAnswer, [this] { onSessionInfo(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::CREATESESSION), [this] { onCreateAnswer(); });
+    dispatcher.on(protocol::SESSIONNEW, [this] { onSessionNew(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::JOINSESSION), [this] { onJoinAnswer(); });
+    dispatcher.on(protocol::JOINNEW, [this] { onPlayerJoined(); });
+    dispatcher.on(protocol::JOINLEAVE, [this] { onPlayerLeft(); });
+    dispatcher.on(protocol::SESSIONREMOVE, [this] { onSessionRemoved(); });
+    dispatcher.on(protocol::answerCodeOf(protocol::BEGINGAME), [this] { onBeginAnswer(); });
+    dispatcher.on(protocol::MASTERCHANGED, [this] { onMasterChanged(); });
+    dispatcher.on(protocol::UPDATESESSIONSTATE, [this] { onSessionState(); });
+    dispatcher.on(protocol::STARTGAME, [this] { onStartGame(); });
 }
 
 void SessionsController::setMember(const std::string& player, const std::string& session, int32_t flags) {
@@ -271,7 +258,7 @@ bool SessionsController::create(std::size_t gameIndex, const CreateRequest& requ
         if (!answer) return false;
         spectator = *answer;
     }
-    flow_.busy().awaitAnswer(kCreateAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::CREATESESSION));
     api_.TSArenaSend_CreateSession(name.c_str(), game.name.c_str(), game.version.c_str(), 0, request.players,
                                    request.spectators, request.options.c_str(), request.password.c_str(),
                                    spectator ? 1 : 0);
@@ -288,13 +275,13 @@ void SessionsController::join(const std::string& session) {
         return;
     }
     api_.TSArenaSend_LeaveSession();
-    flow_.busy().awaitAnswer(kSessionInfo);
+    flow_.busy().awaitAnswer(protocol::kSessionInfoAnswer);
     api_.TSArenaSend_GetSessionInfo(session.c_str());
     model_.pendingJoin = true;
 }
 
 void SessionsController::askInformation(const std::string& session) {
-    flow_.busy().awaitAnswer(kSessionInfo);
+    flow_.busy().awaitAnswer(protocol::kSessionInfoAnswer);
     api_.TSArenaSend_GetSessionInfo(session.c_str());
 }
 
@@ -302,7 +289,7 @@ void SessionsController::leave() { api_.TSArenaSend_LeaveSession(); }
 
 void SessionsController::begin() {
     if (model_.joined.empty()) return;
-    flow_.busy().awaitAnswer(kBeginAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::BEGINGAME));
     api_.TSArenaSend_BeginGame();
 }
 
@@ -348,7 +335,7 @@ void SessionsController::onSessionInfo() {
         if (!answer) return;
         spectator = *answer;
     }
-    flow_.busy().awaitAnswer(kJoinAnswer);
+    flow_.busy().awaitAnswer(protocol::answerCodeOf(protocol::JOINSESSION));
     api_.TSArenaSend_JoinSession(entry->name.c_str(), password.c_str(),
                                  games_.at(entry->gameIndex).version.c_str(), spectator ? 1 : 0);
 }

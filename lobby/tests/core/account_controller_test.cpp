@@ -10,6 +10,9 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
+
 using testing::fake;
 using testing::RecordingView;
 
@@ -20,10 +23,10 @@ TEST(AccountControllerTable, MessagesAndCommands) {
     const auto complete = [](LobbyStage& s, const char* name) {
         s.view.form = {name, "secret", "secret", "a", "b", "c", "France", "me", 1, 4, {}};
     };
-    const auto creating = [](LobbyStage& s) { s.account.newUser(), s.deliver(206); };
+    const auto creating = [](LobbyStage& s) { s.account.newUser(), s.deliver(answerTo(LOGIN)); };
     const auto modifying = [](LobbyStage& s) { s.loggedIn(), s.account.modifyAccount(); };
     const auto logIn = [](LobbyStage& s) { s.account.logIn(); };
-    const auto login206 = [](LobbyStage& s) { s.deliver(206); };
+    const auto login206 = [](LobbyStage& s) { s.deliver(answerTo(LOGIN)); };
     const testing::Row rows[] = {
         {"login without a name", [](LobbyStage& s) { s.view.login = {"", "pw"}; }, logIn,
          {"focusName"}},
@@ -49,7 +52,7 @@ TEST(AccountControllerTable, MessagesAndCommands) {
          [](LobbyStage& s) { s.account.saveAccount(); }, {"message 4/3", "setForm"}},
         {"creation accepted (1)",
          [&](LobbyStage& s) { creating(s), complete(s, "Bob"), s.account.saveAccount(); },
-         [](LobbyStage& s) { s.deliver(1); },
+         [](LobbyStage& s) { s.deliver(answerTo(NEWUSERREQUEST)); },
          {"notBusy", "title TSClient - Bob", "store Bob/secret", "setLogin Bob", "hideAccount",
           "showMain"}},
         {"creation refused (1)",
@@ -57,25 +60,25 @@ TEST(AccountControllerTable, MessagesAndCommands) {
              creating(s), complete(s, "Bob"), s.account.saveAccount();
              fake().creation = {kAnswerFailure, "Name taken"};
          },
-         [](LobbyStage& s) { s.deliver(1); }, {"notBusy", "serverText Name taken"}},
+         [](LobbyStage& s) { s.deliver(answerTo(NEWUSERREQUEST)); }, {"notBusy", "serverText Name taken"}},
         {"modify (1027)", [](LobbyStage& s) { s.loggedIn(); },
          [](LobbyStage& s) { s.account.modifyAccount(); },
          {"hideMain", "setForm", "showAccountModify"}},
-        {"account card while modifying (26)", modifying, [](LobbyStage& s) { s.deliver(26); },
+        {"account card while modifying (26)", modifying, [](LobbyStage& s) { s.deliver(PLAYERINFO); },
          {"setForm"}},
         {"account card while logged in (26)", [](LobbyStage& s) { s.loggedIn(); },
-         [](LobbyStage& s) { s.deliver(26); }, {"ownPhoto default", "ownInfo Ann"}},
+         [](LobbyStage& s) { s.deliver(PLAYERINFO); }, {"ownPhoto default", "ownInfo Ann"}},
         {"modification accepted (201)",
          [&](LobbyStage& s) {
-             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
+             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(answerTo(LOGIN));
          },
-         [](LobbyStage& s) { s.deliver(201); },
+         [](LobbyStage& s) { s.deliver(answerTo(MODIFYUSER)); },
          {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain"}},
         {"card after an accepted modification refills the panel (201, 26)",
          [&](LobbyStage& s) {
-             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(206);
+             modifying(s), complete(s, "Ann"), s.account.saveAccount(), s.deliver(answerTo(LOGIN));
          },
-         [](LobbyStage& s) { s.deliver(201), s.deliver(26); },
+         [](LobbyStage& s) { s.deliver(answerTo(MODIFYUSER)), s.deliver(PLAYERINFO); },
          {"notBusy", "store Ann/secret", "setLogin Ann", "hideAccount", "showMain",
           "ownPhoto default", "ownInfo Ann"}},
         {"cancel while modifying", modifying, [](LobbyStage& s) { s.account.cancelAccount(); },
@@ -116,7 +119,7 @@ TEST_F(AccountControllerTest, SuccessfulLoginShowsTheRouterView) {
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].host, "127.0.0.1");
     EXPECT_EQ(fake().connects[0].port, 7000);
-    EXPECT_EQ(fake().connects[0].kind, kRouterKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleRouter);
     EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
     ASSERT_EQ(fake().logins.size(), 1u);
     EXPECT_EQ(fake().logins[0].name, "Ann");
@@ -124,7 +127,7 @@ TEST_F(AccountControllerTest, SuccessfulLoginShowsTheRouterView) {
     EXPECT_EQ(fake().logins[0].reason, 1);
     EXPECT_TRUE(view.busyCursor);
 
-    deliver(206);
+    deliver(answerTo(LOGIN));
     EXPECT_FALSE(view.busyCursor);
     EXPECT_EQ(view.title, "TSClient - Ann");
     EXPECT_EQ(view.storedUserInfo, (std::vector<LoginPair>{{"Ann", "pw"}}));
@@ -136,7 +139,7 @@ TEST_F(AccountControllerTest, RefusedLoginShowsTheServerTextAndGoesOffline) {
     fake().login = {kAnswerFailure, "Wrong password\x01"};
     view.title = "TSClient - Ann";
     account.logIn();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"Wrong password "}));
     EXPECT_EQ(view.title, "TSClient");
     EXPECT_EQ(fake().disconnects, 1);
@@ -161,7 +164,7 @@ TEST_F(AccountControllerTest, NewAccountIsCreatedOverASecondConnectionWithTheNam
     EXPECT_EQ(fake().logins[0].reason, 5);
 
     view.form.name = "stale";
-    deliver(206);
+    deliver(answerTo(LOGIN));
     EXPECT_EQ(view.accountShown, AccountMode::Create);
     EXPECT_EQ(view.form, AccountForm{});  // photo 1, gender 0
     EXPECT_EQ(fake().disconnects, 1);
@@ -179,7 +182,7 @@ TEST_F(AccountControllerTest, NewAccountIsCreatedOverASecondConnectionWithTheNam
     EXPECT_EQ(sent.one, 1);
     EXPECT_EQ(sent.photo, 4);
 
-    deliver(1);
+    deliver(answerTo(NEWUSERREQUEST));
     EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
     EXPECT_EQ(view.title, "TSClient - Bob Lee");
     EXPECT_EQ(view.storedUserInfo, (std::vector<LoginPair>{{"Bob Lee", "secret"}}));
@@ -190,11 +193,11 @@ TEST_F(AccountControllerTest, NewAccountIsCreatedOverASecondConnectionWithTheNam
 
 TEST_F(AccountControllerTest, RefusedCreationDisconnectsAndKeepsTheForm) {
     account.newUser();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     view.form = completeForm("Bob");
     account.saveAccount();
     fake().creation = {kAnswerFailure, "Name taken"};
-    deliver(1);
+    deliver(answerTo(NEWUSERREQUEST));
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"Name taken"}));
     EXPECT_EQ(fake().disconnects, 2);
     EXPECT_EQ(view.accountShown, AccountMode::Create);
@@ -203,7 +206,7 @@ TEST_F(AccountControllerTest, RefusedCreationDisconnectsAndKeepsTheForm) {
 
 TEST_F(AccountControllerTest, SaveChecksRequiredFieldsAndThePasswordConfirmation) {
     account.newUser();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     for (auto AccountForm::*field :
          {&AccountForm::name, &AccountForm::field1003, &AccountForm::field1004,
           &AccountForm::field1005, &AccountForm::country, &AccountForm::password,
@@ -227,7 +230,7 @@ TEST_F(AccountControllerTest, SaveChecksRequiredFieldsAndThePasswordConfirmation
 TEST_F(AccountControllerTest, ModifyingSendsTheNameUntrimmedAfterAReason4Login) {
     loggedIn();
     fake().accountInfo = {" Ann ", "f4", "f3", "Chile", "f5", "desc"};
-    deliver(26);  // the information panel's data, used by the modification
+    deliver(PLAYERINFO);  // the information panel's data, used by the modification
     EXPECT_EQ(flow.userName(), " Ann ");
 
     account.modifyAccount();
@@ -247,12 +250,12 @@ TEST_F(AccountControllerTest, ModifyingSendsTheNameUntrimmedAfterAReason4Login) 
     ASSERT_EQ(fake().logins.size(), 1u);
     EXPECT_EQ(fake().logins[0].reason, 4);
     EXPECT_TRUE(fake().modifications.empty());
-    deliver(206);
+    deliver(answerTo(LOGIN));
     ASSERT_EQ(fake().modifications.size(), 1u);
     EXPECT_EQ(fake().modifications[0].texts[0], " Ann ");
     EXPECT_EQ(fake().modifications[0].texts[6], "new");
 
-    deliver(201);
+    deliver(answerTo(MODIFYUSER));
     EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
     EXPECT_TRUE(view.mainVisible);
     EXPECT_FALSE(view.accountShown.has_value());
@@ -263,9 +266,9 @@ TEST_F(AccountControllerTest, RefusedModificationKeepsTheWindowOpen) {
     account.modifyAccount();
     view.form = completeForm("Ann");
     account.saveAccount();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     fake().modification = {kAnswerFailure, "Too long"};
-    deliver(201);
+    deliver(answerTo(MODIFYUSER));
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"Too long"}));
     EXPECT_EQ(view.accountShown, AccountMode::Modify);
     EXPECT_EQ(flow.state(), LobbyState::ModifyingAccount);
@@ -288,7 +291,7 @@ TEST_F(AccountControllerTest, AccountDataWhileModifyingFillsTheFormAndDisconnect
     fake().disconnects = 0;
     fake().accountInfo = {std::string(5000, 'n'), "f4", "f3", "Peru", "f5", std::string(3000, 'd')};
     fake().accountGender = 0;
-    deliver(26);
+    deliver(PLAYERINFO);
     EXPECT_EQ(view.form.name, std::string(15, 'n'));
     EXPECT_EQ(view.form.description.size(), 1024u);
     EXPECT_EQ(view.form.gender, 0);
@@ -304,15 +307,15 @@ TEST_F(AccountControllerTest, AccountDataAfterTheSaveLeavesTheModificationAlone)
     account.saveAccount();
     fake().disconnects = 0;
     // A Router that sends the player's card right behind the login answer.
-    fake().messages.push_back(206);
-    fake().messages.push_back(26);
+    fake().messages.push_back(answerTo(LOGIN));
+    fake().messages.push_back(PLAYERINFO);
     flow.poll();
     ASSERT_EQ(fake().modifications.size(), 1u);
     EXPECT_EQ(fake().disconnects, 0);
     EXPECT_EQ(view.form.description, "typed by the player");
     EXPECT_EQ(account.record().description, "about me");
 
-    deliver(201);
+    deliver(answerTo(MODIFYUSER));
     EXPECT_EQ(flow.state(), LobbyState::RouterLoggedIn);
     EXPECT_FALSE(flow.busy().busy());
     EXPECT_TRUE(view.mainVisible);
@@ -334,11 +337,11 @@ TEST_F(AccountControllerTest, OwnPhotoChecksAndUpload) {
     EXPECT_EQ(view.form.ownPhotoPath, accepted);
 
     account.newUser();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     view.form = completeForm("Bob");
     view.form.ownPhotoPath = accepted;
     account.saveAccount();
-    deliver(1);
+    deliver(answerTo(NEWUSERREQUEST));
     ASSERT_EQ(fake().photos.size(), 1u);
     EXPECT_EQ(fake().photos[0].size, 20'480);
     EXPECT_EQ(fake().photos[0].type, ".JPG");
@@ -349,7 +352,7 @@ TEST_F(AccountControllerTest, OwnPhotoChecksAndUpload) {
 TEST_F(AccountControllerTest, StoredLoginThatWouldBreakTheSettingsFileIsForgotten) {
     view.login = {"a[SOUND]", "pw"};
     account.logIn();
-    deliver(206);
+    deliver(answerTo(LOGIN));
     EXPECT_EQ(view.storedUserInfo, (std::vector<LoginPair>{{"DUMMY", "DUMMY"}}));
 }
 

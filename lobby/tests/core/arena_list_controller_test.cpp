@@ -7,6 +7,8 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+
 using testing::fake;
 using testing::LobbyStage;
 
@@ -14,7 +16,7 @@ using testing::LobbyStage;
 void twoArenas(LobbyStage& s) {
     s.loggedIn();
     fake().arenas = {{"North", "10.0.0.1", 12, -1}, {"South", "10.0.0.2", 3, 300}};
-    s.deliver(kArenaListType);
+    s.deliver(SERVERSLIST);
 }
 
 auto withPings(std::map<std::string, int32_t> pings) {
@@ -37,15 +39,15 @@ TEST(ArenaListTable, ListsPingsAndJoins) {
              s.loggedIn();
              fake().routers = {{"East", "10.1.1.1", 0, 7000}, {"Home", "127.0.0.1", 0, 7000}};
          },
-         deliver(kRouterListType), {"routers 2 current 1"}},
+         deliver(ROUTEURLIST), {"routers 2 current 1"}},
         {"arena list starts the ping round (18)",
          [](LobbyStage& s) {
              s.loggedIn();
              fake().arenas = {{"North", "10.0.0.1", 12, -1}, {"South", "10.0.0.2", 3, 300}};
          },
-         deliver(kArenaListType), {"arenas North/12 South/3", "startPings"}},
+         deliver(SERVERSLIST), {"arenas North/12 South/3", "startPings"}},
         {"an empty arena list stops it (18)", [](LobbyStage& s) { s.loggedIn(); },
-         deliver(kArenaListType), {"arenas", "stopPings"}},
+         deliver(SERVERSLIST), {"arenas", "stopPings"}},
         {"ping round: an unmeasured arena keeps its row", twoArenas,
          [](LobbyStage& s) {
              fake().pings = {{"South", 151}};
@@ -67,7 +69,7 @@ TEST(ArenaListTable, ListsPingsAndJoins) {
         LobbyStage s;
         twoArenas(s);
         fake().routers = {{"East", "10.1.1.1", 0, 7100}, {"Home", "127.0.0.1", 0, 7000}};
-        s.deliver(kRouterListType);
+        s.deliver(ROUTEURLIST);
         s.lobby.arenaList().chooseRouter(chosen);
         EXPECT_TRUE(s.lobby.arenaList().model().arenas.empty());
         ASSERT_EQ(fake().connects.size(), 1U);

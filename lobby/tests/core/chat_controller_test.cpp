@@ -11,6 +11,9 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
+
 using testing::fake;
 using testing::LobbyStage;
 
@@ -19,7 +22,7 @@ void withPlayers(LobbyStage& s) {
     s.inArena();
     s.lobby.chat().setClock([] { return std::int64_t{100}; });
     fake().players = {{"Ann", 5}, {"Bob", 4}, {"Cy", 0}};
-    s.deliver(kPlayerListType);
+    s.deliver(PLAYERLIST);
     s.lobby.chat().setLook({controls::chatColour(200, 220, 255), 2});
 }
 
@@ -137,17 +140,17 @@ TEST(ChatTable, ReceivedLines) {
         s.lobby.chat().setSessionTab("Duel");
     };
     const Row rows[] = {
-        {"arena line", withPlayers, kChatAllType, {"Bob", "hi", 255, 1}, {"0: <Bob> hi "}, 0, 1, false},
-        {"an action", withPlayers, kChatAllType, {"Bob", "/me waves", 255, 1}, {"0: ~~~> Bob waves "}, 0, 1, false},
-        {"a private line opens a tab without taking the view", withPlayers, kChatPrivateType,
+        {"arena line", withPlayers, CHATALL, {"Bob", "hi", 255, 1}, {"0: <Bob> hi "}, 0, 1, false},
+        {"an action", withPlayers, CHATALL, {"Bob", "/me waves", 255, 1}, {"0: ~~~> Bob waves "}, 0, 1, false},
+        {"a private line opens a tab without taking the view", withPlayers, CHATLIST,
          {"Cy", "psst", 0, 0}, {"1: <Cy> psst "}, 0, 1, true},
-        {"into the open private tab", privateWithCy, kChatPrivateType, {"Cy", "again", 0, 0}, {"1: <Cy> again "}, 1,
+        {"into the open private tab", privateWithCy, CHATLIST, {"Cy", "again", 0, 0}, {"1: <Cy> again "}, 1,
          1, false},
-        {"a session line without a session tab", withPlayers, kChatSessionType, {"Bob", "gg", 0, 0}, {}, 0, 1, false},
-        {"a session line", inSession, kChatSessionType, {"Bob", "gg", 0, 0}, {"1: <Bob> gg "}, 1, 1, false},
-        {"an ignored name's line", ignoring, kChatAllType, {"BOB", "spam", 0, 0}, {}, 0, 0, false},
-        {"an ignored name's private line", ignoring, kChatPrivateType, {"Bob", "spam", 0, 0}, {}, 0, 0, false},
-        {"control characters in a name", withPlayers, kChatAllType, {"B\nob", "a\tb", 0, 0}, {"0: <B ob> a b "}, 0, 1,
+        {"a session line without a session tab", withPlayers, CHATSESSION, {"Bob", "gg", 0, 0}, {}, 0, 1, false},
+        {"a session line", inSession, CHATSESSION, {"Bob", "gg", 0, 0}, {"1: <Bob> gg "}, 1, 1, false},
+        {"an ignored name's line", ignoring, CHATALL, {"BOB", "spam", 0, 0}, {}, 0, 0, false},
+        {"an ignored name's private line", ignoring, CHATLIST, {"Bob", "spam", 0, 0}, {}, 0, 0, false},
+        {"control characters in a name", withPlayers, CHATALL, {"B\nob", "a\tb", 0, 0}, {"0: <B ob> a b "}, 0, 1,
          false},
     };
     for (const auto& row : rows) {
@@ -166,7 +169,7 @@ TEST(ChatTable, ReceivedLines) {
     LobbyStage stage;
     withPlayers(stage);
     fake().chatIn = {"Bob", "loud", static_cast<int32_t>(0xFF000000u), 0};
-    stage.deliver(kChatAllType);
+    stage.deliver(CHATALL);
     EXPECT_EQ(stage.lobby.chat().tabs().tab(0).pane.lines().back().colour, controls::kWhite);
 }
 
@@ -176,14 +179,14 @@ TEST(ChatTable, IgnoredNamesPagesAndArenaChanges) {
     stage.lobby.chat().enter("/ignore Bob");
     fake().pageSender = "bob";
     stage.view.calls.clear();
-    stage.deliver(205);
+    stage.deliver(PAGER);
     EXPECT_EQ(stage.view.calls, std::vector<std::string>{}) << "a page from an ignored name is dropped";
 
     // Back in the same arena the lines stay; another arena starts afresh.
     auto& chat = stage.lobby.chat();
     chat.openPrivate("Cy");
     stage.flow.backToRouter();
-    stage.deliver(206);
+    stage.deliver(answerTo(LOGIN));
     stage.flow.joinArena("North");
     EXPECT_EQ(chat.tabs().count(), 2);
     stage.flow.joinArena("South");
@@ -197,7 +200,7 @@ TEST(ChatTable, SavedTabStaysInItsFolder) {
     LobbyStage stage;
     withPlayers(stage);
     fake().chatIn = {"../../evil", "hello", 0, 0};
-    stage.deliver(kChatPrivateType);
+    stage.deliver(CHATLIST);
     stage.lobby.chat().selectTab(1);
     EXPECT_TRUE(stage.lobby.chat().saveCurrentTab((folder / "in").string()));
     std::ifstream saved(folder / "in" / "_.._evil.txt");

@@ -7,6 +7,9 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
+
 using testing::fake;
 using testing::RecordingView;
 
@@ -20,34 +23,34 @@ TEST(LobbyFlowTable, MessagesAndCommands) {
     const auto deliver = [](int32_t type) { return [type](LobbyStage& s) { s.deliver(type); }; };
     const auto inArena = [](LobbyStage& s) { s.inArena(); };
     const testing::Row rows[] = {
-        {"urgent message (61)", [](LobbyStage&) { fake().urgent = "adios"; }, deliver(61),
+        {"urgent message (61)", [](LobbyStage&) { fake().urgent = "adios"; }, deliver(URGENTMESSAGE),
          {"serverText adios"}},
-        {"urgent goodbye (61)", [](LobbyStage&) { fake().urgent = "ADIOS"; }, deliver(61),
+        {"urgent goodbye (61)", [](LobbyStage&) { fake().urgent = "ADIOS"; }, deliver(URGENTMESSAGE),
          {"end"}},
         {"optional version declined (204)",
-         [](LobbyStage& s) { s.view.answer = MessageResult::Cancel; }, deliver(204),
+         [](LobbyStage& s) { s.view.answer = MessageResult::Cancel; }, deliver(CHANGEVERSION),
          {"message 49/48"}},
         {"mandatory version declined (204)",
          [](LobbyStage& s) {
              s.view.answer = MessageResult::Cancel, fake().versionMandatory = 1;
          },
-         deliver(204), {"message 47/48", "end"}},
+         deliver(CHANGEVERSION), {"message 47/48", "end"}},
         {"join an arena", [](LobbyStage& s) { s.loggedIn(); },
          [](LobbyStage& s) { s.flow.joinArena("North"); }, {"busy"}},
         {"join refused (4)",
-         [&](LobbyStage& s) { fake().join = {kAnswerFailure, "Closed"}, joining(s); }, deliver(4),
+         [&](LobbyStage& s) { fake().join = {kAnswerFailure, "Closed"}, joining(s); }, deliver(answerTo(CONNECTIONREQUEST)),
          {"notBusy", "serverText Closed"}},
-        {"join accepted (4)", joining, deliver(4), {"notBusy", "busy", "notBusy", "busy"}},
+        {"join accepted (4)", joining, deliver(answerTo(CONNECTIONREQUEST)), {"notBusy", "busy", "notBusy", "busy"}},
         {"join accepted, arena unreachable (4)",
-         [&](LobbyStage& s) { joining(s), fake().connectResult = 0; }, deliver(4),
+         [&](LobbyStage& s) { joining(s), fake().connectResult = 0; }, deliver(answerTo(CONNECTIONREQUEST)),
          {"notBusy", "busy", "notBusy", "message 17/15", "busy", "notBusy", "message 44/45"}},
-        {"arena login accepted (208)", [&](LobbyStage& s) { joining(s), s.deliver(4); },
-         deliver(208), {"notBusy", "chat 53 North", "prepareArena", "arenaView"}},
+        {"arena login accepted (208)", [&](LobbyStage& s) { joining(s), s.deliver(answerTo(CONNECTIONREQUEST)); },
+         deliver(answerTo(LOGINARENA)), {"notBusy", "chat 53 North", "prepareArena", "arenaView"}},
         {"arena login refused (208)",
          [&](LobbyStage& s) {
-             joining(s), s.deliver(4), fake().arenaLogin = {kAnswerFailure, "Arena full"};
+             joining(s), s.deliver(answerTo(CONNECTIONREQUEST)), fake().arenaLogin = {kAnswerFailure, "Arena full"};
          },
-         deliver(208),
+         deliver(answerTo(LOGINARENA)),
          {"notBusy", "serverText Arena full", "routerView", "busy", "notBusy", "busy"}},
         {"back to the Router (1022)", inArena, [](LobbyStage& s) { s.flow.backToRouter(); },
          {"chat 54 ", "routerView", "busy", "notBusy", "busy"}},
@@ -103,11 +106,11 @@ TEST_F(LobbyFlowTest, AFloodOfMessagesIsSpreadOverTicks) {
 
 TEST_F(LobbyFlowTest, UrgentMessageAdiosEndsTheProgram) {
     fake().urgent = "adios";
-    deliver(61);
+    deliver(URGENTMESSAGE);
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"adios"}));
     EXPECT_EQ(view.ended, 0);
     fake().urgent = "ADIOS";
-    deliver(61);
+    deliver(URGENTMESSAGE);
     EXPECT_EQ(view.ended, 1);
     EXPECT_EQ(view.serverTexts.size(), 1u);
 }
@@ -167,15 +170,15 @@ TEST_F(LobbyFlowTest, JoiningAnArenaMovesTheConnectionAndLogsIn) {
     loggedIn();
     flow.joinArena("North");
     EXPECT_EQ(fake().joins, (std::vector<std::string>{"North"}));
-    deliver(4);
+    deliver(answerTo(CONNECTIONREQUEST));
     EXPECT_EQ(fake().disconnects, 1);
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].port, 7001);
-    EXPECT_EQ(fake().connects[0].kind, kArenaKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleArenaW);
     EXPECT_EQ(fake().arenaLogins, (std::vector<std::string>{"Ann"}));
     EXPECT_TRUE(view.busyCursor);
 
-    deliver(208);
+    deliver(answerTo(LOGINARENA));
     EXPECT_FALSE(view.busyCursor);
     EXPECT_EQ(flow.state(), LobbyState::InArena);
     EXPECT_EQ(view.view, View::Arena);
@@ -186,16 +189,16 @@ TEST_F(LobbyFlowTest, JoiningAnArenaMovesTheConnectionAndLogsIn) {
 TEST_F(LobbyFlowTest, FailedArenaConnectionReturnsToTheRouter) {
     loggedIn();
     fake().connectResult = 0;
-    deliver(4);
+    deliver(answerTo(CONNECTIONREQUEST));
     EXPECT_EQ(view.messages.front(), std::make_pair(17, 15));
     fake().connectResult = 1;
 }
 
 TEST_F(LobbyFlowTest, RefusedArenaLoginReturnsToTheRouterWithReason2) {
     loggedIn();
-    deliver(4);
+    deliver(answerTo(CONNECTIONREQUEST));
     fake().arenaLogin = {kAnswerFailure, "Arena full"};
-    deliver(208);
+    deliver(answerTo(LOGINARENA));
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"Arena full"}));
     EXPECT_EQ(view.view, View::Router);
     ASSERT_EQ(fake().logins.size(), 1u);
@@ -206,7 +209,7 @@ TEST_F(LobbyFlowTest, RefusedArenaLoginReturnsToTheRouterWithReason2) {
 TEST_F(LobbyFlowTest, RefusedJoinShowsTheText) {
     loggedIn();
     fake().join = {kAnswerFailure, "Closed"};
-    deliver(4);
+    deliver(answerTo(CONNECTIONREQUEST));
     EXPECT_EQ(view.serverTexts, (std::vector<std::string>{"Closed"}));
     EXPECT_TRUE(fake().connects.empty());
 }
@@ -228,7 +231,7 @@ TEST_F(LobbyFlowTest, WhileAGameRunsOnlyTheHandOffIsWatched) {
     EXPECT_EQ(view.restored, 1);
     ASSERT_EQ(fake().connects.size(), 1u);
     EXPECT_EQ(fake().connects[0].port, 7002);
-    EXPECT_EQ(fake().connects[0].kind, kArenaKind);
+    EXPECT_EQ(fake().connects[0].kind, protocol::kModuleArenaW);
 }
 
 TEST_F(LobbyFlowTest, CloseRequestFromTheGameEndsQuietly) {

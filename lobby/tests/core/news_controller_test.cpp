@@ -7,6 +7,8 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+
 using testing::fake;
 using testing::LobbyStage;
 
@@ -17,10 +19,10 @@ TEST(NewsControllerTable, NewsAndAdvertisements) {
     };
     const testing::Row rows[] = {
         {"news lines (13)", [](LobbyStage&) { fake().news = {"Welcome", "Maintenance at noon"}; },
-         [](LobbyStage& s) { s.deliver(13); }, {"news 2"}},
+         [](LobbyStage& s) { s.deliver(NEWS); }, {"news 2"}},
         {"advertisements in answer order, fields cut to their size (200)", ads,
-         [](LobbyStage& s) { s.deliver(200); }, {"ads one.jpg/3000 " + std::string(255, 'n') + "/5000"}},
-        {"no advertisement (200)", {}, [](LobbyStage& s) { s.deliver(200); }, {"ads"}},
+         [](LobbyStage& s) { s.deliver(ADVERTISEMENT); }, {"ads one.jpg/3000 " + std::string(255, 'n') + "/5000"}},
+        {"no advertisement (200)", {}, [](LobbyStage& s) { s.deliver(ADVERTISEMENT); }, {"ads"}},
     };
     testing::runRows(rows);
 }

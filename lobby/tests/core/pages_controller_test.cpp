@@ -11,6 +11,9 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
+
 using testing::fake;
 using testing::LobbyStage;
 
@@ -68,12 +71,12 @@ TEST(PagesControllerTable, MessagesAndCommands) {
         return [=](LobbyStage& s) { s.view.page = {to, text, all}; };
     };
     const auto send = [&](LobbyStage& s) { pages(s).sendPage(); };
-    const auto found = [&](LobbyStage& s) { pages(s).search("Cy"), s.deliver(14); };
+    const auto found = [&](LobbyStage& s) { pages(s).search("Cy"), s.deliver(answerTo(SEARCHPLAYER)); };
     const testing::Row rows[] = {
         {"page received in an arena (205)",
          [](LobbyStage& s) { s.inArena(), fake().pageSender = "B\x01ob", fake().pageText = "hi\tyou"; },
-         [](LobbyStage& s) { s.deliver(205); }, {"pageRead B ob: hi you", "sound pagereceive"}},
-        {"reply", [](LobbyStage& s) { s.inArena(), s.deliver(205); },
+         [](LobbyStage& s) { s.deliver(PAGER); }, {"pageRead B ob: hi you", "sound pagereceive"}},
+        {"reply", [](LobbyStage& s) { s.inArena(), s.deliver(PAGER); },
          [&](LobbyStage& s) { pages(s).reply(); }, {"pageWrite Bob", "focusMessage"}},
         {"send without recipients", form("", "hi"), send, {"focusRecipients"}},
         {"send without a message", form("Ann", ""), send, {"focusMessage"}},
@@ -85,7 +88,7 @@ TEST(PagesControllerTable, MessagesAndCommands) {
         {"search sent", [](LobbyStage& s) { s.loggedIn(); },
          [&](LobbyStage& s) { pages(s).search("Cy"); }, {"busy"}},
         {"player found (14)", [&](LobbyStage& s) { s.loggedIn(), pages(s).search("Cy"); },
-         [](LobbyStage& s) { s.deliver(14); }, {"notBusy", "found Cy in South"}},
+         [](LobbyStage& s) { s.deliver(answerTo(SEARCHPLAYER)); }, {"notBusy", "found Cy in South"}},
         {"player not connected (14)",
          [&](LobbyStage& s) { s.loggedIn(), fake().searchAnswer.result = kAnswerFailure; },
          found, {"busy", "notBusy", "notFound", "message 71/68"}},
@@ -97,7 +100,7 @@ TEST(PagesControllerTable, MessagesAndCommands) {
          [&](LobbyStage& s) { pages(s).go(); }, {"sound connectarena", "closeSearch"}},
         {"go from another arena",
          [&](LobbyStage& s) { s.inArena(), found(s); },
-         [&](LobbyStage& s) { pages(s).go(), s.deliver(206); },
+         [&](LobbyStage& s) { pages(s).go(), s.deliver(answerTo(LOGIN)); },
          {"sound connectarena", "closeSearch", "chat 54 ", "routerView", "busy", "notBusy", "busy",
           "notBusy", "title TSClient - Ann", "busy"}},
         {"go without an answer", {}, [&](LobbyStage& s) { pages(s).go(); }, {}},
@@ -131,10 +134,10 @@ TEST(PagesControllerTable, WhatIsSentAndKept) {
 
     s.inArena();
     s.lobby.pages().search("Cy");
-    s.deliver(14);
+    s.deliver(answerTo(SEARCHPLAYER));
     fake().joins.clear();
     s.lobby.pages().go();
-    s.deliver(206);
+    s.deliver(answerTo(LOGIN));
     EXPECT_EQ(fake().joins, std::vector<std::string>{"South"});
     EXPECT_EQ(s.flow.state(), LobbyState::RouterLoggedIn);
 }
@@ -146,10 +149,10 @@ TEST(PlayerInfoControllerTable, CardsAndPhotos) {
     const auto at = [folder](LobbyStage& s) { s.view.photoFolder = folder; };
     const auto jpeg = [at](LobbyStage& s) { at(s), fake().photo = "\xFF\xD8\xFF\xE0x"; };
     const auto arena = [at](LobbyStage& s) { at(s), s.inArena(), s.view.openInfo = {"Cy"}; };
-    const auto photo = [](LobbyStage& s) { s.deliver(207); };
+    const auto photo = [](LobbyStage& s) { s.deliver(PHOTO); };
     const testing::Row rows[] = {
         {"own card (26)", [](LobbyStage& s) { s.loggedIn(); },
-         [](LobbyStage& s) { s.deliver(26); }, {"ownPhoto default", "ownInfo Ann"}},
+         [](LobbyStage& s) { s.deliver(PLAYERINFO); }, {"ownPhoto default", "ownInfo Ann"}},
         {"own stock photo of 4 bytes (207)", at, photo, {"ownPhoto stock 7"}},
         {"own photo of 5 bytes (207)", jpeg, photo, {"ownPhoto file photo.jpg"}},
         {"own photo too large to read (207)",
@@ -159,10 +162,10 @@ TEST(PlayerInfoControllerTable, CardsAndPhotos) {
          [](LobbyStage& s) { s.lobby.playerInfo().askPlayerInfo("Cy"); }, {"busy"}},
         {"information answer (25)",
          [](LobbyStage& s) { s.inArena(), s.lobby.playerInfo().askPlayerInfo("Cy"); },
-         [](LobbyStage& s) { s.deliver(25); }, {"notBusy", "playerInfo Cy"}},
+         [](LobbyStage& s) { s.deliver(answerTo(GETPLAYERINFO)); }, {"notBusy", "playerInfo Cy"}},
         {"information refused (25)",
          [](LobbyStage& s) { s.inArena(), fake().playerInfo.result = kAnswerFailure; },
-         [](LobbyStage& s) { s.deliver(25); }, {}},
+         [](LobbyStage& s) { s.deliver(answerTo(GETPLAYERINFO)); }, {}},
         {"arena photo for the open window (207)",
          [&](LobbyStage& s) { arena(s), jpeg(s); }, photo, {"playerPhoto Cy file infophoto.jpg"}},
         {"arena stock photo (207)", arena, photo, {"playerPhoto Cy stock 7"}},
@@ -180,7 +183,7 @@ TEST(PlayerInfoControllerTable, CardRows) {
     LobbyStage s;
     s.inArena();
     fake().playerCard[5] = "line\x1b one";
-    s.deliver(25);
+    s.deliver(answerTo(GETPLAYERINFO));
     ASSERT_TRUE(s.view.infoCard);
     EXPECT_EQ(s.view.infoCard->description, "line  one");
     EXPECT_EQ(s.view.infoCard->gender, 'M');

@@ -8,6 +8,8 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+
 using testing::fake;
 using testing::LobbyStage;
 
@@ -15,7 +17,7 @@ using testing::LobbyStage;
 void listed(LobbyStage& s) {
     s.inArena();
     fake().players = {{"Ann", 5}, {"Bob", 4}, {"Cy", 0}};
-    s.deliver(kPlayerListType);
+    s.deliver(PLAYERLIST);
 }
 
 std::string rows(LobbyStage& s) {
@@ -37,14 +39,14 @@ TEST(PlayersTable, ListMessages) {
     };
     const Row rows_[] = {
         {"the arena's list (22)", [](LobbyStage& s) { s.inArena(), fake().players = {{"Bob", 4}, {"Ann", 9}}; },
-         kPlayerListType, {}, {"players"}, "Bob/4 Ann/5 "},
-        {"a newcomer (6)", listed, kPlayerNewType, {"Dee", 3}, {"players", "chat 29 Dee"}, "Ann/5 Bob/4 Cy/0 Dee/3 "},
-        {"a newcomer listed already", listed, kPlayerNewType, {"bob", 3}, {}, "Ann/5 Bob/4 Cy/0 "},
-        {"a player leaves, found without regard to case (11)", listed, kPlayerRemovedType, {"BOB", 0},
+         PLAYERLIST, {}, {"players"}, "Bob/4 Ann/5 "},
+        {"a newcomer (6)", listed, PLAYERNEW, {"Dee", 3}, {"players", "chat 29 Dee"}, "Ann/5 Bob/4 Cy/0 Dee/3 "},
+        {"a newcomer listed already", listed, PLAYERNEW, {"bob", 3}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"a player leaves, found without regard to case (11)", listed, PLAYERREMOVED, {"BOB", 0},
          {"chat 30 Bob", "players"}, "Ann/5 Cy/0 "},
-        {"an unknown player leaves", listed, kPlayerRemovedType, {"Zed", 0}, {}, "Ann/5 Bob/4 Cy/0 "},
-        {"a new ping class, bounded (54)", listed, kPlayerUpdateType, {"Cy", -3}, {"players"}, "Ann/5 Bob/4 Cy/0 "},
-        {"a ping class of a stranger", listed, kPlayerUpdateType, {"Zed", 2}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"an unknown player leaves", listed, PLAYERREMOVED, {"Zed", 0}, {}, "Ann/5 Bob/4 Cy/0 "},
+        {"a new ping class, bounded (54)", listed, UPDATEPLAYERINFO, {"Cy", -3}, {"players"}, "Ann/5 Bob/4 Cy/0 "},
+        {"a ping class of a stranger", listed, UPDATEPLAYERINFO, {"Zed", 2}, {}, "Ann/5 Bob/4 Cy/0 "},
     };
     for (const auto& row : rows_) {
         LobbyStage stage;
@@ -70,7 +72,7 @@ TEST(PlayersTable, SortingAndSessions) {
     players.sortBy(controls::PlayerSort::BySession);
     EXPECT_EQ(rows(stage), "Bob/4 Cy/0@Alpha Ann/5@Beta ") << "the other column sorts ascending";
     fake().playerIn = {"Abe", 5};
-    stage.deliver(kPlayerNewType);
+    stage.deliver(PLAYERNEW);
     EXPECT_EQ(rows(stage), "Bob/4 Abe/5 Cy/0@Alpha Ann/5@Beta ") << "a newcomer is put in order";
     players.highlightSession("Alpha");
     EXPECT_EQ(players.model().rows.row(2).flags, controls::PlayerRow::kPlaying | controls::PlayerRow::kHighlighted);
@@ -136,11 +138,11 @@ TEST(PlayersTable, SessionMembersReachTheList) {
     LobbyStage stage;
     listed(stage);
     fake().sessionNew = {"Duel", "SLIMEFRAY", "Bob", 4, 0, 2, 0, 0, {}, {}};
-    stage.deliver(36);
+    stage.deliver(SESSIONNEW);
     fake().otherName = "Bob";
     fake().sessionName = "Duel";
     fake().joinedAsSpectator = 0;
-    stage.deliver(40);
+    stage.deliver(JOINNEW);
     EXPECT_EQ(rows(stage), "Ann/5 Bob/4@Duel Cy/0 ");
 
     // A whole session list, the list sorted by session: ordered once at the end.
@@ -148,7 +150,7 @@ TEST(PlayersTable, SessionMembersReachTheList) {
     fake().sessionList = {{"Duel", "SLIMEFRAY", "Bob", 4, 2, 2, 1, 0, {"bob", "Ann"}, {}},
                           {"Alpha", "SLIMEFRAY", "Cy", 4, 1, 2, 0, 0, {"Cy"}, {}}};
     stage.view.calls.clear();
-    stage.deliver(20);
+    stage.deliver(SESSIONLIST);
     EXPECT_EQ(rows(stage), "Cy/0@Alpha Ann/5@Duel Bob/4@Duel ");
     EXPECT_EQ(std::count(stage.view.calls.begin(), stage.view.calls.end(), "players"), 1);
 }

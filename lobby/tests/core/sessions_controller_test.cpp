@@ -11,6 +11,9 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
+
 using testing::fake;
 using testing::LobbyStage;
 using Session = testing::FakeClient::Session;
@@ -54,7 +57,7 @@ Session duel(int32_t state = 0) { return {"Duel", "SLIMEFRAY", "Bob", 4, 2, 2, 1
 void seatedIn(LobbyStage& s, int32_t state) {
     ready(s);
     fake().sessionList = {duel(state)};
-    s.deliver(20);
+    s.deliver(SESSIONLIST);
 }
 void seated(LobbyStage& s) { seatedIn(s, 0); }
 
@@ -69,24 +72,24 @@ TEST(SessionsTable, MessagesAndCommands) {
              ready(s);
              fake().sessionList = {duel(8), {"Talk", "CHAT", "Dee", 8, 1, 0, 0, 8, {"Dee"}, {}}};
          },
-         deliver(20),
+         deliver(SESSIONLIST),
          {"member Bob Duel 3", "member Ann Duel 3", "member Cy Duel 5", "member Dee Talk 1", "inSession Duel",
           "sessions"}},
         {"new session (36) of mine", [](LobbyStage& s) { ready(s), fake().sessionNew.master = "Ann"; },
-         deliver(36), {"enable start", "sessions"}},
+         deliver(SESSIONNEW), {"enable start", "sessions"}},
         {"new chat session (36) of mine",
          [](LobbyStage& s) { ready(s), fake().sessionNew.master = "Ann", fake().sessionNew.game = "CHAT"; },
-         deliver(36), {"sessions"}},
-        {"session removed (43)", seated, deliver(43), {"sessions"}},
-        {"session started (60): its members highlighted", seated, deliver(60),
+         deliver(SESSIONNEW), {"sessions"}},
+        {"session removed (43)", seated, deliver(SESSIONREMOVE), {"sessions"}},
+        {"session started (60): its members highlighted", seated, deliver(UPDATESESSIONSTATE),
          {"member Bob Duel 3", "member Ann Duel 3", "member Cy Duel 5", "sessions"}},
-        {"master changed (57) to me", [](LobbyStage& s) { seated(s), fake().otherName = "Ann"; }, deliver(57),
+        {"master changed (57) to me", [](LobbyStage& s) { seated(s), fake().otherName = "Ann"; }, deliver(MASTERCHANGED),
          {"enable start", "sessions"}},
         {"another player joins my session (40)", [](LobbyStage& s) { seated(s), fake().otherName = "Eve"; },
-         deliver(40), {"member Eve Duel 2", "chat 27 Eve", "sessions"}},
-        {"I join (40)", [](LobbyStage& s) { ready(s), fake().sessionList = {duel()}, s.deliver(20), s.lobby.sessions().leave(), fake().otherName = "Ann", fake().sessionName = "Duel"; },
-         deliver(40), {"member Ann Duel 2", "inSession Duel", "chat 27 Ann", "sessions"}},
-        {"I leave (42)", [](LobbyStage& s) { seated(s), fake().otherName = "Ann"; }, deliver(42),
+         deliver(JOINNEW), {"member Eve Duel 2", "chat 27 Eve", "sessions"}},
+        {"I join (40)", [](LobbyStage& s) { ready(s), fake().sessionList = {duel()}, s.deliver(SESSIONLIST), s.lobby.sessions().leave(), fake().otherName = "Ann", fake().sessionName = "Duel"; },
+         deliver(JOINNEW), {"member Ann Duel 2", "inSession Duel", "chat 27 Ann", "sessions"}},
+        {"I leave (42)", [](LobbyStage& s) { seated(s), fake().otherName = "Ann"; }, deliver(JOINLEAVE),
          {"member Ann  0", "chat 28 Ann", "inSession ", "sessions"}},
         {"create: empty name", ready,
          [](LobbyStage& s) { s.lobby.sessions().create(1, {"  ", 4, 0, "", "45 "}); },
@@ -107,7 +110,7 @@ TEST(SessionsTable, MessagesAndCommands) {
         {"create: poker asks nothing", ready,
          [](LobbyStage& s) { s.lobby.sessions().create(2, {"Cards", 3, 0, "", ""}); }, {"busy", "hideCreate"}},
         {"create refused (33)",
-         [](LobbyStage& s) { ready(s), fake().createSession = {kAnswerFailure, "taken"}; }, deliver(33),
+         [](LobbyStage& s) { ready(s), fake().createSession = {kAnswerFailure, "taken"}; }, deliver(answerTo(CREATESESSION)),
          {"serverText taken", "enable create"}},
         {"join: leave, then information", ready, [](LobbyStage& s) { s.lobby.sessions().join("Duel"); },
          {"busy"}},
@@ -118,33 +121,33 @@ TEST(SessionsTable, MessagesAndCommands) {
              fake().infoOptions = "120";
              s.lobby.sessions().join("Duel");
          },
-         deliver(24), {"notBusy", "askPassword", "askSpectator", "busy"}},
+         deliver(answerTo(GETSESSIONINFO)), {"notBusy", "askPassword", "askSpectator", "busy"}},
         {"information for a join (24): not compatible",
-         [](LobbyStage& s) { seated(s), fake().infoOptions = "5", s.lobby.sessions().join("Duel"); }, deliver(24),
+         [](LobbyStage& s) { seated(s), fake().infoOptions = "5", s.lobby.sessions().join("Duel"); }, deliver(answerTo(GETSESSIONINFO)),
          {"notBusy", "message 79/80"}},
         {"information only (24)",
          [](LobbyStage& s) { seated(s), fake().infoOptions = "120", s.lobby.sessions().askInformation("Duel"); },
-         deliver(24), {"notBusy", "information 1 Duel 120"}},
+         deliver(answerTo(GETSESSIONINFO)), {"notBusy", "information 1 Duel 120"}},
         {"information only (24): not shown",
          [](LobbyStage& s) { seated(s), fake().infoOptions = "120 x", s.lobby.sessions().askInformation("Duel"); },
-         deliver(24), {"notBusy", "formatted 81 / text 82Duel"}},
+         deliver(answerTo(GETSESSIONINFO)), {"notBusy", "formatted 81 / text 82Duel"}},
         {"information refused (24)",
-         [](LobbyStage& s) { seated(s), fake().sessionInfo = {kAnswerFailure, "gone"}; }, deliver(24),
+         [](LobbyStage& s) { seated(s), fake().sessionInfo = {kAnswerFailure, "gone"}; }, deliver(answerTo(GETSESSIONINFO)),
          {"serverText gone"}},
         {"join refused (37)", [](LobbyStage& s) { ready(s), fake().joinSession = {kAnswerFailure, "full"}; },
-         deliver(37), {"serverText full"}},
+         deliver(answerTo(JOINSESSION)), {"serverText full"}},
         {"begin outside a session", ready, [](LobbyStage& s) { s.lobby.sessions().begin(); }, {}},
         {"begin", seated, [](LobbyStage& s) { s.lobby.sessions().begin(); }, {"busy"}},
         {"begin refused (49)", [](LobbyStage& s) { seated(s), fake().beginGame = {kAnswerFailure, "alone"}; },
-         deliver(49), {"serverText alone"}},
-        {"game start (202)", seated, deliver(202), {"minimiseMain"}},
+         deliver(answerTo(BEGINGAME)), {"serverText alone"}},
+        {"game start (202)", seated, deliver(STARTGAME), {"minimiseMain"}},
         {"game start (202) while another game runs, declined",
          [](LobbyStage& s) { seated(s), fake().startedGame = "POKER", s.view.answer = MessageResult::Cancel; },
-         deliver(202), {"formatted 78 POKER / TSClient"}},
+         deliver(STARTGAME), {"formatted 78 POKER / TSClient"}},
         {"game start (202) refused by the library",
-         [](LobbyStage& s) { seated(s), fake().startResult = 0; }, deliver(202),
+         [](LobbyStage& s) { seated(s), fake().startResult = 0; }, deliver(STARTGAME),
          {"minimiseMain", "restoreMain", "busy", "notBusy", "busy", "message 87/1"}},
-        {"game start (202) outside a session", ready, deliver(202), {}},
+        {"game start (202) outside a session", ready, deliver(STARTGAME), {}},
     };
     testing::runRows(rows);
 }
@@ -166,23 +169,23 @@ TEST_F(SessionsTest, SessionRequestsCarryTheirValues) {
     // The Arena announces it; the creator's join gives the entry its options.
     fake().sessionNew = duel();
     fake().sessionNew.master = "Ann";
-    deliver(36);
+    deliver(SESSIONNEW);
     fake().otherName = "Ann";
-    deliver(40);
+    deliver(JOINNEW);
     ASSERT_NE(sessions.find("Duel"), nullptr);
     EXPECT_EQ(sessions.find("Duel")->options, "120 ");
     EXPECT_EQ(sessions.model().joined, "Duel");
 
     // Joining another: leave, then information, then the join itself.
     fake().sessionNew = {"Other", "SLIMEFRAY", "Bob", 4, 0, 2, 0, kSessionPrivate, {}, {}};
-    deliver(36);
+    deliver(SESSIONNEW);
     sessions.join("Other");
     EXPECT_EQ(fake().leaves, 1);
     EXPECT_EQ(fake().infoRequests, std::vector<std::string>{"Other"});
     fake().sessionName = "Other";
     fake().infoOptions = "60";
     view.spectatorAnswer = false;
-    deliver(24);
+    deliver(answerTo(GETSESSIONINFO));
     ASSERT_EQ(fake().sessionJoins.size(), 1u);
     EXPECT_EQ(fake().sessionJoins[0].name, "Other");
     EXPECT_EQ(fake().sessionJoins[0].password, "secret");
@@ -193,7 +196,7 @@ TEST_F(SessionsTest, SessionRequestsCarryTheirValues) {
 TEST_F(SessionsTest, GameStartHandsOverAndComesBackToTheArena) {
     seated(*this);
     fake().startAddress = std::string(100, 'x');  // more than the 64 bytes a start message holds
-    deliver(202);
+    deliver(STARTGAME);
     ASSERT_EQ(fake().starts.size(), 1u);
     const auto& start = fake().starts[0];
     EXPECT_EQ(start.user, "Ann");
@@ -215,10 +218,10 @@ TEST_F(SessionsTest, GameStartHandsOverAndComesBackToTheArena) {
     EXPECT_FALSE(flow.gameRunning());
     ASSERT_FALSE(fake().connects.empty());
     EXPECT_EQ(fake().connects.back().port, 7001);
-    deliver(208);
+    deliver(answerTo(LOGINARENA));
     EXPECT_EQ(flow.state(), LobbyState::InArena);
     fake().sessionList.clear();
-    deliver(20);
+    deliver(SESSIONLIST);
     EXPECT_TRUE(lobby.sessions().model().sessions.empty());
     EXPECT_TRUE(lobby.sessions().model().joined.empty());
 }
@@ -226,11 +229,11 @@ TEST_F(SessionsTest, GameStartHandsOverAndComesBackToTheArena) {
 TEST_F(SessionsTest, AFailedStartLeavesTheSessionInTheArena) {
     seated(*this);
     fake().startResult = 0;
-    deliver(202);
+    deliver(STARTGAME);
     EXPECT_FALSE(flow.gameRunning());
     EXPECT_EQ(fake().leaves, 1);
     EXPECT_FALSE(view.minimised);
-    deliver(208);
+    deliver(answerTo(LOGINARENA));
     EXPECT_EQ(flow.state(), LobbyState::InArena);
 }
 

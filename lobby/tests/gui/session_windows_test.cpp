@@ -25,7 +25,10 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+
 namespace fs = std::filesystem;
+using testing::answerTo;
 using testing::click;
 using testing::fake;
 using testing::MessageAnswerer;
@@ -121,7 +124,7 @@ protected:
             window_->create();
             window_->loginWindow()->setFields({"Ann", "pw"});
             click(*window_->loginWindow(), skin::SkinnedDialog::kCommandOk);
-            deliver(206);
+            deliver(answerTo(LOGIN));
             window_->lobby().sessions().setGames(games(installed));
         }
         return *window_;
@@ -141,7 +144,7 @@ protected:
     void showSessions(std::vector<testing::FakeClient::Session> list) {
         fake().sessionList = std::move(list);
         api_ = testing::fakeApi();  // rewinds the list readers
-        deliver(20);
+        deliver(SESSIONLIST);
     }
 
     testing::TestAppDirectory appDir_;
@@ -226,7 +229,7 @@ TEST_F(SessionWindowsTest, InformationModeShowsReadOnlyValuesAndCreateModeRestor
     fake().sessionName = "Duel";
     fake().infoOptions = "Large x|y Joe 3 0 blue 0 Duel 2 1 1 last";
     controller().askInformation("Duel");
-    deliver(24);
+    deliver(answerTo(GETSESSIONINFO));
     SessionWindow* info = screens().openWindow();
     ASSERT_NE(info, nullptr);
     OptionPages& pages = controller().games().pages(0);

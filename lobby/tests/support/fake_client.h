@@ -14,6 +14,9 @@
 
 namespace tessary::lobby::testing {
 
+// The poll result that reports the answer to `request`.
+constexpr int32_t answerTo(protocol::MessageType request) { return protocol::answerCodeOf(request); }
+
 struct Answer {
     char result{kAnswerSuccess};
     std::string text;

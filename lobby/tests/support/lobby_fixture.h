@@ -34,7 +34,7 @@ public:
 
     void loggedIn() {
         account.logIn();
-        deliver(206);
+        deliver(answerTo(protocol::LOGIN));
         fake().logins.clear();
         fake().connects.clear();
         fake().disconnects = 0;
@@ -43,8 +43,8 @@ public:
     void inArena() {
         loggedIn();
         flow.joinArena("North");
-        deliver(4);
-        deliver(208);
+        deliver(answerTo(protocol::CONNECTIONREQUEST));
+        deliver(answerTo(protocol::LOGINARENA));
         fake().logins.clear();
         fake().connects.clear();
         fake().arenaLogins.clear();

@@ -68,6 +68,43 @@ struct PlayerCard {
     };
 };
 
+// One entry of PLAYERLIST (a list per player in the Arena).
+struct PlayerListEntry {
+    enum Field : size_t { Name, PingClass /* 4 bytes */, Count };
+};
+
+// JOINNEW: a player took a seat or a spectator's place.
+struct JoinNewBody {
+    enum Field : size_t { Player, Session, AsSpectator /* 1 byte */, Count };
+};
+
+// A chat line as the service hands it on (CHATALL, CHATLIST, CHATSESSION).
+struct ChatLineBody {
+    enum Field : size_t { Sender, Text, Colour /* 4 bytes */, Font /* 4 bytes */, Count };
+};
+
+// A chat request to everyone (CHATALL) or to the own session (CHATSESSION).
+struct ChatRequestBody {
+    enum Field : size_t { Text, Colour /* 4 bytes */, Font /* 4 bytes */, Count };
+};
+
+// A private chat request (CHATLIST): the addressees come first.
+struct PrivateChatRequestBody {
+    enum Field : size_t { Addressees /* list of texts */, Text, Colour, Font, Count };
+};
+
+// One entry of ROUTEURLIST: a Router the lobby may log in to.
+struct RouterListEntry {
+    enum Field : size_t { Name, Host, Port /* 4 bytes */, Count };
+};
+
+// One entry of SERVERSLIST: an Arena.
+struct ArenaListEntry {
+    enum Field : size_t { Name, Players /* 4 bytes */, Host, MaxPing /* 4 bytes */, Count };
+};
+
+// NEWS has no fields: its body is the list of lines, one text each.
+
 // Builds a body by field position: every field must be set once before
 // take(), whatever the order of the calls.
 template <class Body>
