@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Two real TSClient programs in an arena of tessaryd, driven like a person
 # with xdotool on a virtual X display, with screenshots of the router view
-# (arena list, news) and of both arena views (chat, private tab, players).
+# (arena list, news), of both arena views (chat, private tab, players), of
+# the information windows opened from the player menu and by "/WHOIS" (with
+# the other player's uploaded photo) and of the buddy windows.
 # The service runs in a private network namespace on its default ports.
 #
 #   scripts/arena_screens.sh BUILD_DIR OUT_DIR
 #
 # Needs root (for the namespace), xvfb-run, xdotool and imagemagick. Every
-# wait is bounded; the whole run takes about half a minute. Exits non-zero
+# wait is bounded; the whole run takes about 40 seconds. Exits non-zero
 # when a step fails or a client did not receive the other's line.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -51,9 +53,13 @@ if [ "$stage" = inside ]; then
   for _ in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/7000) 2>/dev/null && break; sleep 0.1; done
   # The two accounts, created through the client library as the account
   # window would.
-  /usr/bin/python3 - "$build/dist/libTSClient.so" <<'EOF'
+  # Bob's own photo, a small JPEG, uploaded as the account window would.
+  convert -size 128x128 xc:'#2e6fb0' -fill '#f2c14e' -draw 'circle 64 56 64 22' \
+    -fill '#7a3b8f' -draw 'ellipse 64 128 50 36 0 360' -quality 85 "$work/bob.jpg"
+  /usr/bin/python3 - "$build/dist/libTSClient.so" "$work/bob.jpg" <<'EOF'
 import ctypes, sys, time
 lib = ctypes.CDLL(sys.argv[1])
+photo = open(sys.argv[2], "rb").read()
 for name in (b"Ann", b"Bob"):
     assert lib.TS_ConnectToHost(b"127.0.0.1", 7000, 1), "no Router"
     lib.TSRouterSend_CreateAccount(name, b"secret1", b"player@example.org", name + b" Player", b"Chile",
@@ -65,6 +71,15 @@ for name in (b"Ann", b"Bob"):
             break
         time.sleep(0.02)
     assert result.raw[0] == 47, "account %s refused: %s" % (name, text.value)
+    if name == b"Bob":
+        lib.TSRouterSend_Photo(len(photo), photo, b"jpg")
+        size = ctypes.c_int32(0)
+        deadline = time.time() + 10
+        while time.time() < deadline and size.value != len(photo):
+            if lib.TS_GetMessageType() > 0:
+                lib.TSRouterRcv_GetPhotoSize(ctypes.byref(size))
+            time.sleep(0.02)
+        assert size.value == len(photo), "the photo was not stored"
     lib.TS_DisconnectFromHost()
 EOF
   ARENA_SCREENS_WORK=$work xvfb-run -a -s '-screen 0 1024x700x24' "$self" --display "$build" "$out"
@@ -194,3 +209,35 @@ shot_window "$bob" 05_arena_tab_bob
 grep -q "<Ann> Hello from Ann" "$work/Bob/Arena.txt"
 grep -q "~~~> Bob waves" "$work/Ann/Arena.txt"
 echo "both clients received the other's lines"
+
+# Ann opens Bob's information from the player menu (its first item): the
+# card comes from the Arena with Bob's own photo. She adds him to her
+# buddies from that window.
+click_at "$ann" 560 89 3
+sleep 0.3
+xdotool key Down Return
+info=$(window_of "${pids[0]}" '^Playerinfo: Bob$')
+sleep 1  # the photo follows the card
+shot_window "$info" 06_player_info_bob
+click_at "$info" 330 298
+# Bob asks about Ann with "/WHOIS", then adds her from the player menu.
+click_at "$bob" 40 267
+click_at "$bob" 200 564
+type_line "/WHOIS Ann"
+info=$(window_of "${pids[1]}" '^Playerinfo: Ann$')
+sleep 1
+shot_window "$info" 07_player_info_ann
+xdotool key Escape
+click_at "$bob" 560 75 3
+sleep 0.3
+xdotool key Down Down Return
+# Both back to the Router, where the buddy windows open.
+for window in "$ann" "$bob"; do click_at "$window" 710 535; done
+sleep 2
+click_at "$ann" 326 557
+buddies=$(window_of "${pids[0]}" 'buddies')
+shot_window "$buddies" 08_buddies_ann
+click_at "$bob" 326 557
+buddies=$(window_of "${pids[1]}" 'buddies')
+shot_window "$buddies" 09_buddies_bob
+
