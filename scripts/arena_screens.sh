@@ -3,7 +3,8 @@
 # with xdotool on a virtual X display, with screenshots of the router view
 # (arena list, news), of both arena views (chat, private tab, players), of
 # the information windows opened from the player menu and by "/WHOIS" (with
-# the other player's uploaded photo) and of the buddy windows.
+# the other player's uploaded photo), of the buddy windows, and of the
+# credits box opened from a chat table named "Credits".
 # The service runs in a private network namespace on its default ports.
 #
 #   scripts/arena_screens.sh BUILD_DIR OUT_DIR
@@ -99,12 +100,13 @@ shot_window() {
   import -window "$1" "$out/$2.png"; echo "screenshot: $out/$2.png"
 }
 
-# Waits at most 10 s for a visible window of `pid` whose title matches, and
-# for it to stay (the toolkit may replace a window just after showing it).
+# Waits at most 10 s for a visible window of `pid` whose title matches (both:
+# xdotool's search matches either by default), and for it to stay (the
+# toolkit may replace a window just after showing it).
 window_of() {
   local pid=$1 title=$2 id last=""
   for _ in $(seq 1 50); do
-    id=$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1 || true)
+    id=$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1 || true)
     if [ -n "$id" ] && [ "$id" = "$last" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1; then
       echo "$id"
       return 0
@@ -231,13 +233,33 @@ xdotool key Escape
 click_at "$bob" 560 75 3
 sleep 0.3
 xdotool key Down Down Return
+# Ann opens a chat table named "Credits": its tab comes second. A right click
+# on it with Ctrl and the left button held opens the credits box first.
+click_at "$ann" 560 502
+choice=$(window_of "${pids[0]}" 'Choose a game')
+click_at "$choice" 80 68
+click_at "$choice" 50 260
+session=$(window_of "${pids[0]}" '^Chat room$')
+click_at "$session" 240 70
+xdotool type --delay 30 Credits
+click_at "$session" 308 366
+sleep 1.5
+shot_window "$ann" 08_arena_view_session_tab
+xdotool windowraise "$ann"; xdotool mousemove --window "$ann" 130 267
+xdotool keydown ctrl mousedown 1 click 3 mouseup 1 keyup ctrl
+window_of "${pids[0]}" 'Credits' >/dev/null
+sleep 2  # a few scroll steps
+shot 09_credits_box
+xdotool key Escape
+sleep 0.3
+xdotool key Escape
 # Both back to the Router, where the buddy windows open.
 for window in "$ann" "$bob"; do click_at "$window" 710 535; done
 sleep 2
 click_at "$ann" 326 557
 buddies=$(window_of "${pids[0]}" 'buddies')
-shot_window "$buddies" 08_buddies_ann
+shot_window "$buddies" 10_buddies_ann
 click_at "$bob" 326 557
 buddies=$(window_of "${pids[1]}" 'buddies')
-shot_window "$buddies" 09_buddies_bob
+shot_window "$buddies" 11_buddies_bob
 
