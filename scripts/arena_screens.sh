@@ -4,7 +4,8 @@
 # (arena list, news), of both arena views (chat, private tab, players), of
 # the information windows opened from the player menu and by "/WHOIS" (with
 # the other player's uploaded photo), of the buddy windows, and of the
-# credits box opened from a chat table named "Credits".
+# credits box opened from a chat table named "Credits", and of a fresh
+# arena view after changing arena.
 # The service runs in a private network namespace on its default ports.
 #
 #   scripts/arena_screens.sh BUILD_DIR OUT_DIR
@@ -263,3 +264,9 @@ click_at "$bob" 326 557
 buddies=$(window_of "${pids[1]}" 'buddies')
 shot_window "$buddies" 11_buddies_bob
 
+# Bob goes on to Arena 2: the chat starts afresh and he is alone there.
+xdotool key Escape
+double_click_at "$bob" 650 98
+for _ in $(seq 1 100); do [ "$(grep -c 'Bob entered' "$work/tessaryd.log")" -ge 2 ] && break; sleep 0.1; done
+sleep 1
+shot_window "$bob" 12_arena_2_bob
