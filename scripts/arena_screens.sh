@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Two real TSClient programs in an arena of tessaryd, driven like a person
 # with xdotool on a virtual X display, with screenshots of the router view
-# (arena list, news) and of both arena views (chat, private tab, players).
+# (arena list, news), of both arena views (chat, private tab, players), of
+# the information windows opened from the player menu and by "/WHOIS" (with
+# the other player's uploaded photo), of the buddy windows, and of the
+# credits box opened from a chat table named "Credits", and of a fresh
+# arena view after changing arena.
 # The service runs in a private network namespace on its default ports.
 #
 #   scripts/arena_screens.sh BUILD_DIR OUT_DIR
 #
 # Needs root (for the namespace), xvfb-run, xdotool and imagemagick. Every
-# wait is bounded; the whole run takes about half a minute. Exits non-zero
+# wait is bounded; the whole run takes about 40 seconds. Exits non-zero
 # when a step fails or a client did not receive the other's line.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -51,9 +55,13 @@ if [ "$stage" = inside ]; then
   for _ in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/7000) 2>/dev/null && break; sleep 0.1; done
   # The two accounts, created through the client library as the account
   # window would.
-  /usr/bin/python3 - "$build/dist/libTSClient.so" <<'EOF'
+  # Bob's own photo, a small JPEG, uploaded as the account window would.
+  convert -size 128x128 xc:'#2e6fb0' -fill '#f2c14e' -draw 'circle 64 56 64 22' \
+    -fill '#7a3b8f' -draw 'ellipse 64 128 50 36 0 360' -quality 85 "$work/bob.jpg"
+  /usr/bin/python3 - "$build/dist/libTSClient.so" "$work/bob.jpg" <<'EOF'
 import ctypes, sys, time
 lib = ctypes.CDLL(sys.argv[1])
+photo = open(sys.argv[2], "rb").read()
 for name in (b"Ann", b"Bob"):
     assert lib.TS_ConnectToHost(b"127.0.0.1", 7000, 1), "no Router"
     lib.TSRouterSend_CreateAccount(name, b"secret1", b"player@example.org", name + b" Player", b"Chile",
@@ -65,6 +73,15 @@ for name in (b"Ann", b"Bob"):
             break
         time.sleep(0.02)
     assert result.raw[0] == 47, "account %s refused: %s" % (name, text.value)
+    if name == b"Bob":
+        lib.TSRouterSend_Photo(len(photo), photo, b"jpg")
+        size = ctypes.c_int32(0)
+        deadline = time.time() + 10
+        while time.time() < deadline and size.value != len(photo):
+            if lib.TS_GetMessageType() > 0:
+                lib.TSRouterRcv_GetPhotoSize(ctypes.byref(size))
+            time.sleep(0.02)
+        assert size.value == len(photo), "the photo was not stored"
     lib.TS_DisconnectFromHost()
 EOF
   ARENA_SCREENS_WORK=$work xvfb-run -a -s '-screen 0 1024x700x24' "$self" --display "$build" "$out"
@@ -84,12 +101,13 @@ shot_window() {
   import -window "$1" "$out/$2.png"; echo "screenshot: $out/$2.png"
 }
 
-# Waits at most 10 s for a visible window of `pid` whose title matches, and
-# for it to stay (the toolkit may replace a window just after showing it).
+# Waits at most 10 s for a visible window of `pid` whose title matches (both:
+# xdotool's search matches either by default), and for it to stay (the
+# toolkit may replace a window just after showing it).
 window_of() {
   local pid=$1 title=$2 id last=""
   for _ in $(seq 1 50); do
-    id=$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1 || true)
+    id=$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1 || true)
     if [ -n "$id" ] && [ "$id" = "$last" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1; then
       echo "$id"
       return 0
@@ -194,3 +212,61 @@ shot_window "$bob" 05_arena_tab_bob
 grep -q "<Ann> Hello from Ann" "$work/Bob/Arena.txt"
 grep -q "~~~> Bob waves" "$work/Ann/Arena.txt"
 echo "both clients received the other's lines"
+
+# Ann opens Bob's information from the player menu (its first item): the
+# card comes from the Arena with Bob's own photo. She adds him to her
+# buddies from that window.
+click_at "$ann" 560 89 3
+sleep 0.3
+xdotool key Down Return
+info=$(window_of "${pids[0]}" '^Playerinfo: Bob$')
+sleep 1  # the photo follows the card
+shot_window "$info" 06_player_info_bob
+click_at "$info" 330 298
+# Bob asks about Ann with "/WHOIS", then adds her from the player menu.
+click_at "$bob" 40 267
+click_at "$bob" 200 564
+type_line "/WHOIS Ann"
+info=$(window_of "${pids[1]}" '^Playerinfo: Ann$')
+sleep 1
+shot_window "$info" 07_player_info_ann
+xdotool key Escape
+click_at "$bob" 560 75 3
+sleep 0.3
+xdotool key Down Down Return
+# Ann opens a chat table named "Credits": its tab comes second. A right click
+# on it with Ctrl and the left button held opens the credits box first.
+click_at "$ann" 560 502
+choice=$(window_of "${pids[0]}" 'Choose a game')
+click_at "$choice" 80 68
+click_at "$choice" 50 260
+session=$(window_of "${pids[0]}" '^Chat room$')
+click_at "$session" 240 70
+xdotool type --delay 30 Credits
+click_at "$session" 308 366
+sleep 1.5
+shot_window "$ann" 08_arena_view_session_tab
+xdotool windowraise "$ann"; xdotool mousemove --window "$ann" 130 267
+xdotool keydown ctrl mousedown 1 click 3 mouseup 1 keyup ctrl
+window_of "${pids[0]}" 'Credits' >/dev/null
+sleep 2  # a few scroll steps
+shot 09_credits_box
+xdotool key Escape
+sleep 0.3
+xdotool key Escape
+# Both back to the Router, where the buddy windows open.
+for window in "$ann" "$bob"; do click_at "$window" 710 535; done
+sleep 2
+click_at "$ann" 326 557
+buddies=$(window_of "${pids[0]}" 'buddies')
+shot_window "$buddies" 10_buddies_ann
+click_at "$bob" 326 557
+buddies=$(window_of "${pids[1]}" 'buddies')
+shot_window "$buddies" 11_buddies_bob
+
+# Bob goes on to Arena 2: the chat starts afresh and he is alone there.
+xdotool key Escape
+double_click_at "$bob" 650 98
+for _ in $(seq 1 100); do [ "$(grep -c 'Bob entered' "$work/tessaryd.log")" -ge 2 ] && break; sleep 0.1; done
+sleep 1
+shot_window "$bob" 12_arena_2_bob

@@ -64,7 +64,7 @@ new_account_into_arena Bob
 create_table 1 "Friday poker"
 shot 10_create_poker
 click $((SX+430)) $((SY+367)) 2
-xdotool search --onlyvisible --pid $BOB --name "TSClient" windowmove 0 0 2>/dev/null
+xdotool search --all --onlyvisible --pid $BOB --name "TSClient" windowmove 0 0 2>/dev/null
 sleep 1
 # Ann opens a Slimefray table with options.
 start_lobby ann; ANN=$LOBBY

@@ -34,10 +34,10 @@ W=$SHOTS_WORK
 cleanup() {
   local pids
   pids=$(cat "$W/pids" 2>/dev/null)
-  for p in $pids; do kill -TERM "$p" 2>/dev/null; done
+  for p in $pids; do kill -TERM "$p" 2>/dev/null || true; done
   for p in $pids; do
     for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$p" 2>/dev/null
+    kill -KILL "$p" 2>/dev/null || true
   done
   rm -f /dev/shm/sideshotA-* /dev/shm/sideshotB-*
 }
@@ -56,7 +56,7 @@ start_client() { # name -> pid
 win() { # pid title-pattern -> window id (waits up to 15 s)
   local id
   for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | tail -1)
+    id=$(xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | tail -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
@@ -74,9 +74,9 @@ newaccount() { # pid name
   local login acc lower
   lower=$(echo "$2" | tr A-Z a-z)
   sleep 3  # the splash screen goes first
-  login=$(win "$1" "TSClient - Login Window") || return 1
+  login=$(win "$1" "TSClient - Login") || return 1
   clickw "$login" 80 200
-  acc=$(win "$1" "TSClient - Account Window") || return 1
+  acc=$(win "$1" "TSClient - Account") || return 1
   clickw "$acc" 250 138; typew "$2"
   clickw "$acc" 250 197; typew "pw1234"
   clickw "$acc" 250 256; typew "pw1234"
@@ -102,7 +102,7 @@ mainA=$(win "$A" "TSClient - Ann")
 xdotool windowmove "$mainA" 0 0; sleep 1.5
 winshot "$mainA" 01_router_view_profile
 clickw "$mainA" 84 558   # My account
-acc=$(win "$A" "TSClient - Account Window")
+acc=$(win "$A" "TSClient - Account")
 clickw "$acc" 637 140    # Stock photo
 chooser=$(win "$A" "Choose your photo")
 clickw "$chooser" 458 220; clickw "$chooser" 458 220  # next, next

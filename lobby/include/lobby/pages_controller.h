@@ -59,6 +59,8 @@ public:
     // "BUDDY" of CONFIG.INI.
     virtual std::vector<std::string> loadBuddies() = 0;
     virtual void storeBuddies(const std::vector<std::string>& names) = 0;
+    // The open buddy window shows the list again (a buddy was added).
+    virtual void showBuddies(const std::vector<std::string>& names) = 0;
     // The removal question under title 42 with yes and no; true for yes.
     virtual bool confirmRemoval(const std::string& question) = 0;
     // The search window: an answer (its go button enabled when found), or closed.

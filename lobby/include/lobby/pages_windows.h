@@ -69,6 +69,7 @@ public:
     void playSound(LobbySound sound) override;
     std::vector<std::string> loadBuddies() override;
     void storeBuddies(const std::vector<std::string>& names) override;
+    void showBuddies(const std::vector<std::string>& names) override;
     bool confirmRemoval(const std::string& question) override;
     void showSearchAnswer(const SearchAnswer& answer) override;
     void closeSearch() override;

@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "controls/player_rows.h"
 #include "lobby/server_text.h"
 #include "lobby/text_out.h"
 
@@ -127,9 +128,12 @@ const std::vector<std::string>& PagesController::openBuddies() {
 void PagesController::addBuddy(const std::string& name) {
     const bool wasOpen = buddiesOpen_;
     openBuddies();
-    if (!name.empty() &&
-        std::find(model_.buddies.begin(), model_.buddies.end(), name) == model_.buddies.end()) {
+    // Player names are one name whatever their case.
+    const bool known = std::ranges::any_of(
+        model_.buddies, [&](const std::string& buddy) { return controls::compareNoCase(buddy, name) == 0; });
+    if (!name.empty() && !known) {
         model_.buddies.push_back(name);
+        if (wasOpen) view_.showBuddies(model_.buddies);
     }
     if (!wasOpen) closeBuddies();
 }

@@ -208,10 +208,14 @@ void PagesWindows::openSearch() {
 
 void PagesWindows::openBuddies() {
     build();
-    buddyList_->clear();
-    for (const auto& name : pages_->openBuddies()) buddyList_->addItem(shown(name));
-    buddyList_->syncBar();
+    showBuddies(pages_->openBuddies());
     show(*buddies_);
+}
+
+void PagesWindows::showBuddies(const std::vector<std::string>& names) {
+    buddyList_->clear();
+    for (const auto& name : names) buddyList_->addItem(shown(name));
+    buddyList_->syncBar();
 }
 
 // ---------------------------------------------------------------- messages

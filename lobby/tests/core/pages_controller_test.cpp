@@ -115,6 +115,11 @@ TEST(PagesControllerTable, MessagesAndCommands) {
          {"confirmRemoval", "storeBuddies 0"}},
         {"add from the player menu", {}, [&](LobbyStage& s) { pages(s).addBuddy("Fay"); },
          {"storeBuddies 3"}},
+        {"add one already there, in another case", {}, [&](LobbyStage& s) { pages(s).addBuddy("dee"); },
+         {"storeBuddies 2"}},
+        {"add while the window is open", [&](LobbyStage& s) { pages(s).openBuddies(); },
+         [&](LobbyStage& s) { pages(s).addBuddy("Fay"), pages(s).closeBuddies(); },
+         {"showBuddies 3", "storeBuddies 3"}},
     };
     testing::runRows(rows);
 }

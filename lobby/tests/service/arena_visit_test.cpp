@@ -98,11 +98,15 @@ struct Player {
         });
     }
 
-    bool enterArena() {
+    bool enterArena(const std::string& name) {
         const auto& arenas = lobby->arenaList().model().arenas;
-        // An arena with a ping limit waits for its first measurement.
-        if (!pollUntil([&] { return arenas.front().maximumPing < 0 || arenas.front().ping >= 0; })) return false;
-        lobby->arenaList().join(arenas.front().name);
+        const auto ready = [&] {
+            // An arena with a ping limit waits for its first measurement.
+            const auto arena = std::ranges::find(arenas, name, &controls::ArenaRow::name);
+            return arena != arenas.end() && (arena->maximumPing < 0 || arena->ping >= 0);
+        };
+        if (!pollUntil([&] { return lobby->flow().state() == LobbyState::RouterLoggedIn && ready(); })) return false;
+        lobby->arenaList().join(name);
         return pollUntil([&] { return lobby->flow().state() == LobbyState::InArena && !lobby->busy().busy(); });
     }
 
@@ -136,15 +140,15 @@ protected:
     std::unique_ptr<ServiceProcess> service_;
 };
 
-TEST_F(ArenaVisitTest, TwoPlayersChatPrivatelyIgnoreAndLeave) {
+TEST_F(ArenaVisitTest, TwoPlayersChatPrivatelyIgnoreAndChangeArena) {
     Player ann(folder_ / "ann.so", "Ann", service_->routerPort());
     Player bob(folder_ / "bob.so", "Bob", service_->routerPort());
     ASSERT_TRUE(ann.createAccount()) << service_->log();
     ASSERT_TRUE(bob.createAccount()) << service_->log();
 
     // Both in the arena, each in the other's list.
-    ASSERT_TRUE(ann.enterArena()) << service_->log();
-    ASSERT_TRUE(bob.enterArena()) << service_->log();
+    ASSERT_TRUE(ann.enterArena("Arena 1")) << service_->log();
+    ASSERT_TRUE(bob.enterArena("Arena 1")) << service_->log();
     ASSERT_TRUE(ann.pollUntil([&] { return ann.lists("Bob") && ann.has("text 21", "chat 29 Bob"); }));
     ASSERT_TRUE(bob.pollUntil([&] { return bob.lists("Ann") && bob.lists("Bob"); }));
 
@@ -187,7 +191,22 @@ TEST_F(ArenaVisitTest, TwoPlayersChatPrivatelyIgnoreAndLeave) {
     bob.lobby->flow().backToRouter();
     ASSERT_TRUE(ann.pollUntil([&] { return !ann.lists("Bob"); })) << service_->log();
     EXPECT_TRUE(ann.has("text 21", "chat 30 Bob"));
-    ASSERT_TRUE(bob.pollUntil([&] { return bob.lobby->flow().state() == LobbyState::RouterLoggedIn; }));
+
+    // Bob changes to the second arena: its conversation starts afresh and he
+    // is alone there. Ann follows; each lists the other again.
+    ASSERT_TRUE(bob.enterArena("Arena 2")) << service_->log();
+    ASSERT_TRUE(bob.pollUntil([&] { return bob.lists("Bob"); }));
+    EXPECT_EQ(bob.lines("text 21"), std::vector<std::string>{"chat 53 Arena 2"});
+    EXPECT_EQ(bob.lobby->chat().tabs().findPrivate("Ann"), -1);
+    EXPECT_FALSE(bob.lists("Ann"));
+    ann.lobby->flow().backToRouter();
+    ASSERT_TRUE(ann.enterArena("Arena 2")) << service_->log();
+    ASSERT_TRUE(bob.pollUntil([&] { return bob.lists("Ann") && bob.has("text 21", "chat 29 Ann"); }));
+    ASSERT_TRUE(ann.pollUntil([&] { return ann.lists("Bob") && ann.lists("Ann"); }));
+    EXPECT_FALSE(ann.has("text 21", "<Ann> Quiet now "));
+    EXPECT_EQ(ann.lobby->chat().tabs().findPrivate("Bob"), -1);
+    ann.lobby->chat().enter("Found you");
+    ASSERT_TRUE(bob.pollUntil([&] { return bob.has("text 21", "<Ann> Found you "); }));
 }
 
 }  // namespace

@@ -207,6 +207,9 @@ public:
         buddies = names;
         log("storeBuddies " + std::to_string(names.size()));
     }
+    void showBuddies(const std::vector<std::string>& names) override {
+        log("showBuddies " + std::to_string(names.size()));
+    }
     bool confirmRemoval(const std::string& q) override {
         question = q;
         log("confirmRemoval");

@@ -88,6 +88,8 @@ void ServiceProcess::writeConfiguration(int arenaPort, int gamePort) const {
         << "[router]\nname = Test Router\nlisten = 127.0.0.1:" << routerPort_ << "\n"
         << "public_host = 127.0.0.1\nnews = Welcome to the test service\n"
         << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort << "\npublic_host = 127.0.0.1\n"
+        // A second arena to change to; the service binds it to any free port.
+        << "[arena]\nname = Arena 2\nlisten = 127.0.0.1:0\npublic_host = 127.0.0.1\n"
         << "[gameserver]\nlisten = 127.0.0.1:" << gamePort << "\npublic_host = 127.0.0.1\n";
 }
 
