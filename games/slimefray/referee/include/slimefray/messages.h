@@ -56,6 +56,7 @@ enum MessageType : uint8_t {
     kHeldPowers = 31,  // S->C, to a returning player: five flags, one per power kind
     kShielded = 32,    // S->C, to a newcomer: the blob on (x, y) is shielded
     kSlotName = 33,    // S->C, with the set-up: who holds a slot (encodeSlotName)
+    kLastMessage = kSlotName,  // the program listens to 1 and 11 up to this
 };
 
 enum class Power : uint8_t { Mine = 0, Kamikaze = 1, Cyclone = 2, Hyper = 3, Teleport = 4 };
