@@ -7,6 +7,11 @@
 #include "slot_colours.h"
 
 namespace tessary::slimefray {
+namespace {
+
+int luminance(QColor colour) { return (299 * colour.red() + 587 * colour.green() + 114 * colour.blue()) / 1000; }
+
+}  // namespace
 
 QRect PanelWindow::slotEntry(int slot) { return QRect(14, 198 + 24 * slot, 32, 18); }
 
@@ -89,14 +94,21 @@ void PanelWindow::paintEvent(QPaintEvent*) {
             p.setPen(colour.darker(150));
         } else {
             p.fillRect(entry, colour);
-            const int luminance = (299 * colour.red() + 587 * colour.green() + 114 * colour.blue()) / 1000;
-            p.setPen(luminance > 128 ? QColor(20, 20, 20) : QColor(250, 250, 250));
+            p.setPen(luminance(colour) > 128 ? QColor(20, 20, 20) : QColor(250, 250, 250));
             p.drawText(entry, Qt::AlignCenter, QString::number(count));
             p.setPen(colour);
         }
         const QRect nameRect = slotNameRect(slot);
-        p.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(label, Qt::ElideRight, nameRect.width()));
+        const QString shown = p.fontMetrics().elidedText(label, Qt::ElideRight, nameRect.width() - 2);
+        const QColor pen = p.pen().color();
+        if (luminance(pen) < 60) {
+            // A dark colour on the dark panel: a light rim keeps the name legible.
+            p.setPen(QColor(200, 200, 215));
+            for (QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+                p.drawText(nameRect.translated(offset), Qt::AlignLeft | Qt::AlignVCenter, shown);
+            p.setPen(pen);
+        }
+        p.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         if (slot == game_.mySlot()) {
             p.setPen(QPen(colour, 1, Qt::DotLine));
             p.setBrush(Qt::NoBrush);

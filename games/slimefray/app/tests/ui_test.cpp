@@ -285,6 +285,7 @@ TEST(Panel, NamesEachSlotInItsColour) {
     ASSERT_EQ(session.mine().slotName(1), "Brio");
     QApplication::processEvents();
     const QImage panel = session.ui().panel()->grab().toImage();
+    savePreview(session.ui().panel(), "panel_departed.png");
     auto pixelsOf = [&](int slot, QColor colour) {
         int count = 0;
         const QRect rect = PanelWindow::slotNameRect(slot);
