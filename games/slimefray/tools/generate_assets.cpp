@@ -433,7 +433,7 @@ void makePanel(const fs::path& path) {
     p.drawRoundedRect(QRectF(2, 2, 236, 396), 8, 8);
     p.setFont(QFont("DejaVu Sans", 10, QFont::Bold));
     p.setPen(QColor(200, 190, 255));
-    p.drawText(QRect(12, 226, 110, 20), Qt::AlignLeft, "Players");
+    p.drawText(QRect(12, 174, 110, 20), Qt::AlignLeft, "Players");
     p.drawText(QRect(150, 290, 84, 20), Qt::AlignHCenter, "Power");
     p.setPen(QPen(QColor(150, 130, 220), 1));
     p.drawRect(175, 313, 53, 53);

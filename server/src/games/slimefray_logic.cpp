@@ -47,14 +47,11 @@ public:
 private:
     void send(const slimefray::Outcome& outcome) {
         // The programs learn the computer players' names as they learn a
-        // player's, once the start has seated them.
+        // player's, once the start has seated them; the referee's slot names
+        // (type 33) use the same names.
         if (referee_.started() && !computersNamed_) {
             computersNamed_ = true;
-            int number = 0;
-            for (int slot : referee_.computerSlots()) {
-                (void)slot;
-                table_.addComputerPlayer("Bot " + std::to_string(++number));
-            }
+            for (int slot : referee_.computerSlots()) table_.addComputerPlayer(referee_.slotName(slot));
         }
         for (const slimefray::Outgoing& message : outcome.messages) {
             if (message.to == slimefray::kToEveryone) table_.sendToAll(message.type, message.body);

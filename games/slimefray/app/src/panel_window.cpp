@@ -7,11 +7,15 @@
 #include "slot_colours.h"
 
 namespace tessary::slimefray {
+namespace {
 
-QRect PanelWindow::slotEntry(int slot) {
-    static const int kRows[] = {252, 288, 324, 360};
-    return QRect(slot % 2 ? 60 : 18, kRows[slot / 2], 32, 18);
-}
+int luminance(QColor colour) { return (299 * colour.red() + 587 * colour.green() + 114 * colour.blue()) / 1000; }
+
+}  // namespace
+
+QRect PanelWindow::slotEntry(int slot) { return QRect(14, 198 + 24 * slot, 32, 18); }
+
+QRect PanelWindow::slotNameRect(int slot) { return QRect(52, 198 + 24 * slot, 120, 18); }
 
 PanelWindow::PanelWindow(ClientGame& game, const Pictures& pictures, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), game_(game), pictures_(pictures) {
@@ -73,18 +77,41 @@ void PanelWindow::paintEvent(QPaintEvent*) {
 
     p.setFont(QFont("DejaVu Sans", 9, QFont::Bold));
     for (int slot = 0; slot < kMaxSlots; ++slot) {
-        QRect entry = slotEntry(slot);
-        if (game_.slotGone(slot)) continue;
-        int count = game_.board().count(slot);
-        bool inGame = count > 0 || slot == game_.mySlot();
-        if (!inGame) continue;
+        const int count = game_.board().count(slot);
+        const std::string& name = game_.slotName(slot);
+        // Named slots stay listed, departed ones too; before the names come,
+        // the slots with blobs are the players.
+        if (name.empty() && count == 0 && slot != game_.mySlot()) continue;
+        const QRect entry = slotEntry(slot);
         const QColor colour = slotColour(slot);
-        p.fillRect(entry, colour);
-        const int luminance = (299 * colour.red() + 587 * colour.green() + 114 * colour.blue()) / 1000;
-        p.setPen(luminance > 128 ? QColor(20, 20, 20) : QColor(250, 250, 250));
-        p.drawText(entry, Qt::AlignCenter, QString::number(count));
+        QString label = QString::fromStdString(name);
+        if (game_.slotGone(slot)) {
+            p.setPen(QPen(colour, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(entry.adjusted(0, 0, -1, -1));
+            p.drawText(entry, Qt::AlignCenter, "-");
+            label += label.isEmpty() ? "left" : " (left)";
+            p.setPen(colour.darker(150));
+        } else {
+            p.fillRect(entry, colour);
+            p.setPen(luminance(colour) > 128 ? QColor(20, 20, 20) : QColor(250, 250, 250));
+            p.drawText(entry, Qt::AlignCenter, QString::number(count));
+            p.setPen(colour);
+        }
+        const QRect nameRect = slotNameRect(slot);
+        const QString shown = p.fontMetrics().elidedText(label, Qt::ElideRight, nameRect.width() - 2);
+        const QColor pen = p.pen().color();
+        if (luminance(pen) < 60) {
+            // A dark colour on the dark panel: a light rim keeps the name legible.
+            p.setPen(QColor(200, 200, 215));
+            for (QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+                p.drawText(nameRect.translated(offset), Qt::AlignLeft | Qt::AlignVCenter, shown);
+            p.setPen(pen);
+        }
+        p.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         if (slot == game_.mySlot()) {
-            p.setPen(QPen(slotColour(slot), 1, Qt::DotLine));
+            p.setPen(QPen(colour, 1, Qt::DotLine));
+            p.setBrush(Qt::NoBrush);
             p.drawRect(entry.adjusted(-2, -2, 1, 1));
         }
     }

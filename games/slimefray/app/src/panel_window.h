@@ -1,5 +1,5 @@
-// The side panel: status and clock lines, the players' blob counts with the
-// current slot framed, the power square with its arrows, and the commands.
+// The side panel: status and clock lines, one line per slot (blob count and
+// the holder's name in the slot's colour) with the current slot framed, the power square with its arrows, and the commands.
 #pragma once
 
 #include <QCheckBox>
@@ -19,8 +19,9 @@ public:
     static constexpr QRect kPowerSquare{177, 315, 50, 50};
     // Presses strictly inside the square choose the power.
     static bool insidePowerSquare(QPoint at) { return at.x() >= 178 && at.x() <= 226 && at.y() >= 316 && at.y() <= 364; }
-    // The 32x18 entry of a slot.
+    // The 32x18 blob count of a slot, and its name to the right of it.
     static QRect slotEntry(int slot);
+    static QRect slotNameRect(int slot);
 
     PanelWindow(ClientGame& game, const Pictures& pictures, QWidget* parent = nullptr);
 

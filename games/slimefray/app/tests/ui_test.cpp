@@ -15,6 +15,7 @@
 #include "board_animator.h"
 #include "game_ui.h"
 #include "pictures.h"
+#include "slot_colours.h"
 #include "slimefray/auto_player.h"
 #include "slimefray/referee.h"
 
@@ -273,8 +274,35 @@ TEST(Panel, ThePowerSquareAnswersPressesStrictlyInside) {
     for (Row row : {Row{{178, 316}, true}, {{226, 364}, true}, {{177, 340}, false}, {{227, 340}, false}, {{200, 315}, false}}) {
         EXPECT_EQ(PanelWindow::insidePowerSquare(row.at), row.inside) << row.at.x() << "," << row.at.y();
     }
-    EXPECT_EQ(PanelWindow::slotEntry(0), QRect(18, 252, 32, 18));
-    EXPECT_EQ(PanelWindow::slotEntry(7), QRect(60, 360, 32, 18));
+}
+
+// Each slot's line names its holder in the slot's colour; a departed slot is
+// named in a darker shade, a slot nobody holds is left blank.
+TEST(Panel, NamesEachSlotInItsColour) {
+    Session session(3, "Crossroads", 5);
+    ASSERT_TRUE(session.referee().started());
+    session.send(session.referee().playerLeft(2, session.now()));
+    ASSERT_EQ(session.mine().slotName(1), "Brio");
+    QApplication::processEvents();
+    const QImage panel = session.ui().panel()->grab().toImage();
+    savePreview(session.ui().panel(), "panel_departed.png");
+    auto pixelsOf = [&](int slot, QColor colour) {
+        int count = 0;
+        const QRect rect = PanelWindow::slotNameRect(slot);
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            for (int y = rect.top(); y <= rect.bottom(); ++y) count += panel.pixelColor(x, y).rgb() == colour.rgb();
+        return count;
+    };
+    struct Row {
+        int slot;
+        bool named, departed;
+    };
+    for (Row row : {Row{0, true, false}, {1, true, false}, {2, true, true}, {3, false, false}}) {
+        SCOPED_TRACE(row.slot);
+        const QColor colour = slotColour(row.slot);
+        EXPECT_EQ(pixelsOf(row.slot, colour) > 5, row.named && !row.departed);
+        EXPECT_EQ(pixelsOf(row.slot, colour.darker(150)) > 5, row.departed);
+    }
 }
 
 TEST(Chat, SendsTheTypedLineAndShowsOnlyTheEcho) {

@@ -45,6 +45,7 @@ void ClientGame::rejoin() {
     panel_ = PowerPanel{};
     clock_.stop();
     slotGone_.fill(false);
+    slotNames_.fill({});
     pendingMap_.reset();
     events_.changed();
 }
@@ -89,6 +90,12 @@ void ClientGame::receive(uint16_t sender, uint8_t type, std::span<const uint8_t>
             if (!slot || (*slot)[0] < 0 || (*slot)[0] >= kMaxSlots) return refuse("bad slot");
             controller_.setMySlot((*slot)[0]);
             events_.slotAssigned((*slot)[0]);
+            break;
+        }
+        case kSlotName: {
+            auto named = decodeSlotName(body);
+            if (!named || named->slot < 0 || named->slot >= kMaxSlots) return refuse("bad slot name");
+            slotNames_[size_t(named->slot)] = std::move(named->text);
             break;
         }
         case kTurnBegins: {

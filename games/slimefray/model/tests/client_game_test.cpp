@@ -210,6 +210,24 @@ TEST(ClientGame, ChatLinesNameTheSenderAndUseTheSlotColour) {
     EXPECT_TRUE(c.events.chat.size() == 1u);  // seen only when the echo comes back
 }
 
+// The names the referee gives the slots are kept, a slot out of range is
+// refused, and a reconnection forgets them until they are sent again.
+TEST(ClientGame, KeepsTheSlotNamesUntilARejoin) {
+    Client c;
+    c.build();
+    c.send(kSlotName, encodeSlotName(0, "Ada"));
+    c.send(kSlotName, encodeSlotName(3, "Bot 3"));
+    c.send(kSlotName, encodeSlotName(3, "Bot 1"));
+    for (int32_t bad : {-1, kMaxSlots}) c.send(kSlotName, encodeSlotName(bad, "Eve"));
+    c.send(kSlotName, Bytes{1, 0});
+    EXPECT_EQ(c.game->slotName(0), "Ada");
+    EXPECT_EQ(c.game->slotName(3), "Bot 1");
+    EXPECT_EQ(c.game->slotName(1), "");
+    EXPECT_EQ(c.events.refusals.size(), 3u);
+    c.game->rejoin();
+    EXPECT_EQ(c.game->slotName(0), "");
+}
+
 TEST(ClientGame, CountsPlayersUntilTheFirstTurn) {
     Client c;
     c.game->ownId(5, 8);

@@ -13,7 +13,7 @@ NetPlay::NetPlay(GameLink& link, ClientGame& game, GameEvents& events, std::func
 
 std::vector<uint8_t> NetPlay::receivedTypes() {
     std::vector<uint8_t> types{kChat};
-    for (uint8_t type = kMap; type <= kShielded; ++type) types.push_back(type);
+    for (uint8_t type = kMap; type <= kLastMessage; ++type) types.push_back(type);
     return types;
 }
 

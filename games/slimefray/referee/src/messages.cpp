@@ -122,25 +122,40 @@ std::vector<std::string> decodeThemeList(std::span<const uint8_t> body) {
     return names;
 }
 
-Bytes encodeChat(int32_t slot, std::string_view text) {
+namespace {
+
+// A slot number, then a text with its zero: chat lines and slot names.
+Bytes encodeSlotText(int32_t slot, std::string_view text, size_t limit) {
     Bytes out;
     appendInt32(out, slot);
     text = text.substr(0, std::min(text.size(), text.find('\0')));
-    text = text.substr(0, std::min<size_t>(text.size(), kMaxChatText));
+    text = text.substr(0, std::min(text.size(), limit));
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
     return out;
 }
 
-std::optional<ChatLine> decodeChat(std::span<const uint8_t> body) {
+std::optional<ChatLine> decodeSlotText(std::span<const uint8_t> body, size_t limit) {
     if (body.size() < 4) return std::nullopt;
     ChatLine line;
     line.slot = readInt32(body, 0);
     auto text = body.subspan(4);
     auto end = std::find(text.begin(), text.end(), uint8_t{0});
-    size_t length = std::min<size_t>(size_t(end - text.begin()), kMaxChatText);
+    size_t length = std::min(size_t(end - text.begin()), limit);
     line.text.assign(text.begin(), text.begin() + length);
     return line;
+}
+
+}  // namespace
+
+Bytes encodeChat(int32_t slot, std::string_view text) { return encodeSlotText(slot, text, kMaxChatText); }
+
+std::optional<ChatLine> decodeChat(std::span<const uint8_t> body) { return decodeSlotText(body, kMaxChatText); }
+
+Bytes encodeSlotName(int32_t slot, std::string_view name) { return encodeSlotText(slot, name, kMaxSlotName); }
+
+std::optional<ChatLine> decodeSlotName(std::span<const uint8_t> body) {
+    return decodeSlotText(body, kMaxSlotName);
 }
 
 bool isSafeFileName(std::string_view name) {

@@ -213,6 +213,7 @@ void Referee::greet(const Member& member, Outcome& outcome) const {
     send(kThemePicture2, t.pictures[1]);
     send(kThemePicture3, t.pictures[2]);
     if (member.slot != kNoSlot) send(kSlot, int32Body({member.slot}));
+    for (int slot = 0; slot < game_->slotCount(); ++slot) send(kSlotName, encodeSlotName(slot, slotName(slot)));
     send(kObstacleAnimation, int32Body({t.animation}));
 }
 
@@ -288,6 +289,16 @@ std::vector<int> Referee::computerSlots() const {
     std::vector<int> slots;
     for (int slot = firstBotSlot_; game_ && slot < game_->slotCount(); ++slot) slots.push_back(slot);
     return slots;
+}
+
+std::string Referee::slotName(int slot) const {
+    if (!game_ || slot < 0 || slot >= game_->slotCount()) return {};
+    if (slot >= firstBotSlot_) return "Bot " + std::to_string(slot - firstBotSlot_ + 1);
+    // A departed player keeps its name: the panel still shows whose slot left.
+    for (const Member& m : members_) {
+        if (m.slot == slot) return m.name;
+    }
+    return {};
 }
 
 std::vector<PlayerResult> Referee::results() const {

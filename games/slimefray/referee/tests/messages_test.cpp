@@ -73,16 +73,29 @@ TEST(ThemeList, SplitsAtBlanksAndStopsAtTheZero) {
     EXPECT_EQ(decodeThemeList(odd), (std::vector<std::string>{"a", "b"}));
 }
 
-TEST(Chat, CutsTheTextAt249Characters) {
-    Bytes bytes = encodeChat(3, std::string(300, 'z'));
-    EXPECT_EQ(bytes.size(), 4u + 249u + 1u);
-    auto line = decodeChat(bytes);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->slot, 3);
-    EXPECT_EQ(line->text.size(), 249u);
-    Bytes unterminated{1, 0, 0, 0, 'h', 'i'};
-    EXPECT_EQ(decodeChat(unterminated)->text, "hi");
-    EXPECT_FALSE(decodeChat(Bytes{1, 0}));
+// Chat lines (type 1) and slot names (type 33) share one layout with
+// different bounds; either side cuts a text that is too long.
+TEST(SlotTexts, CutTheTextAtTheirBound) {
+    struct Row {
+        Bytes (*encode)(int32_t, std::string_view);
+        std::optional<ChatLine> (*decode)(std::span<const uint8_t>);
+        size_t bound;
+    };
+    for (Row row : {Row{encodeChat, decodeChat, 249}, Row{encodeSlotName, decodeSlotName, 31}}) {
+        SCOPED_TRACE(row.bound);
+        Bytes bytes = row.encode(3, std::string(300, 'z'));
+        EXPECT_EQ(bytes.size(), 4u + row.bound + 1u);
+        auto line = row.decode(bytes);
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->slot, 3);
+        EXPECT_EQ(line->text.size(), row.bound);
+        Bytes uncut{1, 0, 0, 0};
+        uncut.resize(4 + 300, 'y');
+        EXPECT_EQ(row.decode(uncut)->text.size(), row.bound);
+        Bytes unterminated{1, 0, 0, 0, 'h', 'i'};
+        EXPECT_EQ(row.decode(unterminated)->text, "hi");
+        EXPECT_FALSE(row.decode(Bytes{1, 0}));
+    }
 }
 
 TEST(IntegerSquareRoot, RoundsDown) {

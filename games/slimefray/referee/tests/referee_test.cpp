@@ -71,9 +71,9 @@ TEST(RefereeStart, SendsTheSetUpToEachPlayerThenBlobsAndTheFirstTurn) {
     ASSERT_TRUE(start.accepted());
     ASSERT_TRUE(s.referee.started());
     EXPECT_EQ(typesTo(start, 11), (std::vector<uint8_t>{kThemeList, kClockMode, kMap, kThemePicture1,
-                                                        kThemePicture2, kThemePicture3, kSlot,
-                                                        kObstacleAnimation, kTurn}));
-    EXPECT_EQ(typesTo(start, 12).size(), 8u);  // no turn for slot 1 yet
+                                                        kThemePicture2, kThemePicture3, kSlot, kSlotName,
+                                                        kSlotName, kObstacleAnimation, kTurn}));
+    EXPECT_EQ(typesTo(start, 12).size(), 10u);  // no turn for slot 1 yet
     EXPECT_EQ(typesTo(start, kToEveryone), (std::vector<uint8_t>{kBlob, kBlob, kTurnBegins}));
     EXPECT_EQ(bodyOf(start, kSlot, 12), int32Body({1}));
     EXPECT_EQ(bodyOf(start, kMap, 11), emptyMap(6));
@@ -284,6 +284,48 @@ TEST(RefereeSeats, AnAwayPlayersTurnsArePassedOrPlayedAndTheReturnGetsEverything
             EXPECT_EQ(MoveRecord::decode(*move)->slot, 1);
         }
     }
+}
+
+// Every program learns who holds each slot, computer players included: at
+// the start, as a late spectator, and on return after a drop, when a
+// departed player's slot still carries its name.
+TEST(RefereeSlotNames, EveryViewerLearnsWhoHoldsEachSlot) {
+    RefereeSettings settings = twoThemes();
+    settings.bots = 2;
+    Referee referee(settings);
+    const char* names[] = {"Ada", "Bert", "Cleo"};
+    for (uint16_t id = 11; id <= 13; ++id) ASSERT_TRUE(referee.playerJoined(id, names[id - 11], 0).accepted());
+    referee.masterChanged(11);
+    ASSERT_TRUE(referee.receive(11, kGameDescription, description(8, 3), 0).accepted());
+    const Outcome start = referee.receive(11, kMap, emptyMap(8), 0);
+    ASSERT_TRUE(referee.started());
+    ASSERT_TRUE(referee.playerLeft(13, 100).accepted());
+    const Outcome spectator = referee.playerJoined(40, "late", 200);
+    referee.playerAway(12);
+    const Outcome back = referee.playerReturned(12, 300);
+
+    const std::vector<std::string> expected = {"Ada", "Bert", "Cleo", "Bot 1", "Bot 2"};
+    struct Row {
+        const char* what;
+        const Outcome* outcome;
+        uint16_t to;
+    };
+    for (Row row : {Row{"start", &start, 11}, {"start", &start, 12}, {"spectator", &spectator, 40},
+                    {"return", &back, 12}}) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> told(expected.size());
+        for (const Outgoing& m : row.outcome->messages) {
+            if (m.type != kSlotName || m.to != row.to) continue;
+            auto named = decodeSlotName(m.body);
+            ASSERT_TRUE(named);
+            ASSERT_GE(named->slot, 0);
+            ASSERT_LT(size_t(named->slot), told.size());
+            told[size_t(named->slot)] = named->text;
+        }
+        EXPECT_EQ(told, expected);
+    }
+    EXPECT_EQ(bodyOf(spectator, kSlotLeft, 40), int32Body({2}));
+    EXPECT_EQ(referee.slotName(5), "");
 }
 
 TEST(RefereeThemes, LoadsCompleteThemeDirectoriesAndSkipsTheRest) {

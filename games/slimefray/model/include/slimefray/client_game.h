@@ -77,6 +77,8 @@ public:
     bool boardBuilt() const { return boardBuilt_; }
     bool clockMode() const { return clockMode_; }
     bool slotGone(int slot) const { return slotGone_[size_t(slot)]; }
+    // Who holds a slot, as the referee named it (type 33); empty until named.
+    const std::string& slotName(int slot) const { return slotNames_[size_t(slot)]; }
     int expectedPlayers() const { return expectedPlayers_; }
     int connectedPlayers() const { return connectedPlayers_; }
     int obstacleAnimation() const { return obstacleAnimation_; }
@@ -122,6 +124,7 @@ private:
     std::array<std::optional<desktop::DecodedImage>, 3> themes_;
     std::vector<std::string> themeNames_;
     std::array<bool, kMaxSlots> slotGone_{};
+    std::array<std::string, kMaxSlots> slotNames_;
     int obstacleAnimation_ = 0;
 };
 

@@ -23,6 +23,7 @@ inline constexpr int kPowerKinds = 5;
 inline constexpr int kPowerCodeBase = 50;    // a power's code is 50 plus its kind
 inline constexpr int kNoCell = -2;           // "none" in a move's converted-cell list
 inline constexpr int kMaxChatText = 249;
+inline constexpr int kMaxSlotName = 31;
 
 // The .bmp pictures both sides accept: the themes the referee sends and the
 // program's own pictures.
@@ -54,6 +55,8 @@ enum MessageType : uint8_t {
     kThemeList = 30,
     kHeldPowers = 31,  // S->C, to a returning player: five flags, one per power kind
     kShielded = 32,    // S->C, to a newcomer: the blob on (x, y) is shielded
+    kSlotName = 33,    // S->C, with the set-up: who holds a slot (encodeSlotName)
+    kLastMessage = kSlotName,  // the program listens to 1 and 11 up to this
 };
 
 enum class Power : uint8_t { Mine = 0, Kamikaze = 1, Cyclone = 2, Hyper = 3, Teleport = 4 };
@@ -154,6 +157,11 @@ struct ChatLine {
     std::string text;
 };
 [[nodiscard]] std::optional<ChatLine> decodeChat(std::span<const uint8_t> body);
+
+// Type 33: the slot, then its holder's name with its zero (cut at 31
+// characters), laid out as a chat line.
+Bytes encodeSlotName(int32_t slot, std::string_view name);
+[[nodiscard]] std::optional<ChatLine> decodeSlotName(std::span<const uint8_t> body);
 
 // Chebyshev distance: 1 for a copy, 2 for a jump.
 inline int distance(int x1, int y1, int x2, int y2) {

@@ -105,6 +105,10 @@ public:
     std::vector<PlayerResult> results() const;
     // The slots the computer players took at the start (none before).
     std::vector<int> computerSlots() const;
+    // Who holds a slot, as the programs are told (type 33): the player's
+    // service name, "Bot 1", "Bot 2"... for the computer players; empty for
+    // a slot nobody took.
+    std::string slotName(int slot) const;
     // Names offered in type 30 ("<theme>.thm").
     std::vector<std::string> themeFileNames() const;
 
