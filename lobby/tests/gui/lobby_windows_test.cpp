@@ -30,6 +30,8 @@
 namespace tessary::lobby {
 namespace {
 
+using enum protocol::MessageType;
+using testing::answerTo;
 using testing::click;
 using testing::fake;
 using testing::MessageAnswerer;
@@ -64,7 +66,7 @@ protected:
     void loggedIn() {
         window().loginWindow()->setFields({"Ann", "pw"});
         click(*window().loginWindow(), skin::SkinnedDialog::kCommandOk);
-        fake().messages.push_back(206);
+        fake().messages.push_back(answerTo(LOGIN));
         ASSERT_TRUE(messagesHandled());
     }
 
@@ -150,7 +152,7 @@ TEST_F(LobbyWindowsTest, StoredUserFillsTheLoginFields) {
 
 TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
     click(*window().loginWindow(), LoginWindow::kCommandNewUser);
-    fake().messages.push_back(206);
+    fake().messages.push_back(answerTo(LOGIN));
     ASSERT_TRUE(messagesHandled());
     auto* account = window().accountWindow();
     EXPECT_TRUE(account->isVisible());
@@ -162,7 +164,7 @@ TEST_F(LobbyWindowsTest, AccountWindowInBothModes) {
 
     account->hide();
     ASSERT_NO_FATAL_FAILURE(loggedIn());
-    fake().messages.push_back(26);
+    fake().messages.push_back(PLAYERINFO);
     ASSERT_TRUE(messagesHandled());
     window().runCommand(LobbyWindow::kCommandModify);
     EXPECT_EQ(account->mode(), AccountMode::Modify);
@@ -186,7 +188,7 @@ TEST_F(LobbyWindowsTest, AdiosEndsTheProgram) {
     ASSERT_NO_FATAL_FAILURE(loggedIn());
     QSignalSpy ended(&window(), &LobbyWindow::programEnded);
     fake().urgent = "ADIOS";
-    fake().messages.push_back(61);
+    fake().messages.push_back(URGENTMESSAGE);
     ASSERT_TRUE(ended.wait(1000));
     EXPECT_TRUE(window().hasEnded());
     EXPECT_FALSE(window().isVisible());
@@ -277,18 +279,18 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
     auto& news = *window().routerView().news();
     EXPECT_EQ(news.toPlainText(), "Welcome to the\nTessary.\n");
     fake().news = {"Cup tonight", "Bell\x07 rings"};
-    fake().messages.push_back(13);
+    fake().messages.push_back(NEWS);
     ASSERT_TRUE(messagesHandled());
     EXPECT_EQ(news.toPlainText(), "Cup tonight\nBell  rings\n");
 
     window().flow().joinArena("North");
     fake().players = {{"Ann", 5}, {"Bob", 3}};
-    for (int32_t type : {4, 208, 22}) fake().messages.push_back(type);
+    for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA), int32_t(PLAYERLIST)}) fake().messages.push_back(type);
     ASSERT_TRUE(messagesHandled());
     ASSERT_EQ(window().currentView(), View::Arena);
     auto& arena = window().arenaView();
     EXPECT_EQ(arena.sessionPanelSlot()->objectName(), "session panel slot");
-    EXPECT_NE(arena.sessionPanelSlot()->findChild<SessionPanel*>(), nullptr);
+    EXPECT_NE(arena.sessionPanelSlot()->findChild<SessionPanel*>(), nullptr) << "the session list fills the slot";
     EXPECT_EQ(window().lobby().players().model().rows.count(), 2);
 
     auto* input = arena.chatPanel()->input();
@@ -299,7 +301,7 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
     EXPECT_TRUE(input->text().isEmpty());
 
     fake().chatIn = {"Bob", "hi Ann", 255, 0};
-    fake().messages.push_back(28);
+    fake().messages.push_back(CHATLIST);
     ASSERT_TRUE(messagesHandled());
     const auto& tabs = window().lobby().chat().tabs();
     ASSERT_EQ(tabs.count(), 2);
@@ -314,7 +316,7 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
 TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
     loggedIn();
     window().flow().joinArena("North");
-    for (int32_t type : {4, 208}) fake().messages.push_back(type);
+    for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
     ASSERT_TRUE(messagesHandled());
     auto* chat = window().arenaView().chatPanel();
     for (const auto& [session, secret, credits] :
