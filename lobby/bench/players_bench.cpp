@@ -5,10 +5,12 @@
 #include <benchmark/benchmark.h>
 
 #include "../tests/support/lobby_fixture.h"
+#include "protocol/message_types.h"
 
 namespace {
 
 using namespace tessary::lobby;
+namespace protocol = tessary::protocol;
 namespace fixture = tessary::lobby::testing;
 using fixture::fake;
 
