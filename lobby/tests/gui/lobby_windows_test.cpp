@@ -23,6 +23,7 @@
 #include "lobby/lobby_settings.h"
 #include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
+#include "lobby/session_panel.h"
 #include "skin/bitmap_button.h"
 #include "skin/message_box.h"
 
@@ -287,7 +288,8 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
     ASSERT_EQ(window().currentView(), View::Arena);
     auto& arena = window().arenaView();
     EXPECT_EQ(arena.sessionPanelSlot()->objectName(), "session panel slot");
-    EXPECT_TRUE(arena.sessionPanelSlot()->children().isEmpty());
+    ASSERT_NE(window().sessionScreens().panel(), nullptr);
+    EXPECT_EQ(window().sessionScreens().panel()->parentWidget(), arena.sessionPanelSlot());
     EXPECT_EQ(window().lobby().players().model().rows.count(), 2);
 
     auto* input = arena.chatPanel()->input();
