@@ -22,7 +22,7 @@ if [ "${1:-}" != "--inside" ]; then
   exit $status
 fi
 shift
-T=$1; DIST=$2; OUT=$3; CLICKER=$4; W=1800; H=800
+T=$1; DIST=$2; OUT=$3; CLICKER=$4
 "$DIST/tessaryd" --print-config | sed 's/^computer_delay_ms *=.*/computer_delay_ms = 300/' > $T/tessaryd.conf
 "$DIST/tessaryd" --config $T/tessaryd.conf --database $T/db.sqlite > $T/tessaryd.log 2>&1 &
 SVC=$!
@@ -32,27 +32,9 @@ cleanup() {
 }
 trap cleanup EXIT
 for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/7000) 2>/dev/null && break; sleep 0.1; done
-shot() { import -window root "$OUT/$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.6}"; }
-LX=$(((W-300)/2)); LY=$(((H-228)/2)); AX=$(((W-760)/2)); AY=$(((H-560)/2))
-MX=$(((W-800)/2)); MY=$(((H-600)/2)); GX=$(((W-320)/2)); GY=$(((H-300)/2)); SX=$(((W-500)/2)); SY=$(((H-400)/2))
-d=$T/zoe
-mkdir -p $d/home $d/run $d/app; chmod 700 $d/run
-for f in data game games libTSClient.so libTSGame.so; do ln -s "$DIST/$f" $d/app/$f; done
-cp "$DIST/TSClient" "$DIST/CONFIG.INI" $d/app/
-(cd $d/app && HOME=$d/home XDG_RUNTIME_DIR=$d/run TESSARY_REGISTRY=$d/registry.ini TESSARY_SHM_PREFIX=sfbots$$- exec ./TSClient > $d/lobby.log 2>&1) &
-LOBBY=$!
-sleep 3
-# A new account, then the first arena.
-click $((LX+55)) $((LY+195)) 1.5
-for f in "130 Zoe" "189 secret1" "248 secret1" "306 Zoe|Player" "363 zoe@example.org" "418 http://example.org/"; do
-  set -- $f; click $((AX+180)) $((AY+$1+8)) 0.3; xdotool type --delay 30 "${2//|/ }"; done
-click $((AX+163)) $((AY+469)) 0.3
-click $((AX+250)) $((AY+525)) 0.8
-click $((AX+220)) $((AY+547)) 0.5
-click $((AX+518)) $((AY+414)) 0.3; xdotool type --delay 20 "Plays alone."
-click $((AX+446)) $((AY+513)) 3
-xdotool mousemove $((MX+665)) $((MY+86)) click --repeat 2 --delay 80 1; sleep 3
+. "$(dirname "$0")/lobby_drive.sh"
+start_lobby zoe
+new_account_into_arena Zoe
 # Create: Slimefray from the game choice, a name, three computer players.
 click $((MX+537)) $((MY+500)) 1.5
 # The list finds the game from its typed name, whichever games are installed.

@@ -35,7 +35,7 @@ def grid(scratch):
     return cells
 
 
-def mine(c): return c[2] > 200 and c[0] < 150
+def mine(c): return c[2] > 200 and c[0] < 150 and c[1] < 150  # not the light-blue shield item
 def floor(c): return c == (58, 48, 44)
 def other(c): return not mine(c) and not floor(c) and max(c) > 150
 
@@ -75,6 +75,10 @@ def play(scratch, bound_seconds, each_turn=None):
             click(best[1], best[2])
             time.sleep(0.3)
             click(best[3], best[4])
+        else:
+            # No move the rule can see (power items hide floor): end the turn
+            # on the panel beside the board, or the game would wait for its clock.
+            run('xdotool', 'mousemove', '473', '124', 'click', '1')
         if each_turn:
             each_turn(time.time() - start)
         time.sleep(0.3)
