@@ -15,7 +15,7 @@ if [ "${1:-}" != "--inside" ]; then
   mkdir -p "$out"; out=$(cd "$out" && pwd)
   work=$(mktemp -d /tmp/session-shots-XXXXXX)
   trap 'rm -rf "$work"' EXIT
-  unshare -n -- bash -c "ip link set lo up; xvfb-run -a -s '-screen 0 1800x800x24' '$here/session_screenshots.sh' --inside '$work' '$dist' '$out'"
+  timeout -k 10 300 unshare -n -- bash -c "ip link set lo up; xvfb-run -a -s '-screen 0 1800x800x24' '$here/session_screenshots.sh' --inside '$work' '$dist' '$out'"
   echo "screenshots in $out"
   exit 0
 fi
