@@ -61,60 +61,26 @@ export TSGAME_TEST_DROP_LINK_FILE=$D/drop TESSARY_SHM_PREFIX=sfpreview$$- TESSAR
     "$B/dist/games/slimefray/Slimefray" "$B/games/slimefray/e2e/slimefray_lobby_stand_in" "$B/dist/libTSClient.so" \
     > "$D/opener.log" 2>&1 &
 OPID=$!
-python3 - "$OUT" "$OPID" "$D/drop" <<'PY'
-import os, subprocess, sys, time
-out, opener, drop = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-def run(*args): return subprocess.run(args, capture_output=True, text=True).stdout
-def shot(name): run('import', '-window', 'root', os.path.join(out, name))
-def place():
-    for w in run('xdotool', 'search', '--name', '^Slimefray$').split():
-        if '406x406' in run('xdotool', 'getwindowgeometry', w): run('xdotool', 'windowmove', w, '0', '0')
-    for name, x, y in (('Slimefray panel', 410, 0), ('Slimefray chat', 0, 410), ('^Map$', 660, 0)):
-        for w in run('xdotool', 'search', '--name', name).split(): run('xdotool', 'windowmove', w, str(x), str(y))
-def grid():
-    png = os.path.join(out, '.now.png')
-    run('import', '-window', 'root', png)
-    cells = {}
-    for line in run('convert', png, '-crop', '400x400+3+3', '+repage', '-sample', '8x8!', 'txt:-').splitlines()[1:]:
-        xy, rest = line.split(':', 1)
-        cells[tuple(map(int, xy.split(',')))] = tuple(int(float(v)) for v in rest.split('(')[1].split(')')[0].split(',')[:3])
-    return cells
-mine = lambda c: c[2] > 200 and c[0] < 150
-floor = lambda c: c == (58, 48, 44)
-other = lambda c: not mine(c) and not floor(c) and max(c) > 150
-def click(x, y): run('xdotool', 'mousemove', str(28 + 50 * x), str(28 + 50 * y), 'click', '1')
-while not run('xdotool', 'search', '--name', 'Slimefray panel').strip(): time.sleep(0.2)
-time.sleep(1); place(); time.sleep(0.5); shot('01_start.png')
-start = time.time(); last, still, dropped, mid = None, time.time(), False, False
-while time.time() - start < 220:  # the lobby stand-in waits 250 s for the end
-    cells = grid()
-    kinds = {k: 'm' if mine(c) else 'f' if floor(c) else 'o' for k, c in cells.items()}  # blobs blink
-    if kinds != last: last, still = kinds, time.time()
-    elif time.time() - still > 8: break  # nothing moves any more: the game is over
-    best = None
-    for (x, y), c in cells.items():
-        if not mine(c): continue
-        for dx in range(-2, 3):
-            for dy in range(-2, 3):
-                t = (x + dx, y + dy)
-                if t not in cells or not floor(cells[t]): continue
-                gain = sum(other(cells.get((t[0] + i, t[1] + j), (0, 0, 0))) for i in (-1, 0, 1) for j in (-1, 0, 1))
-                score = gain + (max(abs(dx), abs(dy)) == 1)
-                if best is None or score > best[0]: best = (score, x, y) + t
-    if best:
-        click(best[1], best[2]); time.sleep(0.3); click(best[3], best[4])
-    if time.time() - start > 12 and not dropped:
-        dropped = True
+python3 - "$OUT" "$D/drop" "$(dirname "$(realpath "$0")")" <<'PY'
+import os, sys, time
+out, drop = sys.argv[1], sys.argv[2]
+sys.path.insert(0, sys.argv[3])
+import board_clicker as b
+while not b.run('xdotool', 'search', '--name', 'Slimefray panel').strip(): time.sleep(0.2)
+time.sleep(1); b.place(); time.sleep(0.5); b.shot(os.path.join(out, '01_start.png'))
+done = set()
+def later(elapsed):
+    if elapsed > 12 and 'drop' not in done:
+        done.add('drop')
         open(drop, 'w').close()
-        time.sleep(1); place(); time.sleep(0.3); shot('03_reconnected.png')
-    if time.time() - start > 30 and not mid:
-        mid = True; shot('02_mid_game.png')
-    time.sleep(0.3)
-shot('04_game_over.png')
-os.remove(os.path.join(out, '.now.png'))
+        time.sleep(1); b.place(); time.sleep(0.3); b.shot(os.path.join(out, '03_reconnected.png'))
+    if elapsed > 30 and 'mid' not in done:
+        done.add('mid'); b.shot(os.path.join(out, '02_mid_game.png'))
+b.play(os.path.join(out, '.now.png'), 220, later)  # the lobby stand-in waits 250 s for the end
+b.shot(os.path.join(out, '04_game_over.png'))
 # The program ends as when the lobby asks it to, and leaves its finish report.
-for w in run('xdotool', 'search', '--name', 'Slimefray panel').split():
-    pid = run('xdotool', 'getwindowpid', w).strip()
+for w in b.run('xdotool', 'search', '--name', 'Slimefray panel').split():
+    pid = b.run('xdotool', 'getwindowpid', w).strip()
     if pid: os.kill(int(pid), 15)
 PY
 wait $OPID

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QScrollArea>
-#include <QTimer>
 #include <functional>
 #include <QWidget>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "lobby/account_screens.h"
 #include "lobby/arena_view.h"
 #include "lobby/lobby.h"
+#include "lobby/link_polling.h"
 #include "lobby/lobby_settings.h"
 #include "lobby/pages_windows.h"
 #include "lobby/router_view.h"
@@ -144,18 +144,16 @@ private:
     // Commands of windows the lobby does not have yet: nothing happens.
     void commandForLaterWindow(int command);
     QWidget* messageParent();
-    // Opens a message box through `open` (given the box's parent). A box
-    // opened inside a poll would stop the poll timer until it closes (a timer
-    // never fires inside its own slot), and with it the link's keep-alives and
-    // answers: while a box is open a second timer polls. One box at a time: a
-    // box asked for while one is open is not shown and answers Cancel, so a
-    // server cannot stack boxes.
+    // Opens a message box through `open` (given the box's parent), polling
+    // the link while it is open. A box asked for while another modal window
+    // is open is not shown and answers Cancel.
     int showBox(const std::function<int(QWidget*)>& open);
 
     AccountScreens account_;
     PagesWindows pages_;
     RouterView routerView_;
     ArenaView arenaView_;
+    LinkPolling polling_;
     SessionScreens sessions_;
     Lobby lobby_;
     QScrollArea* scroll_;
@@ -167,9 +165,6 @@ private:
     Publicity* publicity_{nullptr};
     std::vector<skin::BitmapButton*> captionButtons_;
     std::vector<skin::BitmapButton*> maxButtons_;
-    QTimer pollTimer_;
-    QTimer boxPollTimer_;
-    bool boxOpen_{false};
     View view_{View::Router};
     int helpContext_{130};
     bool ended_{false};

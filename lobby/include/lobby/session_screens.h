@@ -22,6 +22,7 @@ class BitmapButton;
 
 namespace tessary::lobby {
 
+class LinkPolling;
 class SessionPanel;
 class SessionWindow;
 
@@ -44,8 +45,9 @@ public:
     static constexpr int kMenuInformation = 32784;
     static constexpr int kMenuJoin = 32785;
 
-    // Message boxes and texts go through `messages`; windows open over `mainWindow`.
-    SessionScreens(QWidget* mainWindow, MessageView& messages);
+    // Message boxes and texts go through `messages`; windows open over
+    // `mainWindow`; the questions and boxes are modal through `polling`.
+    SessionScreens(QWidget* mainWindow, MessageView& messages, LinkPolling& polling);
     ~SessionScreens() override;
     SessionScreens(const SessionScreens&) = delete;
     SessionScreens& operator=(const SessionScreens&) = delete;
@@ -92,9 +94,13 @@ private:
     void openCreate();
     void setButton(int command, bool enabled, std::optional<bool> visible = std::nullopt);
     QWidget* dialogParent() const;
+    // The answer of `ask` run as the one modal window; nothing when another is open.
+    template <typename Answer>
+    std::optional<Answer> modal(const std::function<std::optional<Answer>()>& ask);
 
     QWidget* mainWindow_;
     MessageView& messages_;
+    LinkPolling& polling_;
     SessionsController* controller_{nullptr};
     ArenaHooks hooks_;
     SessionPanel* panel_{nullptr};

@@ -46,7 +46,8 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
       account_(this, *this, setup.countries, setup.pictureCount),
       pages_(this, *this),
       arenaView_(this),
-      sessions_(this, *this),
+      polling_([this] { lobby_.flow().poll(); }, kPollPeriodMs),
+      sessions_(this, *this, polling_),
       lobby_(api, {*this, account_, routerView_, arenaView_, arenaView_, sessions_, pages_, routerView_, pages_}),
       scroll_(new QScrollArea(this)),
       canvas_(new MainCanvas) {
@@ -110,8 +111,6 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     connect(account, &AccountWindow::helpRequested, this, &LobbyWindow::openHelp);
     connect(account, &AccountWindow::logoClicked, this, [this] { openWebPage(webAddress(&WebAddresses::makerSite)); });
 
-    connect(&pollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
-    connect(&boxPollTimer_, &QTimer::timeout, this, [this] { lobby_.flow().poll(); });
 }
 
 LobbyWindow::~LobbyWindow() {
@@ -168,7 +167,7 @@ void LobbyWindow::create() {
     std::filesystem::remove(cacheFilePath("infophoto.jpg"), ignored);
     lobby_.sessions().setGames(SessionGames::fromRegistry(
         platform::Registry::shared(), skin::skinEnvironment().applicationDirectory, cacheFilePath("")));
-    pollTimer_.start(kPollPeriodMs);
+    polling_.start();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         connect(screen, &QScreen::availableGeometryChanged, this, &LobbyWindow::applyDisplayRule);
     }
@@ -284,7 +283,7 @@ void LobbyWindow::endProgram() {
 void LobbyWindow::exitProgram() {
     if (ended_) return;
     ended_ = true;
-    pollTimer_.stop();
+    polling_.stop();
     lobby_.flow().disconnect();
     const bool sounds = soundOn();
     const LobbySettings settings;
@@ -347,21 +346,9 @@ QWidget* LobbyWindow::messageParent() {
 }
 
 int LobbyWindow::showBox(const std::function<int(QWidget*)>& open) {
-    if (boxOpen_) return skin::MessageBox::Cancel;
-    struct Open {
-        LobbyWindow& window;
-        explicit Open(LobbyWindow& w) : window(w) {
-            window.boxOpen_ = true;
-            if (window.pollTimer_.isActive()) window.boxPollTimer_.start(kPollPeriodMs);
-        }
-        ~Open() {
-            window.boxPollTimer_.stop();
-            window.boxOpen_ = false;
-        }
-        Open(const Open&) = delete;
-        Open& operator=(const Open&) = delete;
-    } guard(*this);
-    return open(messageParent());
+    int result = skin::MessageBox::Cancel;
+    polling_.runModal([&] { result = open(messageParent()); });
+    return result;
 }
 
 MessageResult LobbyWindow::showMessage(Text text, Text title, MessageStyle style) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "desktop/ansi_text.h"
+#include "lobby/link_polling.h"
 #include "lobby/session_panel.h"
 #include "lobby/session_windows.h"
 #include "skin/bitmap_button.h"
@@ -12,11 +13,24 @@
 
 namespace tessary::lobby {
 
-SessionScreens::SessionScreens(QWidget* mainWindow, MessageView& messages)
-    : mainWindow_(mainWindow), messages_(messages) {
-    playerOrSpectator = [this] { return askPlayerOrSpectator(dialogParent()); };
-    password = [this](const std::string& current) { return askSessionPassword(dialogParent(), current); };
-    gameChoice = [this](const std::vector<std::string>& names) { return askGameChoice(dialogParent(), names); };
+SessionScreens::SessionScreens(QWidget* mainWindow, MessageView& messages, LinkPolling& polling)
+    : mainWindow_(mainWindow), messages_(messages), polling_(polling) {
+    playerOrSpectator = [this] {
+        return modal<bool>([this] { return askPlayerOrSpectator(dialogParent()); });
+    };
+    password = [this](const std::string& current) {
+        return modal<std::string>([this, &current] { return askSessionPassword(dialogParent(), current); });
+    };
+    gameChoice = [this](const std::vector<std::string>& names) {
+        return modal<std::size_t>([this, &names] { return askGameChoice(dialogParent(), names); });
+    };
+}
+
+template <typename Answer>
+std::optional<Answer> SessionScreens::modal(const std::function<std::optional<Answer>()>& ask) {
+    std::optional<Answer> answer;
+    polling_.runModal([&] { answer = ask(); });
+    return answer;
 }
 
 SessionScreens::~SessionScreens() = default;
@@ -165,7 +179,9 @@ MessageResult SessionScreens::showFormatted(Text text, const std::vector<std::st
     const std::string none;
     const std::string shown = skin::formatText(messages_.text(text), {arguments.size() > 0 ? arguments[0] : none,
                                                                       arguments.size() > 1 ? arguments[1] : none});
-    const int result = skin::MessageBox::show(dialogParent(), shown, title, static_cast<int>(style));
+    const auto result = modal<int>([&]() -> std::optional<int> {
+        return skin::MessageBox::show(dialogParent(), shown, title, static_cast<int>(style));
+    });
     return result == skin::MessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 

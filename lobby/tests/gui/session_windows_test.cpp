@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "../support/fake_client.h"
@@ -370,6 +371,35 @@ TEST_F(SessionWindowsTest, QuestionsAnswerFromTheirButtons) {
         click(*dialog, skin::SkinnedDialog::kCommandOk);
     });
     EXPECT_EQ(askGameChoice(nullptr, {"Chat room", "Slimefray"}), std::optional<std::size_t>(1));
+}
+
+// A question asked while an answer is handled opens inside the poll timer's
+// own slot: the link must still be polled until it closes.
+TEST_F(SessionWindowsTest, TheLinkIsPolledWhileAQuestionIsOpen) {
+    window({"CHAT", "EVERY"});
+    showSessions({{"Secret", "CHAT", "Bob", 4, 1, 0, 0, 1, {"Bob"}, {}}});
+    fake().sessionName = "Secret";
+    fake().infoOptions = "";
+    controller().join("Secret");
+    bool asked = false;
+    bool polled = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<skin::SkinnedDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->findChild<QLineEdit*>("password") == nullptr) return;
+        watcher.stop();
+        asked = true;
+        const int polls = fake().polls;
+        polled = QTest::qWaitFor([&] { return fake().polls >= polls + 3; }, 2000);
+        dialog->findChild<QLineEdit*>("password")->setText("pw");
+        click(*dialog, skin::SkinnedDialog::kCommandOk);
+    });
+    watcher.start(10);
+    fake().messages.push_back(24);  // the answer, taken by the poll timer
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fake().sessionJoins.empty(); })) << "no join sent";
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(polled) << "the link was not polled while the password window was open";
+    EXPECT_EQ(fake().sessionJoins.front().password, "pw");
 }
 
 TEST_F(SessionWindowsTest, TilesShowPictureStateAndCounts) {

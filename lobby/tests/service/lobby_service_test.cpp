@@ -96,7 +96,7 @@ protected:
         if (!folder_.empty()) fs::remove_all(folder_, ignored);
     }
 
-    std::string serviceLog() const { return service_ ? serviceLog() : std::string(); }
+    std::string serviceLog() const { return service_ ? service_->log() : std::string(); }
 
     LobbyWindow& window() { return *app_->mainWindow(); }
     LoginWindow& login() { return *window().loginWindow(); }
