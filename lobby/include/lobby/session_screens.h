@@ -1,8 +1,8 @@
 // The sessions controller's view: the session panel in the arena view, one
 // SessionWindow per game (built at first use), the session menu and the
-// questions. What belongs to other parts of the arena view (the player list's
-// session column, the chat box's session tab, the view's buttons) goes
-// through ArenaHooks, which the arena view fills.
+// questions. The arena view's session buttons are reached through the finder
+// the main window sets; the player list's session column and the chat box's
+// session tab are the controller's business (it tells those controllers).
 #pragma once
 
 #include <QMenu>
@@ -26,15 +26,6 @@ class LinkPolling;
 class SessionPanel;
 class SessionWindow;
 
-struct ArenaHooks {
-    // The player list's session column for a player.
-    std::function<void(const std::string& player, const std::string& session, int32_t flags)> playerSession;
-    // The chat box's session tab: the session's name, or removed when empty.
-    std::function<void(const std::string& session)> sessionTab;
-    // The arena view's button with this command.
-    std::function<skin::BitmapButton*(int command)> button;
-};
-
 class SessionScreens : public SessionsView {
 public:
     static constexpr int kCommandCreate = 111;
@@ -53,7 +44,9 @@ public:
     SessionScreens& operator=(const SessionScreens&) = delete;
 
     void connectTo(SessionsController& controller);
-    void setArenaHooks(ArenaHooks hooks) { hooks_ = std::move(hooks); }
+    // The arena view's button with this command.
+    using ButtonFinder = std::function<skin::BitmapButton*(int command)>;
+    void setButtons(ButtonFinder buttons) { buttons_ = std::move(buttons); }
     // Puts the session list into the arena view's area.
     void placePanel(QWidget* arenaView, const QRect& area);
     // The arena view's session commands (create, join, leave, begin).
@@ -102,7 +95,7 @@ private:
     MessageView& messages_;
     LinkPolling& polling_;
     SessionsController* controller_{nullptr};
-    ArenaHooks hooks_;
+    ButtonFinder buttons_;
     SessionPanel* panel_{nullptr};
     std::map<std::size_t, std::unique_ptr<SessionWindow>> windows_;
     std::size_t creating_{0};

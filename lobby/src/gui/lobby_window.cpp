@@ -86,7 +86,7 @@ LobbyWindow::LobbyWindow(const ClientApi& api, const LobbyWindowSetup& setup)
     sessions_.connectTo(lobby_.sessions());
     QWidget* slot = arenaView_.sessionPanelSlot();
     sessions_.placePanel(slot, QRect(QPoint(0, 0), slot->size()));
-    sessions_.setArenaHooks({{}, {}, [this](int command) { return arenaPanel_->button(command); }});
+    sessions_.setButtons([this](int command) { return arenaPanel_->button(command); });
     for (auto* view : {routerPanel_, arenaPanel_}) {
         auto* panel = new PublicityPanel(*publicity_, view);
         panel->setGeometry(view->area("advertisement"));

@@ -197,13 +197,11 @@ void SessionScreens::sessionsChanged() {
     panel_->setSessions(&controller_->model().sessions);
 }
 
-void SessionScreens::setPlayerSession(const std::string& player, const std::string& session, int32_t flags) {
-    if (hooks_.playerSession) hooks_.playerSession(player, session, flags);
-}
+// The controller marks the player list itself.
+void SessionScreens::setPlayerSession(const std::string&, const std::string&, int32_t) {}
 
 void SessionScreens::showInSession(const std::string& session) {
     const bool in = !session.empty();
-    if (hooks_.sessionTab) hooks_.sessionTab(session);
     if (!in) setButton(kCommandBegin, false);
     setButton(kCommandCreate, !in);
     setButton(kCommandLeave, true, in);
@@ -215,7 +213,7 @@ void SessionScreens::enableButton(SessionButton button, bool enabled) {
 }
 
 void SessionScreens::setButton(int command, bool enabled, std::optional<bool> visible) {
-    skin::BitmapButton* button = hooks_.button ? hooks_.button(command) : nullptr;
+    skin::BitmapButton* button = buttons_ ? buttons_(command) : nullptr;
     if (!button) return;
     button->setEnabled(enabled);
     if (visible) button->setVisible(*visible);
