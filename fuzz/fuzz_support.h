@@ -6,9 +6,18 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
 #include <string>
+
+// A broken expectation stops the run and names its line: a finding in CI
+// leaves only the log behind, not the input.
+inline void require(bool condition, const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    if (condition) return;
+    std::fprintf(stderr, "fuzz expectation failed at %s:%d\n", file, line);
+    std::abort();
+}
 
 // Inputs made of records: a tag byte, a 16-bit big-endian size and that many
 // bytes (cut at the end of the input), for the targets that build messages

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "TSClient.h"
+#include "fuzz_support.h"
 #include "lobby_mailbox.h"
 #include "platform/shared_memory.h"
 #include "protocol/handoff.h"
@@ -24,10 +25,6 @@
 namespace {
 
 using namespace tessary;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 constexpr size_t kGuard = 32;
 constexpr uint8_t kGuardByte = 0xA5;

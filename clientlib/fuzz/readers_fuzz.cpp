@@ -25,10 +25,6 @@ namespace {
 
 using tessary::protocol::Bytes;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
 constexpr size_t kGuard = 32;
 constexpr uint8_t kGuardByte = 0xA5;
 
@@ -66,7 +62,7 @@ struct Outs {
 };
 
 void readPhoto(int32_t (*photo)(void*), int32_t size) {
-    if (size < 0 || size > int32_t(tessary::protocol::kMaxMessageSize)) std::abort();
+    require(size >= 0 && size <= int32_t(tessary::protocol::kMaxMessageSize));
     Out picture{static_cast<size_t>(size)};
     (void)photo(picture.data());
     picture.check(false);

@@ -26,10 +26,6 @@ namespace {
 using namespace tessary;
 using namespace tessary::gamelib;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
 GameState* current = nullptr;
 
 void checkName(const char* name) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "lobby/option_controls.h"
 #include "skin/skin_error.h"
 #include "skin/skin_file.h"
@@ -18,10 +19,6 @@
 namespace {
 
 using namespace tessary;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 // The same two files for every DIRLIST, wherever it points.
 std::vector<std::string> twoFiles(std::string_view, std::string_view) { return {"Arena", "Duel"}; }

@@ -19,10 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using tessary::platform::Registry;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
 // Every read opens the file: a few keys and names keep the run fast.
 constexpr std::string_view kKeys[] = {"SOFTWARE\\Quillon\\Tessary Games\\POKER", "a", ""};
 constexpr std::string_view kNames[] = {"directory", "x"};

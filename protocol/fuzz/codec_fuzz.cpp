@@ -5,16 +5,13 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz_support.h"
 #include "platform/diag.h"
 #include "protocol/codec.h"
 #include "protocol/frame_cutter.h"
 
 namespace tessary::protocol {
 namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Cuts the stream in one piece and in two, and takes every message out.
 // Where the stream is cut into reads must not change what comes out.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "skin/session_options_layout.h"
 #include "skin/skin_error.h"
 #include "skin/skin_file.h"
@@ -14,10 +15,6 @@
 namespace {
 
 using namespace tessary::skin;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkControls(const std::vector<OptionControlLayout>& controls, int depth) {
     require(depth <= kMaxOptionNesting + 1);

@@ -13,15 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "poker/poker_game.h"
 
 namespace {
 
 using namespace tessary::poker;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 struct Echo {
     uint8_t type;

@@ -24,10 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tessary::slimefray;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
 struct Checks : GameEvents {
     void chatLine(const std::string& text, int) override { require(text.size() <= kMaxChatText + 64); }
     void playersLine(const std::string& text) override { require(text.size() <= 64); }
