@@ -166,9 +166,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const Bytes stream = (data[0] & 1) ? Bytes(data + 1, data + size) : framed({data + 1, size - 1});
 
-    require(TS_ConnectToHost("127.0.0.1", peer.port(), 3) == 1);
-    require(peer.accept(5000));
-    require(peer.send(stream, 5000));
+    // The loopback link is the harness's, not the library's: when the machine
+    // cannot give one for a moment (ports, load), the input is skipped; a link
+    // that never comes is a broken run.
+    static int skippedInARow = 0;
+    const bool linked = TS_ConnectToHost("127.0.0.1", peer.port(), 3) == 1;
+    if (!linked || !peer.accept(5000) || !peer.send(stream, 5000)) {
+        (void)TS_DisconnectFromHost();
+        require(++skippedInARow < 100);
+        return 0;
+    }
+    skippedInARow = 0;
     // Everything sent is in the socket already: the polls hand it all out
     // and then report nothing new (or the broken stream).
     for (size_t polls = 0; polls <= stream.size(); ++polls) {
