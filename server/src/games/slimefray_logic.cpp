@@ -28,8 +28,7 @@ public:
     explicit SlimefrayLogic(GameTable& table) : table_(table), referee_(refereeSettings(table.setup())) {}
 
     void playerJoined(PlayerId id, std::string_view name, bool spectator, int64_t nowMs) override {
-        (void)spectator;  // the referee gives slots to the first arrivals itself
-        send(referee_.playerJoined(id, name, nowMs));
+        send(referee_.playerJoined(id, name, nowMs, spectator));
     }
     void playerLeft(PlayerId id, int64_t nowMs) override { send(referee_.playerLeft(id, nowMs)); }
     void masterChanged(PlayerId id) override { referee_.masterChanged(id); }

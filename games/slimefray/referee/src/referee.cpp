@@ -42,8 +42,8 @@ int Referee::slotOf(uint16_t id) const {
     return kNoSlot;
 }
 
-int Referee::presentCount() const {
-    return int(std::count_if(members_.begin(), members_.end(), [](const Member& m) { return m.present; }));
+int Referee::presentPlayers() const {
+    return int(std::count_if(members_.begin(), members_.end(), [](const Member& m) { return m.present && !m.spectator; }));
 }
 
 const Theme& Referee::theme() const {
@@ -63,10 +63,10 @@ std::vector<std::string> Referee::themeFileNames() const {
 
 void Referee::masterChanged(uint16_t id) { master_ = id; }
 
-Outcome Referee::playerJoined(uint16_t id, std::string_view name, int64_t nowMs) {
+Outcome Referee::playerJoined(uint16_t id, std::string_view name, int64_t nowMs, bool spectator) {
     Outcome outcome;
     if (member(id)) return refused("player already in the session");
-    members_.push_back({id, std::string(name), kNoSlot, true});
+    members_.push_back({id, std::string(name), kNoSlot, true, false, spectator});
     if (game_) {
         greet(members_.back(), outcome);  // a spectator from now on
         Outbox box;
@@ -175,9 +175,9 @@ Outcome Referee::takeMap(uint16_t from, std::span<const uint8_t> body, int64_t n
 }
 
 void Referee::maybeStart(int64_t nowMs, Outcome& outcome) {
-    if (game_ || !map_ || presentCount() == 0) return;
+    if (game_ || !map_ || presentPlayers() == 0) return;
     int expected = std::clamp(description_->expectedPlayers, 1, kMaxSlots);
-    if (presentCount() >= expected || nowMs - mapArrivedMs_ >= settings_.startWaitMs) start(nowMs, outcome);
+    if (presentPlayers() >= expected || nowMs - mapArrivedMs_ >= settings_.startWaitMs) start(nowMs, outcome);
 }
 
 void Referee::start(int64_t nowMs, Outcome& outcome) {
@@ -189,7 +189,7 @@ void Referee::start(int64_t nowMs, Outcome& outcome) {
 
     int slots = 0;
     for (Member& m : members_) {
-        if (m.present && slots < kMaxSlots) m.slot = slots++;
+        if (m.present && !m.spectator && slots < kMaxSlots) m.slot = slots++;
     }
     firstBotSlot_ = slots;
     slots += std::clamp(settings_.bots, 0, kMaxSlots - slots);

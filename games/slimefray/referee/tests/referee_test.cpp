@@ -105,6 +105,25 @@ TEST(RefereeStart, WaitsForTheExpectedPlayersThenStartsAfterThirtySeconds) {
     EXPECT_TRUE(bodyOf(start, kSlot, 6));
 }
 
+// A spectator who reaches the game server first must not take a player's
+// seat: the game waits for the players and seats only them.
+TEST(RefereeStart, ASpectatorArrivingFirstGetsNoSeat) {
+    Session s;
+    ASSERT_TRUE(s.referee.playerJoined(4, "watcher", 0, true).accepted());
+    ASSERT_TRUE(s.referee.playerJoined(5, "a", 0).accepted());
+    s.referee.masterChanged(5);
+    ASSERT_TRUE(s.referee.receive(5, kGameDescription, description(6, 2), 0).accepted());
+    ASSERT_TRUE(s.referee.receive(5, kMap, emptyMap(6), 0).accepted());
+    EXPECT_FALSE(s.referee.started());
+    const Outcome start = s.referee.playerJoined(6, "b", 1000);
+    ASSERT_TRUE(s.referee.started());
+    EXPECT_EQ(s.referee.game()->slotCount(), 2);
+    EXPECT_EQ(bodyOf(start, kSlot, 5), int32Body({0}));
+    EXPECT_EQ(bodyOf(start, kSlot, 6), int32Body({1}));
+    EXPECT_FALSE(bodyOf(start, kSlot, 4));
+    EXPECT_TRUE(bodyOf(start, kMap, 4)) << "the spectator still sees the board";
+}
+
 TEST(RefereeStart, TakesTheDescriptionAndMapOnlyFromTheMasterBeforeTheStart) {
     Session s;
     ASSERT_TRUE(s.referee.playerJoined(5, "a", 0).accepted());

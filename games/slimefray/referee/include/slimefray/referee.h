@@ -77,7 +77,8 @@ public:
     // The game messages a player sends to the server that the referee takes.
     static bool handles(uint8_t type);
 
-    [[nodiscard]] Outcome playerJoined(uint16_t id, std::string_view name, int64_t nowMs);
+    // A spectator of the table never takes a slot, not even before the start.
+    [[nodiscard]] Outcome playerJoined(uint16_t id, std::string_view name, int64_t nowMs, bool spectator = false);
     [[nodiscard]] Outcome playerLeft(uint16_t id, int64_t nowMs);
     // Keeping a seat: a player holding a slot in a running game whose link
     // dropped. While away, its turns are passed, or played by a computer
@@ -119,6 +120,7 @@ private:
         int slot = kNoSlot;
         bool present = true;
         bool away = false;  // link dropped, seat kept
+        bool spectator = false;
     };
 
     Outcome takeDescription(uint16_t from, std::span<const uint8_t> body, int64_t nowMs);
@@ -128,7 +130,7 @@ private:
     void greet(const Member& member, Outcome& outcome) const;
     const Theme& theme() const;
     void deliver(const Outbox& box, Outcome& outcome) const;
-    int presentCount() const;
+    int presentPlayers() const;
     bool botToMove() const;
     bool awayToMove() const;
     bool slotAway(int slot) const;
