@@ -87,8 +87,8 @@ void PokerProgram::engineTick() {
         library_->TS_Engine();
         return;
     }
-    char name[80] = {};
-    char extra[80] = {};
+    char name[TS_GAME_TEXT_OUT_SIZE] = {};
+    char extra[TS_GAME_TEXT_OUT_SIZE] = {};
     const int32_t allowed = library_->TS_IsGameAllowed(name, extra);
     if (allowed == kNoLobby) {
         window_->close();
@@ -108,6 +108,13 @@ void PokerProgram::finish() {
     countdownTimer_.stop();
     platform::withdrawWindowTitle(TableWindow::kTitle);
     disconnectCallbacks();
+    if (!admitted_) {
+        // Closed before a tick took the start order: take it now, or the
+        // finish report has no session and the lobby waits for ever.
+        char name[TS_GAME_TEXT_OUT_SIZE] = {};
+        char extra[TS_GAME_TEXT_OUT_SIZE] = {};
+        (void)library_->TS_IsGameAllowed(name, extra);
+    }
     library_->TS_InformInterfaceGameFinished("");
     library_->TS_Free();
     library_.unload();

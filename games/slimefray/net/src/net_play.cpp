@@ -67,7 +67,14 @@ void NetPlay::flush() {
 void NetPlay::shutdown(std::chrono::milliseconds linger) {
     if (shutDown_) return;
     shutDown_ = true;
-    if (connected_) link_.disconnect();
+    if (connected_) {
+        link_.disconnect();
+    } else {
+        // Closed before a poll took the start order: take it now, or the
+        // finish report has no session and the lobby waits for ever.
+        std::string name, extra;
+        (void)link_.isGameAllowed(name, extra);
+    }
     link_.informFinished("");
     std::this_thread::sleep_for(linger);
     link_.release();
