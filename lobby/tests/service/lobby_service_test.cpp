@@ -188,6 +188,8 @@ protected:
         }
     }
 
+    void playAndReturn(const std::string& game, const std::string& program, bool withSpectator);
+
     fs::path folder_;
     std::optional<platform::testing::ShmPrefixScope> shm_;
     std::unique_ptr<ServiceProcess> service_;
@@ -485,32 +487,43 @@ extern char** environ;
 namespace tessary::lobby {
 namespace {
 
-// The second lobby: this test program again, running only
-// SecondLobbyJoinsAndPlays with its own folder, registry, mailbox and home.
-// It reports through a status file and ends when it finds "<status>.stop".
+// Another lobby: this test program again, running only
+// SecondLobbyJoinsAndPlays with its own folder, registry, mailbox and home,
+// as player `name` (or spectator). It reports through a status file, closes
+// its game when it finds "<status>.endgame" and ends at "<status>.stop".
 class SecondLobby {
 public:
-    SecondLobby(const fs::path& folder, int routerPort, const std::string& session) : status_(folder / "second.status") {
+    SecondLobby(const fs::path& folder, int routerPort, const std::string& session, const std::string& name,
+                bool spectator)
+        : status_(folder / (name + ".status")) {
         const std::string self = fs::read_symlink("/proc/self/exe").string();
         const std::string filter = "--gtest_filter=LobbyServiceTest.SecondLobbyJoinsAndPlays";
         std::vector<std::string> environment{"TESSARY_SECOND_ROUTER=" + std::to_string(routerPort),
                                              "TESSARY_SECOND_STATUS=" + status_.string(),
-                                             "TESSARY_SECOND_SESSION=" + session};
+                                             "TESSARY_SECOND_SESSION=" + session, "TESSARY_SECOND_NAME=" + name,
+                                             std::string("TESSARY_SECOND_SPECTATOR=") + (spectator ? "1" : "0")};
         for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
         std::vector<char*> envp;
         for (auto& entry : environment) envp.push_back(entry.data());
         envp.push_back(nullptr);
         const char* argv[] = {self.c_str(), filter.c_str(), nullptr};
-        if (::posix_spawn(&pid_, self.c_str(), nullptr, nullptr, const_cast<char* const*>(argv), envp.data()) != 0)
+        // A group of its own, so that its game programs go with it.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        if (::posix_spawn(&pid_, self.c_str(), nullptr, &attributes, const_cast<char* const*>(argv), envp.data()) != 0)
             pid_ = -1;
+        posix_spawnattr_destroy(&attributes);
     }
     ~SecondLobby() {
         if (pid_ <= 0) return;
         std::ofstream(status_.string() + ".stop") << "stop\n";
         if (!QTest::qWaitFor([this] { return ::waitpid(pid_, &exitStatus_, WNOHANG) == pid_; }, 15000)) {
-            ::kill(pid_, SIGKILL);
+            ::kill(-pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
+        ::kill(-pid_, SIGKILL);  // games it left behind
     }
     bool started() const { return pid_ > 0; }
     std::string status() const {
@@ -519,6 +532,7 @@ public:
         std::getline(file, text);
         return text;
     }
+    void closeGame() const { std::ofstream(status_.string() + ".endgame") << "end\n"; }
 
 private:
     fs::path status_;
@@ -532,66 +546,98 @@ void writeStatus(const std::string& text) {
     fs::rename(path + ".part", path);
 }
 
-// The first lobby opens a table of `game`, the second joins it as a player,
-// the master begins, and both lobbies start the game's program.
-void playTwoLobbies(LobbyWindow& window, const std::string& game, const std::string& program,
-                    const fs::path& folder, int routerPort, const std::function<std::string()>& log) {
-    auto& sessions = window.lobby().sessions();
-    auto& screens = window.sessionScreens();
+bool waitForFile(const fs::path& path, int timeoutMs) {
+    return QTest::qWaitFor([&] { return fs::exists(path); }, timeoutMs);
+}
+
+// The whole visit: the first lobby opens a table of `game`, the others join
+// it (Bob as player, Cid as spectator when asked), the master begins and every
+// lobby starts the game's program. Then each player closes the game, and
+// every lobby reads the finish report and is back in Arena 1 without the table.
+void LobbyServiceTest::playAndReturn(const std::string& game, const std::string& program, bool withSpectator) {
+    createAccount();
+    enterArena();
+    auto& sessions = window().lobby().sessions();
+    auto& screens = window().sessionScreens();
     const std::size_t index = sessions.games().indexOf(game);
     ASSERT_LT(index, sessions.games().size()) << game << " is not installed";
     screens.gameChoice = [index](const std::vector<std::string>&) { return std::optional<std::size_t>(index); };
-    window.runCommand(SessionScreens::kCommandCreate);
+    screens.playerOrSpectator = [] { return std::optional<bool>(false); };
+    window().runCommand(SessionScreens::kCommandCreate);
     SessionWindow* create = screens.openWindow();
     ASSERT_NE(create, nullptr);
     typeText(create->nameField(), "Evening table");
     savePreview(*create, ("session_create_" + program).c_str());
     testing::click(*create, SessionWindow::kCommandCreate);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sessions.model().joined == "Evening table"; }, kAnswerWaitMs)) << log();
+    ASSERT_TRUE(waitFor([&] { return sessions.model().joined == "Evening table"; })) << serviceLog();
 
-    SecondLobby second(folder, routerPort, "Evening table");
-    ASSERT_TRUE(second.started());
+    std::vector<std::unique_ptr<SecondLobby>> others;
+    others.push_back(std::make_unique<SecondLobby>(folder_, service_->routerPort(), "Evening table", "Bob", false));
+    if (withSpectator)
+        others.push_back(std::make_unique<SecondLobby>(folder_, service_->routerPort(), "Evening table", "Cid", true));
+    const int spectators = withSpectator ? 1 : 0;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const SessionEntry* entry = sessions.find("Evening table");
-            return entry != nullptr && entry->players == 2;
+            return entry != nullptr && entry->players == 2 && entry->spectators == spectators;
         },
+        40000))
+        << "Bob: " << others.front()->status() << ", Cid: " << others.back()->status() << ", "
+        << (sessions.find("Evening table") ? sessions.find("Evening table")->players : -1) << " players, "
+        << (sessions.find("Evening table") ? sessions.find("Evening table")->spectators : -1) << " spectators\n"
+        << serviceLog();
+    savePreview(window(), ("arena_sessions_" + program).c_str());
+
+    window().runCommand(SessionScreens::kCommandBegin);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window().flow().gameRunning(); }, 40000)) << serviceLog();
+    const auto started = games();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started.front().second, program);
+    for (const auto& other : others)
+        ASSERT_TRUE(QTest::qWaitFor([&] { return other->status() == "playing " + program; }, 40000))
+            << other->status();
+
+    // Every program plays on the game server (its datagrams arrive) before
+    // anyone closes the game.
+    std::vector<std::string> members{"Newcomer", "Bob"};
+    if (withSpectator) members.push_back("Cid");
+    for (const std::string& name : members)
+        EXPECT_TRUE(QTest::qWaitFor([&] { return serviceLog().find(": " + name + " sends datagrams") != std::string::npos; },
+                                    30000))
+            << name << "\n" << serviceLog();
+
+    // The master closes the game first; the others follow.
+    endGames();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !window().flow().gameRunning() && state() == LobbyState::InArena && !window().flow().busy().busy(); },
         30000))
-        << "the second lobby: " << second.status() << "\n" << log();
-    savePreview(window, ("arena_sessions_" + program).c_str());
-
-    window.runCommand(SessionScreens::kCommandBegin);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.flow().gameRunning(); }, 40000)) << log();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.status() == "playing " + program; }, 40000))
-        << "the second lobby: " << second.status();
+        << serviceLog();
+    EXPECT_EQ(window().flow().arenaName(), "Arena 1");
+    for (const auto& other : others) other->closeGame();
+    for (const auto& other : others)
+        EXPECT_TRUE(QTest::qWaitFor([&] { return other->status() == "back in Arena 1 without the table"; }, 40000))
+            << other->status();
+    EXPECT_TRUE(waitFor([&] { return sessions.find("Evening table") == nullptr; })) << serviceLog();
 }
 
-TEST_F(LobbyServiceTest, TwoLobbiesStartSlimefray) {
-    createAccount();
-    enterArena();
-    playTwoLobbies(window(), "SLIMEFRAY", "Slimefray", folder_, service_->routerPort(), [this] { return serviceLog(); });
-    const auto started = games();
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started.front().second, "Slimefray");
+TEST_F(LobbyServiceTest, SlimefrayTableFromCreateToReturn) {
+    playAndReturn("SLIMEFRAY", "Slimefray", true);
 }
 
-TEST_F(LobbyServiceTest, TwoLobbiesStartPoker) {
-    createAccount();
-    enterArena();
-    playTwoLobbies(window(), "POKER", "poker", folder_, service_->routerPort(), [this] { return serviceLog(); });
-    const auto started = games();
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started.front().second, "poker");
+TEST_F(LobbyServiceTest, PokerTableFromCreateToReturn) {
+    playAndReturn("POKER", "poker", false);
 }
 
 TEST_F(LobbyServiceTest, SecondLobbyJoinsAndPlays) {
     const std::string session = std::getenv("TESSARY_SECOND_SESSION");
-    NewAccount bob;
-    bob.name = "Bob";
-    createAccount(bob);
+    const fs::path status = std::getenv("TESSARY_SECOND_STATUS");
+    const bool spectator = std::string(std::getenv("TESSARY_SECOND_SPECTATOR")) == "1";
+    NewAccount account;
+    account.name = QString::fromStdString(std::getenv("TESSARY_SECOND_NAME"));
+    createAccount(account);
     enterArena();
     auto& sessions = window().lobby().sessions();
-    window().sessionScreens().playerOrSpectator = [] { return std::optional<bool>(false); };
+    window().sessionScreens().playerOrSpectator = [spectator] { return std::optional<bool>(spectator); };
     ASSERT_TRUE(waitFor([&] { return sessions.find(session) != nullptr; }));
     sessions.join(session);
     ASSERT_TRUE(waitFor([&] { return sessions.model().joined == session; }));
@@ -599,8 +645,17 @@ TEST_F(LobbyServiceTest, SecondLobbyJoinsAndPlays) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return window().flow().gameRunning(); }, 40000));
     const auto started = games();
     writeStatus(started.size() == 1 ? "playing " + started.front().second : "no game program");
-    const std::string stop = std::string(std::getenv("TESSARY_SECOND_STATUS")) + ".stop";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(stop); }, 60000));
+
+    ASSERT_TRUE(waitForFile(status.string() + ".endgame", 60000));
+    endGames();
+    const bool back = QTest::qWaitFor(
+        [&] { return !window().flow().gameRunning() && state() == LobbyState::InArena && !window().flow().busy().busy(); },
+        30000);
+    // The table ends when its last member is back.
+    const bool tableGone = back && waitFor([&] { return sessions.find(session) == nullptr; });
+    writeStatus(!back ? "not back in an arena"
+                      : "back in " + window().flow().arenaName() + (tableGone ? " without the table" : " with the table"));
+    EXPECT_TRUE(waitForFile(status.string() + ".stop", 60000));
 }
 
 }  // namespace
