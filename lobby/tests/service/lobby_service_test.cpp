@@ -188,7 +188,13 @@ protected:
         }
     }
 
-    void playAndReturn(const std::string& game, const std::string& program, bool withSpectator);
+    // One table's whole visit; `winner`: the result the service stores, if any.
+    struct Visit {
+        std::string game, program;
+        bool spectator = false;
+        std::string winner;
+    };
+    void playAndReturn(const Visit& visit);
 
     fs::path folder_;
     std::optional<platform::testing::ShmPrefixScope> shm_;
@@ -550,11 +556,14 @@ bool waitForFile(const fs::path& path, int timeoutMs) {
     return QTest::qWaitFor([&] { return fs::exists(path); }, timeoutMs);
 }
 
-// The whole visit: the first lobby opens a table of `game`, the others join
+// The whole visit: the first lobby opens a table of the game, the others join
 // it (Bob as player, Cid as spectator when asked), the master begins and every
 // lobby starts the game's program. Then each player closes the game, and
 // every lobby reads the finish report and is back in Arena 1 without the table.
-void LobbyServiceTest::playAndReturn(const std::string& game, const std::string& program, bool withSpectator) {
+void LobbyServiceTest::playAndReturn(const Visit& visit) {
+    const std::string& game = visit.game;
+    const std::string& program = visit.program;
+    const bool withSpectator = visit.spectator;
     createAccount();
     enterArena();
     auto& sessions = window().lobby().sessions();
@@ -613,6 +622,24 @@ void LobbyServiceTest::playAndReturn(const std::string& game, const std::string&
         30000))
         << serviceLog();
     EXPECT_EQ(window().flow().arenaName(), "Arena 1");
+    if (!visit.winner.empty()) {
+        // The master's leaving ended the game: the player left at the table
+        // won, and the player information says so.
+        auto& pages = window().pagesWindows();
+        const auto won = [&] {
+            const auto* rows = pages.infoRows();
+            for (int row = 0; rows != nullptr && row < rows->rowCount(); ++row)
+                if (rows->rowText(row).contains(QString::fromStdString(visit.program) + ": played 1, won 1")) return true;
+            return false;
+        };
+        bool seen = false;
+        for (int ask = 0; ask < 20 && !seen; ++ask) {
+            window().lobby().playerInfo().askPlayerInfo(visit.winner);
+            seen = QTest::qWaitFor(won, 1000);
+        }
+        EXPECT_TRUE(seen) << "no win in the information of " << visit.winner << "\n" << serviceLog();
+    }
+
     for (const auto& other : others) other->closeGame();
     for (const auto& other : others)
         EXPECT_TRUE(QTest::qWaitFor([&] { return other->status() == "back in Arena 1 without the table"; }, 40000))
@@ -621,11 +648,12 @@ void LobbyServiceTest::playAndReturn(const std::string& game, const std::string&
 }
 
 TEST_F(LobbyServiceTest, SlimefrayTableFromCreateToReturn) {
-    playAndReturn("SLIMEFRAY", "Slimefray", true);
+    playAndReturn({"SLIMEFRAY", "Slimefray", true, "Bob"});
 }
 
 TEST_F(LobbyServiceTest, PokerTableFromCreateToReturn) {
-    playAndReturn("POKER", "poker", false);
+    // Every poker program keeps its own table: the service stores no result.
+    playAndReturn({"POKER", "poker", false, ""});
 }
 
 TEST_F(LobbyServiceTest, SecondLobbyJoinsAndPlays) {

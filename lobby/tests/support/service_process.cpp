@@ -90,7 +90,10 @@ void ServiceProcess::writeConfiguration(int arenaPort, int gamePort) const {
         << "[arena]\nname = Arena 1\nlisten = 127.0.0.1:" << arenaPort << "\npublic_host = 127.0.0.1\n"
         // A second arena to change to; the service binds it to any free port.
         << "[arena]\nname = Arena 2\nlisten = 127.0.0.1:0\npublic_host = 127.0.0.1\n"
-        << "[gameserver]\nlisten = 127.0.0.1:" << gamePort << "\npublic_host = 127.0.0.1\n";
+        << "[gameserver]\nlisten = 127.0.0.1:" << gamePort << "\npublic_host = 127.0.0.1\n"
+        // A closed game's seat is given up at once, so that a table ends
+        // within a test.
+        << "[limits]\nseat_keep_seconds = 1\n";
 }
 
 bool ServiceProcess::startOnce() {
