@@ -50,8 +50,13 @@ LoopbackPeer::~LoopbackPeer() {
 }
 
 bool LoopbackPeer::waitFor(int fd, short events, int timeoutMs) const {
+    // A signal (a fuzzer's timer, say) must not end the wait early.
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
     pollfd entry{fd, events, 0};
-    return ::poll(&entry, 1, timeoutMs) == 1;
+    int ready = 0;
+    while ((ready = ::poll(&entry, 1, msLeft(deadline))) < 0 && errno == EINTR) {
+    }
+    return ready == 1;
 }
 
 bool LoopbackPeer::accept(int timeoutMs) {
