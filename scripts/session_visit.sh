@@ -67,6 +67,7 @@ fail() {
   exit 1
 }
 gone() { case "$(ps -o stat= -p "$1" 2>/dev/null)" in '' | Z*) return 0 ;; *) return 1 ;; esac; }
+no_process() { [ -z "$(ps -o pid= -p "$1" 2>/dev/null)" ]; }
 cleanup() {
   local p c i left
   # The games first: a lobby whose game still runs does not end on TERM, so
@@ -173,6 +174,7 @@ close_game_and_return() {  # lobby, player, program, its main window's title
   wait_until 20 "$2's lobby shown again" shown $1 "TSClient - $2" || fail "$2's lobby did not come back"
   wait_until 10 "$2's lobby restored" wm_state $1 $2 Normal || fail "$2's lobby is still minimised"
   wait_until 20 "$2 back in Arena 1" logged_more "$back" $returns || fail "$2's lobby did not return to Arena 1"
+  wait_until 10 "$2's $3 collected" no_process $game || fail "$2's lobby left its $3 a zombie"
 }
 # The game server's record of the table: its options text and its players.
 table_at_game_server() {  # table, expected options, expected players
