@@ -126,10 +126,21 @@ submit_table() {  # lobby, master, table name, game: the create button, then the
   wait_until 20 "$2 at $3" logged "arena Arena 1: $2 joined session $3\$"
 }
 join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to leave their own table first]
-  local xy=($(tile $4))
-  xdotool mousemove $(($2 + ${xy[0]})) $(($3 + ${xy[1]})) click --repeat 2 --delay 80 1
+  local xy=($(tile $4)) try lines
+  # The tile may not be on the panel yet: the double click is repeated until
+  # the lobby asks its question or sends its requests (the Arena logs a line
+  # naming the player).
+  for try in 1 2 3; do
+    lines=$(log_count "$5")
+    xdotool mousemove $(($2 + ${xy[0]})) $(($3 + ${xy[1]})) click --repeat 2 --delay 80 1
+    if [ "${7:-}" = leave ]; then
+      wait_until 5 "question to $5" shown $1 "Join a session" 2>/dev/null && break
+    else
+      wait_until 5 "requests of $5" logged_more "$5" $lines 2>/dev/null && break
+    fi
+  done
   if [ "${7:-}" = leave ]; then
-    wait_window $1 "Join a session" 10 || return 1
+    wait_window $1 "Join a session" 1 || return 1
     shot 17_leave_question
     # xdotool's geometry of a framed window is off by the frame; xwininfo's is not.
     local box=$(xwininfo -id "$(windows_of $1 "Join a session" shown | head -1)")
@@ -141,10 +152,9 @@ join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to
 }
 begin_and_check() {  # master's lobby x y, table, game name on the wire, program, a window shown in play, players...
   local x=$2 y=$3 table=$4 wire=$5 program=$6 title=$7 p name game
-  click $((x+704)) $((y+503))
   shift 7
-  wait_until 20 "start of $table" logged "arena Arena 1: session $table began $wire with $(($# / 2)) players\$" ||
-    fail "$table did not begin"
+  click_until $((x+704)) $((y+503)) "start of $table" \
+    logged "arena Arena 1: session $table began $wire with $(($# / 2)) players\$" || fail "$table did not begin"
   while [ $# -gt 0 ]; do
     p=$1 name=$2; shift 2
     wait_until 30 "$program started by $name's lobby" game_started $p $program || fail "$name's lobby started no $program"
