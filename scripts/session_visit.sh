@@ -6,8 +6,10 @@
 # with options through the create window, Bob joins it from the session
 # panel, Ann begins. Checked: each lobby starts a Slimefray program and is
 # minimised while it runs, the game server gets the table's options and both
-# players; each player closes the game window, and both lobbies come back
-# into Arena 1 and the table is closed. Every step waits on what it can see
+# players; Ann closes her game window with the window manager's close key
+# (Bob's game, left alone, ends by itself or by the same key), both games
+# end, both lobbies are shown again and back in Arena 1, each game process is
+# collected, and the table is closed. Every step waits on what it can see
 # (windows and their state, processes, tessaryd's log and database) with a
 # bound; the whole run is bounded by `timeout`.
 #
@@ -63,7 +65,9 @@ fail() {
     import -window root "$SHOTS/failure.png" && echo "session visit: the screen then: $SHOTS/failure.png" >&2
   fi
   echo "--- tessaryd.log, last lines" >&2; tail -25 "$T/tessaryd.log" >&2
-  for n in ann bob; do [ -s $T/$n/lobby.log ] && { echo "--- $n's lobby.log" >&2; tail -10 $T/$n/lobby.log >&2; }; done
+  for n in ann bob; do
+    [ -s $T/$n/lobby.log ] && { echo "--- $n's lobby.log" >&2; grep -v '^ALSA lib' $T/$n/lobby.log | tail -10 >&2; }
+  done
   exit 1
 }
 gone() { case "$(ps -o stat= -p "$1" 2>/dev/null)" in '' | Z*) return 0 ;; *) return 1 ;; esac; }
@@ -89,6 +93,7 @@ cleanup() {
   rm -f /dev/shm/${TESSARY_TEST_RUN:-}lobbydrive$$-*
 }
 trap cleanup EXIT
+trap 'exit 1' TERM INT HUP                       # the bound's TERM cleans up too
 
 # Every client comes from 127.0.0.1: the checks read lines that the log
 # would fold after the first 20 of an address in 10 s.
