@@ -1,7 +1,8 @@
 # Shared steps for scripts that drive real TSClients under Xvfb with xdotool
-# (sourced). Needs T (work folder, where tessaryd writes tessaryd.log), DIST
-# (build/dist) and OUT (pictures); the lobby's windows are centred on a W x H
-# screen. The steps wait on what they can see (windows, tessaryd's log) with
+# (sourced). Needs T (work folder, where tessaryd writes tessaryd.log, run
+# with a high [limits] log_lines_per_address: every client is 127.0.0.1), DIST
+# (build/dist) and OUT (pictures, none when empty); the lobby's windows are
+# centred on a W x H screen. The steps wait on what they can see (windows, tessaryd's log) with
 # a bound and return 1 when it does not come, naming what they waited for.
 W=1800; H=800
 LX=$(((W-300)/2)); LY=$(((H-228)/2)); AX=$(((W-760)/2)); AY=$(((H-560)/2))
@@ -71,10 +72,10 @@ new_account_into_arena() {  # name: a new account from the login window, then Ar
   # The arena list may come a poll after the window: a double click on an
   # empty list starts nothing, so it is repeated while no arena link opened.
   for try in 1 2 3; do
-    local links=$(grep -c 'arena Arena 1: .* connected$' "$T/tessaryd.log")
+    local links=$(log_count 'arena Arena 1: .* connected$')
     xdotool mousemove $((MX+665)) $((MY+86)) click --repeat 2 --delay 80 1
     wait_until 8 "$name in Arena 1" logged "arena Arena 1: .* $name entered\$" && return 0
-    [ "$(grep -c 'arena Arena 1: .* connected$' "$T/tessaryd.log")" = "$links" ] || return 1
+    logged_more 'arena Arena 1: .* connected$' $links && return 1
   done
   return 1
 }

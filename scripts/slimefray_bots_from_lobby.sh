@@ -23,7 +23,8 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 shift
 T=$1; DIST=$2; OUT=$3; CLICKER=$4
-"$DIST/tessaryd" --print-config | sed 's/^computer_delay_ms *=.*/computer_delay_ms = 300/' > $T/tessaryd.conf
+"$DIST/tessaryd" --print-config |
+  sed 's/^computer_delay_ms *=.*/computer_delay_ms = 300/; s/^log_lines_per_address *=.*/log_lines_per_address = 100000/' > $T/tessaryd.conf
 "$DIST/tessaryd" --config $T/tessaryd.conf --database $T/db.sqlite > $T/tessaryd.log 2>&1 &
 SVC=$!
 cleanup() {
