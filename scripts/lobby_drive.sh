@@ -79,3 +79,28 @@ new_account_into_arena() {  # name: a new account from the login window, then Ar
   done
   return 1
 }
+# A table through the create window, up to its name: lobby, x y of its main
+# window, the game as typed in the game list, the create window's title, the
+# table's name, [a picture of the game list].
+create_table() {
+  local pid=$1 x=$2 y=$3
+  click_until $((x+537)) $((y+500)) "game choice of $pid" shown $pid "Choose a game" || return 1
+  # The list finds the game from its typed name, whichever games are installed.
+  click $((GX+80)) $((GY+68)); xdotool type --delay 30 "$4"
+  [ -n "${7:-}" ] && shot $7
+  click $((GX+50)) $((GY+260))
+  wait_window $pid "$5" || return 1
+  click $((SX+240)) $((SY+71)); xdotool type --delay 30 "$6"
+}
+# The create window's create button, then the Arena's notices: master, table
+# name, game name on the wire.
+submit_table() {
+  click $((SX+430)) $((SY+367))
+  wait_until 20 "table $2" logged "arena Arena 1: session $2 opened by $1 for $3\$" || return 1
+  wait_until 20 "$1 at $2" logged "arena Arena 1: $1 joined session $2\$"
+}
+# The master's begin button: lobby x y, table, game name on the wire, players.
+begin_table() {
+  click_until $(($1+704)) $(($2+503)) "start of $3" \
+    logged "arena Arena 1: session $3 began $4 with $5 players\$"
+}

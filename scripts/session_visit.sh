@@ -116,20 +116,6 @@ open_lobby() {  # name x y: a new account into Arena 1, the lobby moved to x, y;
   new_account_into_arena $1 || fail "$1 did not get into Arena 1"
   xdotool windowmove --sync "$(main_of $LOBBY $1)" $2 $3
 }
-create_table() {  # lobby x y, game as typed in the game list, its create window's title, table name
-  local pid=$1 x=$2 y=$3
-  click_until $((x+537)) $((y+500)) "game choice of $pid" shown $pid "Choose a game" || return 1
-  click $((GX+80)) $((GY+68)); xdotool type --delay 30 "$4"
-  [ "$4" = Slimefray ] && shot 11_game_choice
-  click $((GX+50)) $((GY+260))
-  wait_window $pid "$5" || return 1
-  click $((SX+240)) $((SY+71)); xdotool type --delay 30 "$6"
-}
-submit_table() {  # lobby, master, table name, game: the create button, then the Arena's notices
-  click $((SX+430)) $((SY+367))
-  wait_until 20 "table $3" logged "arena Arena 1: session $3 opened by $2 for $4\$" || return 1
-  wait_until 20 "$2 at $3" logged "arena Arena 1: $2 joined session $3\$"
-}
 join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to leave their own table first]
   local xy=($(tile $4)) try lines
   # The tile may not be on the panel yet: the double click is repeated until
@@ -158,8 +144,7 @@ join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to
 begin_and_check() {  # master's lobby x y, table, game name on the wire, program, a window shown in play, players...
   local x=$2 y=$3 table=$4 wire=$5 program=$6 title=$7 p name game
   shift 7
-  click_until $((x+704)) $((y+503)) "start of $table" \
-    logged "arena Arena 1: session $table began $wire with $(($# / 2)) players\$" || fail "$table did not begin"
+  begin_table $x $y "$table" $wire $(($# / 2)) || fail "$table did not begin"
   while [ $# -gt 0 ]; do
     p=$1 name=$2; shift 2
     wait_until 30 "$program started by $name's lobby" game_started $p $program || fail "$name's lobby started no $program"
@@ -224,14 +209,14 @@ ann_tile=1 leave=
 if [ $MODE = shots ]; then
   create_table $BOB $BXM 0 Poker "Poker (five-card draw)" "Friday poker" || fail "Bob's create window did not open"
   shot 10_create_poker
-  submit_table $BOB Bob "Friday poker" POKER || fail "Bob's poker table did not open"
+  submit_table Bob "Friday poker" POKER || fail "Bob's poker table did not open"
   ann_tile=2 leave=leave
 fi
-create_table $ANN $AXM 0 Slimefray Slimefray "Blob Duel" || fail "Ann's create window did not open"
+create_table $ANN $AXM 0 Slimefray Slimefray "Blob Duel" 11_game_choice || fail "Ann's create window did not open"
 click $((SX+225)) $((SY+149))            # clock mode on
 click $((SX+260)) $((SY+283))            # the second map
 shot 12_create_slimefray
-submit_table $ANN Ann "Blob Duel" SLIMEFRAY || fail "Ann's table did not open"
+submit_table Ann "Blob Duel" SLIMEFRAY || fail "Ann's table did not open"
 wait_until 10 "create window closed" not_shown $ANN Slimefray || fail "Ann's create window stayed"
 if [ $MODE = shots ]; then
   shot 13_arena_with_tables
@@ -270,7 +255,7 @@ wait_until 20 "end of the table" logged "arena Arena 1: session Blob Duel closed
 shot 21_lobbies_back
 # A second round: Bob opens a poker table, Ann joins, Bob begins.
 create_table $BOB $BXM 0 Poker "Poker (five-card draw)" "Late poker" || fail "Bob's create window did not open again"
-submit_table $BOB Bob "Late poker" POKER || fail "Bob's second poker table did not open"
+submit_table Bob "Late poker" POKER || fail "Bob's second poker table did not open"
 join_by_tile $ANN $AXM 0 1 Ann "Late poker" || fail "Ann did not join Bob's poker table"
 begin_and_check $BOB $BXM 0 "Late poker" POKER poker "Tessary Poker" $BOB Bob $ANN Ann
 arrange $(game_of $BOB poker) 0 "Tessary Poker" 0 0
