@@ -93,9 +93,10 @@ create_table() {
   click $((SX+240)) $((SY+71)); xdotool type --delay 30 "$6"
 }
 # The create window's create button, then the Arena's notices: master, table
-# name, game name on the wire.
+# name, game name on the wire, [the button's x in the window when the game's
+# config.tsc puts it elsewhere than the games' 430].
 submit_table() {
-  click $((SX+430)) $((SY+367))
+  click $((SX+${4:-430})) $((SY+367))
   wait_until 20 "table $2" logged "arena Arena 1: session $2 opened by $1 for $3\$" || return 1
   wait_until 20 "$1 at $2" logged "arena Arena 1: $1 joined session $2\$"
 }

@@ -19,8 +19,9 @@
 #            of unshare, xvfb-run, xdotool, xprop, xwininfo, openbox, python3; a picture
 #            of the screen at a failure goes to out (build/previews/session_visit).
 #   without  the visit with pictures in out (build/previews/sessions), and
-#            more around it: Bob opens a poker table first (create windows of
-#            both games, the panel with both tables, the session menu, both
+#            more around it: Bob opens a poker table first and Cid a chat
+#            table (create windows of both games, the panel with three
+#            tables, the session menu, both
 #            information windows, Bob asked to leave his table to join Ann's),
 #            then after Slimefray a second round at a new poker table. Also
 #            needs imagemagick.
@@ -76,15 +77,15 @@ cleanup() {
   local p c i left
   # The games first: a lobby whose game still runs does not end on TERM, so
   # TERM goes again each second until the lobby has seen its game end.
-  for p in ${ANN:-} ${BOB:-}; do for c in $(ps -o pid= --ppid $p); do kill $c 2>/dev/null; done; done
+  for p in ${ANN:-} ${BOB:-} ${CID:-}; do for c in $(ps -o pid= --ppid $p); do kill $c 2>/dev/null; done; done
   for i in $(seq 75); do
     left=
-    for p in ${ANN:-} ${BOB:-}; do gone $p || left="$left $p"; done
+    for p in ${ANN:-} ${BOB:-} ${CID:-}; do gone $p || left="$left $p"; done
     [ -z "$left" ] && break
     [ $((i % 5)) = 1 ] && kill $left 2>/dev/null
     sleep 0.2
   done
-  for p in ${ANN:-} ${BOB:-}; do
+  for p in ${ANN:-} ${BOB:-} ${CID:-}; do
     for c in $(ps -o pid= --ppid $p); do kill -9 $c 2>/dev/null; done
     gone $p || { echo "session visit: lobby $p did not end on TERM" >&2; kill -9 $p; }
   done
@@ -219,6 +220,11 @@ shot 12_create_slimefray
 submit_table Ann "Blob Duel" SLIMEFRAY || fail "Ann's table did not open"
 wait_until 10 "create window closed" not_shown $ANN Slimefray || fail "Ann's create window stayed"
 if [ $MODE = shots ]; then
+  # Cid opens a chat table, then his lobby goes out of the pictures' way.
+  open_lobby Cid 500 100; CID=$LOBBY
+  create_table $CID 500 100 Chat "Chat room" "Evening chat" || fail "Cid's create window did not open"
+  submit_table Cid "Evening chat" CHAT 300 || fail "Cid's chat table did not open"
+  xdotool windowminimize --sync "$(main_of $CID Cid)"
   shot 13_arena_with_tables
   # The session menu and the information window of each table, from Ann's panel.
   for n in 1 2; do
@@ -256,7 +262,9 @@ shot 21_lobbies_back
 # A second round: Bob opens a poker table, Ann joins, Bob begins.
 create_table $BOB $BXM 0 Poker "Poker (five-card draw)" "Late poker" || fail "Bob's create window did not open again"
 submit_table Bob "Late poker" POKER || fail "Bob's second poker table did not open"
-join_by_tile $ANN $AXM 0 1 Ann "Late poker" || fail "Ann did not join Bob's poker table"
+# Back in the Arena the panel lists the tables by name (Cid's first), then
+# the new one.
+join_by_tile $ANN $AXM 0 2 Ann "Late poker" || fail "Ann did not join Bob's poker table"
 begin_and_check $BOB $BXM 0 "Late poker" POKER poker "Tessary Poker" $BOB Bob $ANN Ann
 arrange $(game_of $BOB poker) 0 "Tessary Poker" 0 0
 arrange $(game_of $ANN poker) 1000 "Tessary Poker" 0 0
