@@ -42,6 +42,7 @@ if [ "${1:-}" != --inside ]; then
   done
   out=${2:-$dist/../previews/$([ $mode = check ] && echo session_visit || echo sessions)}
   mkdir -p "$out"; out=$(cd "$out" && pwd)
+  rm -f "$out/failure.png"                      # of an earlier run
   work=$(mktemp -d /tmp/session-visit-XXXXXX)
   trap 'rm -rf "$work"' EXIT
   bound=$([ $mode = check ] && echo 170 || echo 420)
