@@ -16,7 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   dpkg-dev lintian desktop-file-utils systemd
-  xdotool imagemagick x11-apps libxcb1-dev
+  xdotool imagemagick x11-apps x11-utils openbox libxcb1-dev
 )
 
 missing=()

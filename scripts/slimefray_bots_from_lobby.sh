@@ -23,7 +23,8 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 shift
 T=$1; DIST=$2; OUT=$3; CLICKER=$4
-"$DIST/tessaryd" --print-config | sed 's/^computer_delay_ms *=.*/computer_delay_ms = 300/' > $T/tessaryd.conf
+"$DIST/tessaryd" --print-config |
+  sed 's/^computer_delay_ms *=.*/computer_delay_ms = 300/; s/^log_lines_per_address *=.*/log_lines_per_address = 100000/' > $T/tessaryd.conf
 "$DIST/tessaryd" --config $T/tessaryd.conf --database $T/db.sqlite > $T/tessaryd.log 2>&1 &
 SVC=$!
 cleanup() {
@@ -33,22 +34,18 @@ cleanup() {
 trap cleanup EXIT
 for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/7000) 2>/dev/null && break; sleep 0.1; done
 . "$(dirname "$0")/lobby_drive.sh"
-start_lobby zoe
-new_account_into_arena Zoe
+start_lobby zoe || exit 1
+new_account_into_arena Zoe || exit 1
 # Create: Slimefray from the game choice, a name, three computer players.
-click $((MX+537)) $((MY+500)) 1.5
-# The list finds the game from its typed name, whichever games are installed.
-click $((GX+80)) $((GY+60+8)) 0.3; xdotool type --delay 30 "Slimefray"; sleep 0.3
-click $((GX+50)) $((GY+260)) 1.5
-click $((SX+240)) $((SY+71)) 0.3; xdotool type --delay 30 "Zoe vs bots"
-for i in 1 2 3; do click $((SX+405)) $((SY+262)) 0.3; done
-click $((SX+260)) $((SY+296)) 0.3            # the Duel map: 8 by 8, all on the screen
-click $((SX+260)) $((SY+220)) 0.3            # the Lava theme, whose floor the clicker knows
+create_table $LOBBY $MX $MY Slimefray Slimefray "Zoe vs bots" || exit 1
+for i in 1 2 3; do click $((SX+405)) $((SY+262)); done
+click $((SX+260)) $((SY+296))            # the Duel map: 8 by 8, all on the screen
+click $((SX+260)) $((SY+220))            # the Lava theme, whose floor the clicker knows
 shot 01_create_with_computer_players
-click $((SX+430)) $((SY+367)) 3
+submit_table Zoe "Zoe vs bots" SLIMEFRAY || exit 1
 shot 02_arena_with_table
-click $((MX+704)) $((MY+503)) 1
-for i in $(seq 100); do xdotool search --name 'Slimefray panel' >/dev/null 2>&1 && break; sleep 0.2; done
+begin_table $MX $MY "Zoe vs bots" SLIMEFRAY 1 || exit 1
+wait_until 30 "Slimefray panel" eval 'xdotool search --name "Slimefray panel" >/dev/null 2>&1' || exit 1
 sleep 1
 status=0
 python3 - "$OUT" "$CLICKER" <<'PY' || status=1

@@ -21,6 +21,7 @@ void Library::disconnect() {
 }
 
 int32_t Library::poll() {
+    handoff_.reapChildren();
     pings_.poll();
     const int code = link_.poll();
     if (code > 0) current_.replace(&link_.current());

@@ -76,12 +76,14 @@ public:
     // The report of the game last started or seen, even when it has left.
     std::optional<FinishReport> takeFinishReport();
     bool takeCloseRequest();
+    // Collects the games this library started that have exited since (each
+    // poll: a game usually leaves after its report was taken).
+    void reapChildren();
 
 private:
     bool wakeRunningGame(const std::string& game);
     std::optional<pid_t> launch(const std::string& launchLine);
     bool waitForGame(const std::string& game, std::optional<pid_t> child);
-    void reapChildren();
 
     GameLaunchSettings settings_;
     std::unique_ptr<protocol::HandoffView> view_;

@@ -236,6 +236,25 @@ TEST_F(HandoffExports, AFinishedGameIsStartedAgainAndAGoneGameIsForgotten) {
     EXPECT_EQ(TS_GetStartedGame(started), 0);
 }
 
+TEST_F(HandoffExports, AGameThatLeftIsCollectedByThePoll) {
+    ASSERT_EQ(TS_InitializeSharedMemory(ownWindow()), 1);
+    const auto line = gameLaunchLine("POKER", folder_ / "poker.log");
+    ASSERT_EQ(TS_StartGame("me", "POKER", "", line.c_str(), "h", 1, "127.0.0.1", 4000), 1);
+    protocol::HandoffView view;
+    ASSERT_TRUE(OpenHandoff(view, "observer", 0));
+    const pid_t game = pid_t(WindowOf(view, "POKER"));
+    ASSERT_GT(game, 1);
+    // Asked to close (as another game would ask it), the game leaves; the
+    // lobby then polls its link only, and no exited game may stay a zombie.
+    ASSERT_EQ(TS_StartGame("me", "OTHER", "", "/no/such/program", "h", 2, "127.0.0.1", 4000), 0);
+    const fs::path process = "/proc/" + std::to_string(game);
+    for (int i = 0; i < 500 && fs::exists(process); ++i) {
+        (void)TS_GetMessageType();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(fs::exists(process)) << "the game that left is still a process (a zombie)";
+}
+
 TEST(LobbyHandoff, AGameThatNeverShowsUpOrExitsAtOnceFails) {
     const platform::testing::ShmPrefixScope shm("tessary-never-");
     LobbyHandoff handoff(GameLaunchSettings{std::chrono::milliseconds(300), std::chrono::milliseconds(10)});

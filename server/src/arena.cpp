@@ -407,7 +407,7 @@ void Arena::createSession(Player& player, const ServiceMessage& request, int64_t
         now);
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
-    publish(events, now);
+    publish(player, events, now);
     player.sentToGame = false;
     player.link->send(success(kSource, CREATESESSION));
 }
@@ -425,7 +425,7 @@ void Arena::joinSession(Player& player, const ServiceMessage& request, int64_t n
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome)) return refuseWith(refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
     player.sentToGame = false;
-    publish(events, now);
+    publish(player, events, now);
     player.link->send(success(kSource, JOINSESSION));
     startGames(events, now);
 }
@@ -435,14 +435,14 @@ void Arena::leaveSession(Player& player, int64_t now) {
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
         return refuse(player.link, player.name, LEAVESESSION, refusal->text);
     player.sentToGame = false;
-    publish(std::get<std::vector<SessionEvent>>(outcome), now);
+    publish(player, std::get<std::vector<SessionEvent>>(outcome), now);
     player.link->send(success(kSource, LEAVESESSION));
 }
 
 void Arena::removeFromSession(Player& player) {
     player.sentToGame = false;
     const int64_t now = unixNow();
-    publish(sessions_.remove(player.name, now), now);
+    publish(player, sessions_.remove(player.name, now), now);
 }
 
 void Arena::beginGame(Player& player, int64_t now) {
@@ -452,16 +452,23 @@ void Arena::beginGame(Player& player, int64_t now) {
     if (const auto* refusal = std::get_if<SessionRefusal>(&outcome))
         return refuse(player.link, player.name, BEGINGAME, refusal->text);
     const auto& events = std::get<std::vector<SessionEvent>>(outcome);
-    publish(events, now);
+    publish(player, events, now);
     player.link->send(success(kSource, BEGINGAME));
     startGames(events, now);
 }
 
-void Arena::publish(const std::vector<SessionEvent>& events, int64_t now) {
+void Arena::publish(const Player& cause, const std::vector<SessionEvent>& events, int64_t now) {
     namespace event = session_event;
+    // A table's life for the operator, folded by the address of the player
+    // whose request (or departure) caused it.
+    auto note = [&](const std::string& text) {
+        if (cause.link) return logFrom(role_, cause.link->address(), text);
+        logLine(role_, text);
+    };
     for (const SessionEvent& happened : events) {
         if (const auto* created = std::get_if<event::Created>(&happened)) {
             const GameSession& added = *sessions_.find(created->session);
+            note("session " + added.name + " opened by " + added.master + " for " + added.game);
             using N = SessionNewBody;
             broadcast(makeMessage(kSource, SESSIONNEW,
                                   BodyWriter<N>()
@@ -473,6 +480,8 @@ void Arena::publish(const std::vector<SessionEvent>& events, int64_t now) {
                                       .text(N::Game, added.game)
                                       .take()));
         } else if (const auto* joined = std::get_if<event::Joined>(&happened)) {
+            note(joined->player + " joined session " + joined->session +
+                 (joined->spectator ? " to watch" : ""));
             using J = JoinNewBody;
             broadcast(makeMessage(kSource, JOINNEW,
                                   BodyWriter<J>()
@@ -481,11 +490,13 @@ void Arena::publish(const std::vector<SessionEvent>& events, int64_t now) {
                                       .integer<uint8_t>(J::AsSpectator, joined->spectator ? 1 : 0)
                                       .take()));
         } else if (const auto* left = std::get_if<event::Left>(&happened)) {
+            note(left->player + " left session " + left->session);
             ValueList notice;
             notice.appendText(left->player);
             notice.appendText(left->session);
             broadcast(makeMessage(kSource, JOINLEAVE, std::move(notice)));
         } else if (const auto* removed = std::get_if<event::Removed>(&happened)) {
+            note("session " + removed->session + " closed");
             ValueList notice;
             notice.appendText(removed->session);
             broadcast(makeMessage(kSource, SESSIONREMOVE, std::move(notice)));

@@ -84,7 +84,7 @@ private:
     void kick(const KickEvent& kick);
 
     // Sends the messages that tell the arena what the session table did.
-    void publish(const std::vector<SessionEvent>& events, int64_t now);
+    void publish(const Player& cause, const std::vector<SessionEvent>& events, int64_t now);
     // After the answer: sends the members of a game that began (or the
     // newcomer to one under way) to the game server.
     void startGames(const std::vector<SessionEvent>& events, int64_t now);

@@ -36,6 +36,7 @@ Limits Limits::defaults() {
         .recentChatLines = d::kRecentChatLines,
         .seatKeepSeconds = d::kSeatKeepSeconds,
         .computerDelayMs = d::kComputerDelayMs,
+        .logLinesPerAddress = d::kLogLinesPerAddress,
     };
 }
 
@@ -112,6 +113,7 @@ constexpr LimitKey kLimitKeys[] = {
     {"recent_chat_lines", &Limits::recentChatLines, 0},
     {"seat_keep_seconds", &Limits::seatKeepSeconds, 0},
     {"computer_delay_ms", &Limits::computerDelayMs, 0},
+    {"log_lines_per_address", &Limits::logLinesPerAddress, 1},
 };
 
 class Parser {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "server/defaults.h"
+
 namespace tessary::server {
 
 class ClientLink;
@@ -25,7 +27,7 @@ void logFrom(std::string_view role, std::string_view address, std::string_view t
 // starts with no address folded. A test whose many clients all come from
 // loopback and that reads their lines lets more of them through.
 using LogSink = std::function<void(std::string_view line)>;
-inline constexpr int kLogLinesPerAddress = 20;
+inline constexpr int kLogLinesPerAddress = defaults::kLogLinesPerAddress;
 void setLogSink(LogSink sink, int linesPerAddress = kLogLinesPerAddress);
 
 // Control characters, DEL, bytes above 127 and the backslash written as

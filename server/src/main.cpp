@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "control.h"
+#include "log.h"
 #include "platform/diag.h"
 #include "server/config.h"
 #include "server/service.h"
@@ -229,6 +230,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     raiseOpenFileLimit();
+    setLogSink({}, config.limits.logLinesPerAddress);
     Service service(config);
     try {
         service.start();

@@ -98,6 +98,9 @@ struct Limits {
     int recentChatLines;  // arena chat lines shown to a newcomer; 0: none
     int seatKeepSeconds;  // a dropped player's seat in a running game; 0: given up at once
     int computerDelayMs;  // a computer player's pause before it moves (tests shorten it)
+    // Log lines about one client address let through per 10 s (the rest are
+    // counted): players behind one address, or tests on loopback, need more.
+    int logLinesPerAddress;
 
     static Limits defaults();
 };

@@ -50,5 +50,6 @@ inline constexpr int kArenaPingSeconds = 20;
 inline constexpr int kRecentChatLines = 20;
 inline constexpr int kSeatKeepSeconds = 60;    // a running game's seat after its player's link dropped
 inline constexpr int kComputerDelayMs = 1500;  // a computer player's pause before it moves
+inline constexpr int kLogLinesPerAddress = 20;  // log lines of one client address per 10 s
 
 }  // namespace tessary::server::defaults

@@ -316,9 +316,13 @@ void TableView::paintEvent(QPaintEvent*) {
     caption.setPointSizeF(font().pointSizeF() * 0.9);
     p.setFont(caption);
     p.setPen(QColor(220, 235, 220));
-    p.drawText(kLocalMoney.translated(0, -16), Qt::AlignLeft | Qt::AlignBottom, "Money");
-    p.drawText(kHighestBet.translated(0, -16), Qt::AlignLeft | Qt::AlignBottom, "Highest bet");
-    p.drawText(kPot.translated(0, -16), Qt::AlignLeft | Qt::AlignBottom, "Pot");
+    // Each caption ends just above its box, which would paint over its descenders.
+    auto captionAbove = [&p](const QRect& box, const char* text) {
+        p.drawText(box.translated(0, -box.height() - 1), Qt::AlignLeft | Qt::AlignBottom, text);
+    };
+    captionAbove(kLocalMoney, "Money");
+    captionAbove(kHighestBet, "Highest bet");
+    captionAbove(kPot, "Pot");
     p.setFont(font());
     paintBox(p, kLocalMoney, me != nullptr ? QString("%1$").arg(me->money) : QString(), QColor(255, 230, 120));
     paintBox(p, kHighestBet, QString("%1$").arg(table.highestBet()), QColor(255, 230, 120));

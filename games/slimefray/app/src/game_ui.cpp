@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "desktop/ansi_text.h"
 #include "platform/diag.h"
 #include "slot_colours.h"
@@ -13,6 +15,17 @@ namespace tessary::slimefray {
 namespace {
 
 const char* const kSlotNames[8] = {"Blue", "Red", "Black", "Yellow", "Green", "Purple", "Turquoise", "Orange"};
+
+// The corner nearest to `corner` at which a window of `size` lies inside the
+// free area of the screen `near` is on: a window placed partly off the
+// screen hides its title bar or the chat's input line from the player.
+QPoint onScreen(QPoint corner, QSize size, const QWidget& near) {
+    const QScreen* screen = near.screen();
+    if (!screen) return corner;
+    const QRect area = screen->availableGeometry();
+    return {std::clamp(corner.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+            std::clamp(corner.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()))};
+}
 
 }  // namespace
 
@@ -127,8 +140,9 @@ void GameUi::boardBuilt() {
     }
     board_->setThemePictures(tiles);
     if (!windowsPlaced_) {  // a rejoin builds the board again where the player left it
-        board_->move(board_->pos() - QPoint(125, 125));
+        // The board takes the start picture's place, grown up and to the left.
         board_->resize(600, 600);
+        board_->move(onScreen(start_->pos() - QPoint(125, 125), board_->size(), *start_));
     }
     board_->show();
     boardTimer_.start(BoardAnimator::kIdlePeriodMs);
@@ -139,8 +153,8 @@ void GameUi::slotAssigned(int) {
     start_->hide();
     board_->show();
     if (!windowsPlaced_) {
-        panel_->move(board_->frameGeometry().topRight() + QPoint(8, 0));
-        chat_->move(board_->frameGeometry().bottomLeft() + QPoint(0, 8));
+        panel_->move(onScreen(board_->frameGeometry().topRight() + QPoint(8, 0), panel_->size(), *board_));
+        chat_->move(onScreen(board_->frameGeometry().bottomLeft() + QPoint(0, 8), chat_->size(), *board_));
         windowsPlaced_ = true;
     }
     panel_->show();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -247,6 +248,15 @@ TEST(BoardViewGeometry, SnapsToWholeCellsAndAFrame) {
     EXPECT_EQ(view->size(), QSize(556, 556));
     view->resize(330, 260);
     EXPECT_EQ(view->size(), QSize(306, 256));
+}
+
+TEST(BoardViewGeometry, TheGameWindowsOpenOnTheScreen) {
+    Session session(2, "Crossroads", 1);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (QWidget* window : {static_cast<QWidget*>(session.ui().boardView()), static_cast<QWidget*>(session.ui().panel()),
+                            static_cast<QWidget*>(session.ui().chat())}) {
+        EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->windowTitle().toStdString();
+    }
 }
 
 TEST(BoardViewGeometry, RightDragScrollsWithinTheBoard) {
