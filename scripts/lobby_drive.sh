@@ -79,6 +79,16 @@ new_account_into_arena() {  # name: a new account from the login window, then Ar
   done
   return 1
 }
+# A table that takes spectators asks whether to play or watch it (whichever
+# lobby asks, only one asks at a time); answer_play clicks "Player".
+play_question() { xdotool search --all --onlyvisible --name '^Join the session$' 2>/dev/null | head -1; }
+asked_to_play() { [ -n "$(play_question)" ]; }
+answer_play() {
+  # xdotool's geometry of a framed window is off by the frame; xwininfo's is not.
+  local box=$(xwininfo -id "$(play_question)")
+  click $(($(awk '/Absolute upper-left X/ { print $4 }' <<<"$box") + 70)) \
+        $(($(awk '/Absolute upper-left Y/ { print $4 }' <<<"$box") + 122))
+}
 # A table through the create window, up to its name: lobby, x y of its main
 # window, the game as typed in the game list, the create window's title, the
 # table's name, [a picture of the game list].
@@ -96,10 +106,13 @@ create_table() {
 # name, game name on the wire, [the button's x in the window when the game's
 # config.tsc puts it elsewhere than the games' 430].
 submit_table() {
+  local opened="arena Arena 1: session $2 opened by $1 for $3\$"
   click $((SX+${4:-430})) $((SY+367))
-  wait_until 20 "table $2" logged "arena Arena 1: session $2 opened by $1 for $3\$" || return 1
+  wait_until 20 "table $2" logged_or_asked "$opened" || return 1
+  if asked_to_play; then answer_play; wait_until 20 "table $2" logged "$opened" || return 1; fi
   wait_until 20 "$1 at $2" logged "arena Arena 1: $1 joined session $2\$"
 }
+logged_or_asked() { logged "$1" || asked_to_play; }
 # The master's begin button: lobby x y, table, game name on the wire, players.
 begin_table() {
   click_until $(($1+704)) $(($2+503)) "start of $3" \

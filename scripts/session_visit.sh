@@ -129,7 +129,7 @@ join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to
     if [ "${7:-}" = leave ]; then
       wait_until 5 "question to $5" shown $1 "Join a session" 2>/dev/null && break
     else
-      wait_until 5 "requests of $5" logged_more "$5" $lines 2>/dev/null && break
+      wait_until 5 "requests of $5" requested_or_asked "$5" $lines 2>/dev/null && break
     fi
   done
   if [ "${7:-}" = leave ]; then
@@ -141,8 +141,11 @@ join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to
     local bw=$(awk '/Width:/ { print $2 }' <<<"$box") bh=$(awk '/Height:/ { print $2 }' <<<"$box")
     click $((bx + bw/2 - 45)) $((by + bh - 28))   # OK
   fi
-  wait_until 20 "$5 at $6" logged "arena Arena 1: $5 joined session $6\$"
+  local joined="arena Arena 1: $5 joined session $6\$"
+  wait_until 20 "$5 at $6" logged_or_asked "$joined" || return 1
+  if asked_to_play; then answer_play; wait_until 20 "$5 at $6" logged "$joined"; fi
 }
+requested_or_asked() { logged_more "$1" $2 || asked_to_play; }
 begin_and_check() {  # master's lobby x y, table, game name on the wire, program, a window shown in play, players...
   local x=$2 y=$3 table=$4 wire=$5 program=$6 title=$7 p name game
   shift 7
