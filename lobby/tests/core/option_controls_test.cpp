@@ -6,33 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/every_option_kind.h"
+
 namespace tessary::lobby {
 namespace {
-
-// Two pages with every kind; the CHECKBOX's second box nests another one.
-constexpr const char* kEveryKind = R"([PAGE_INFO]
-2
-7
-TEXT 0 0 10 10 Caption
-LIST 0 0 10 10 3 Small Large Very|large
-EDIT 0 0 10 10
-EDITDEFAULT 0 0 10 10 Joe|Bloggs
-SPIN 0 0 10 10 2 8 20
-ONOFF 0 0 10 10 1
-BITLIST 0 0 10 10 2 red r.bmp blue b.bmp
-5
-TEXTRGB 0 0 10 10 Colour 1 2 3
-LISTDEFAULT 0 0 10 10 3 a b c 2 1
-DIRLIST 0 0 10 10 maps map
-CHECKBOX 0 0 10 10 2 1
-1 SPIN 0 0 10 10 0 9 3
-0 0 10 10 2 ONOFF 0 0 10 10 0 CHECKBOX 0 0 10 10 2 2
-0
-0 0 10 10 1 EDITDEFAULT 0 0 10 10 deep
-LIST 0 0 10 10 1 last
-[BUTTON]
-0 0 1 1 0 0 1 1 2 4 0 0 1 1 0 0 1 1 0 0 1 1 0 0 1 1 0 0 1 1 0 0 1 1
-)";
 
 struct Pages {
     skin::SessionOptionsLayout layout;
@@ -52,7 +29,7 @@ struct Pages {
 
 // Default line: LIST's first item, EDIT empty fails the first page.
 TEST(OptionControls, WriteValueOfEveryKind) {
-    Pages p(kEveryKind);
+    Pages p(testing::kEveryOptionKind);
     EXPECT_EQ(p.pages->collectPage(0), "ERROR") << "an empty EDIT has no value";
     EXPECT_EQ(p.pages->collect(), "ERROR");
     EXPECT_EQ(p.pages->collectPage(1), "2 Arena 1 3 last ") << "numeric LISTDEFAULT writes its index";
@@ -71,7 +48,7 @@ TEST(OptionControls, WriteValueOfEveryKind) {
 }
 
 TEST(OptionControls, CheckValueTable) {
-    Pages p(kEveryKind);
+    Pages p(testing::kEveryOptionKind);
     struct Case {
         const char* line;
         bool accepted;
@@ -96,7 +73,7 @@ TEST(OptionControls, CheckValueTable) {
 }
 
 TEST(OptionControls, SetValueFillsReadOnlyAndSetDefaultRestores) {
-    Pages p(kEveryKind);
+    Pages p(testing::kEveryOptionKind);
     const std::string line = "Huge x|y Joe 3 0 blue 0 Duel 2 1 2 deeper last";
     p.pages->setValue(line);
 
@@ -149,7 +126,7 @@ TEST(OptionControls, ASpinWithItsLimitsSwappedAllowsItsMinimumAlone) {
 }
 
 TEST(OptionControls, ShowPageHidesTheOthersAndKeepsUncheckedBoxesHidden) {
-    Pages p(kEveryKind);
+    Pages p(testing::kEveryOptionKind);
     p.pages->showPage(1);
     for (const auto& control : p.page(0).controls()) EXPECT_FALSE(control->visible());
     auto& box = p.page(1).at<CheckBoxOption>(3);
