@@ -1,28 +1,21 @@
 // Helpers shared by the server tests.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+
+#include "platform/testing/test_objects.h"
 
 namespace tessary::server {
 
-// A fresh directory under the system's temporary folder, removed at the end.
+// A fresh directory under the system's temporary folder, removed at the end;
+// its path as text, for building the service's configuration.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessaryd-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
     const std::string& path() const { return path_; }
 
 private:
-    std::string path_;
+    platform::testing::TempFolder folder_{"tessaryd-test-"};
+    std::string path_ = folder_.path().string();
 };
 
 }  // namespace tessary::server

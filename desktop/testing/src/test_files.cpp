@@ -1,28 +1,12 @@
 #include "desktop/testing/test_files.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <fstream>
 #include <iterator>
 
 namespace tessary::desktop::testing {
 
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("tessary-desktop-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const {
-    std::filesystem::path file = path_ / std::string(name);
+    std::filesystem::path file = path() / std::string(name);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -8,23 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/testing/test_objects.h"
+
 namespace tessary::desktop::testing {
 
-// A fresh directory removed again with everything in it.
-class TempDir {
+// A fresh directory removed again with everything in it, with a shortcut
+// for writing files into it.
+class TempDir : public platform::testing::TempFolder {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    TempDir() : TempFolder("tessary-desktop-") {}
 
-    const std::filesystem::path& path() const { return path_; }
     std::filesystem::path write(std::string_view name, std::string_view bytes) const;
     std::filesystem::path write(std::string_view name,
                                 const std::vector<std::uint8_t>& bytes) const;
-
-private:
-    std::filesystem::path path_;
 };
 
 std::string readFile(const std::filesystem::path& file);
