@@ -2,19 +2,14 @@
 
 #include <algorithm>
 
+#include "protocol/little_endian.h"
+
 namespace tessary::poker {
 namespace {
 
-void putInt32(Payload& out, int32_t v) {
-    const auto u = static_cast<uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(u >> shift));
-}
+void putInt32(Payload& out, int32_t v) { protocol::appendLe32(out, static_cast<uint32_t>(v)); }
 
-int32_t getInt32(std::span<const uint8_t> in, size_t at) {
-    uint32_t u = 0;
-    for (int i = 3; i >= 0; --i) u = (u << 8) | in[at + static_cast<size_t>(i)];
-    return static_cast<int32_t>(u);
-}
+int32_t getInt32(std::span<const uint8_t> in, size_t at) { return static_cast<int32_t>(protocol::readLe32(in, at)); }
 
 bool isKnownActionCode(int32_t code) { return code == 0 || (code >= 2 && code <= 7); }
 
