@@ -224,10 +224,8 @@ int32_t TSArenaRcv_PlayerRemoved(char* playerName) {
 
 int32_t TSArenaRcv_UpdatePlayerInfo(char* playerName, int32_t* pingClass) {
     return guarded(0, [&] {
-        return ValueReader(bodyOf(UPDATEPLAYERINFO))
-            .text(0, playerName)
-            .int32(1, pingClass)
-            .result();
+        using F = UpdatePlayerInfoBody;
+        return ValueReader(bodyOf(UPDATEPLAYERINFO)).text(F::Name, playerName).int32(F::PingClass, pingClass).result();
     });
 }
 

@@ -54,10 +54,8 @@ void TSSend_PagePlayer(int32_t count, const char* const* addressees, const char*
     guardedVoid([&] {
         ValueList names;
         for (int32_t i = 0; addressees && i < count; ++i) names.appendText(textIn(addressees[i]));
-        ValueList body;
-        body.appendList(std::move(names));
-        body.appendText(textIn(message));
-        sendToRouter(PAGER, body);
+        using F = PageRequestBody;
+        sendToRouter(PAGER, BodyWriter<F>().list(F::Addressees, std::move(names)).text(F::Text, textIn(message)).take());
     });
 }
 
@@ -262,7 +260,8 @@ int32_t TSRouterRcv_Photo(void* picture) {
 // --- from either server ---
 
 int32_t TSRcv_Page(char* sender, char* message) {
-    return guarded(0, [&] { return ValueReader(bodyOf(PAGER)).text(0, sender).text(1, message).result(); });
+    using F = PageBody;
+    return guarded(0, [&] { return ValueReader(bodyOf(PAGER)).text(F::Sender, sender).text(F::Text, message).result(); });
 }
 
 int32_t TSRcv_UrgentMessage(char* text) {

@@ -576,27 +576,15 @@ void Arena::pingAnswered(Player& player) {
     const int measured = pingClass(roundTrip);
     if (measured == player.pingClass) return;
     player.pingClass = measured;
-    ValueList body;
-    body.appendText(player.name);
-    body.appendInteger<int32_t>(measured);
-    broadcast(makeMessage(kSource, UPDATEPLAYERINFO, std::move(body)));
+    using F = UpdatePlayerInfoBody;
+    broadcast(makeMessage(kSource, UPDATEPLAYERINFO,
+                          BodyWriter<F>().text(F::Name, player.name).integer<int32_t>(F::PingClass, measured).take()));
 }
 
 void Arena::page(Player& player, const ServiceMessage& request, int64_t now) {
-    const RequestReader reader(request.body);
-    const ValueList* addressees = reader.list(0);
-    const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
-    if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
-        logLine(role_, *player.link, " (" + player.name + ") refused PAGER: malformed or too long");
-        return;
-    }
     if (muted(player, "page", now)) return;
-    std::set<std::string> sent;
-    for (size_t i = 0; i < addressees->size(); ++i) {
-        const std::string* to = addressees->text(i);
-        if (!to || to->empty() || to->size() > kMaxNameLength || !sent.insert(foldName(*to)).second) continue;
-        bus_.publish(PageEvent{*to, player.name, *text});
-    }
+    if (!publishPages(player.name, request.body, settings_.limits))
+        logLine(role_, *player.link, " (" + player.name + ") refused PAGER: malformed or too long");
 }
 
 bool Arena::muted(Player& player, const char* what, int64_t now) {
@@ -665,10 +653,7 @@ void Arena::onEvent(const Event& event) {
     if (const auto* page = std::get_if<PageEvent>(&event)) {
         auto it = players_.find(foldName(page->to));
         if (it == players_.end() || !it->second.link) return;
-        ValueList body;
-        body.appendText(page->from);
-        body.appendText(page->text);
-        it->second.link->send(makeMessage(kSource, PAGER, std::move(body)));
+        it->second.link->send(pageMessage(*page));
     } else if (const auto* urgent = std::get_if<UrgentEvent>(&event)) {
         ValueList body;
         body.appendText(urgent->text);

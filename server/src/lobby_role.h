@@ -6,13 +6,17 @@
 #include <asio.hpp>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "link.h"
 #include "log.h"
 #include "messages.h"
+#include "protocol/message_fields.h"
+#include "server/config.h"
 #include "server/events.h"
 #include "server/storage.h"
+#include "text_util.h"
 
 namespace tessary::server {
 
@@ -46,6 +50,29 @@ protected:
         logLine(role_, *link, (who.empty() ? "" : " (" + who + ")") + " refused " + protocol::messageTypeName(request) +
                                   ": " + text + (note.empty() ? "" : " (" + note + ")"));
         link->send(failure(source_, request, text));
+    }
+
+    // A PAGER request: each addressee named (once) is paged through the bus,
+    // wherever they are. False when it is malformed or too long.
+    bool publishPages(const std::string& sender, const protocol::ValueList& request, const Limits& limits) {
+        using F = protocol::PageRequestBody;
+        const RequestReader reader(request);
+        const protocol::ValueList* addressees = reader.list(F::Addressees);
+        const auto text = reader.text(F::Text, size_t(limits.maxChatText));
+        if (!addressees || !text || addressees->size() > size_t(limits.maxPageAddressees)) return false;
+        std::set<std::string> sent;
+        for (size_t i = 0; i < addressees->size(); ++i) {
+            const std::string* to = addressees->text(i);
+            if (!to || to->empty() || to->size() > kMaxNameLength || !sent.insert(foldName(*to)).second) continue;
+            bus_.publish(PageEvent{*to, sender, *text});
+        }
+        return true;
+    }
+    // The page as its addressee receives it.
+    protocol::ServiceMessage pageMessage(const PageEvent& page) const {
+        using F = protocol::PageBody;
+        return makeMessage(source_, protocol::PAGER,
+                           protocol::BodyWriter<F>().text(F::Sender, page.from).text(F::Text, page.text).take());
     }
 
     asio::io_context& io_;

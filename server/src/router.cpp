@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <set>
 #include <thread>
 
 #include "account_form.h"
@@ -411,19 +410,8 @@ void Router::page(Client& client, const ServiceMessage& request) {
         logLine(role_, *client.link, " refused PAGER: not logged in");
         return;
     }
-    const RequestReader reader(request.body);
-    const ValueList* addressees = reader.list(0);
-    const auto text = reader.text(1, size_t(settings_.limits.maxChatText));
-    if (!addressees || !text || addressees->size() > size_t(settings_.limits.maxPageAddressees)) {
+    if (!publishPages(client.name, request.body, settings_.limits))
         logLine(role_, *client.link, " refused PAGER: malformed or too long");
-        return;
-    }
-    std::set<std::string> sent;
-    for (size_t i = 0; i < addressees->size(); ++i) {
-        const std::string* to = addressees->text(i);
-        if (!to || to->empty() || to->size() > kMaxNameLength || !sent.insert(foldName(*to)).second) continue;
-        bus_.publish(PageEvent{*to, client.name, *text});
-    }
 }
 
 void Router::uploadPhoto(Client& client, const ServiceMessage& request) {
@@ -445,10 +433,7 @@ void Router::onEvent(const Event& event) {
     if (const auto* page = std::get_if<PageEvent>(&event)) {
         for (auto& [id, client] : clients_) {
             if (!client.loggedIn || !sameName(client.name, page->to)) continue;
-            ValueList body;
-            body.appendText(page->from);
-            body.appendText(page->text);
-            client.link->send(makeMessage(kSource, PAGER, std::move(body)));
+            client.link->send(pageMessage(*page));
         }
     } else if (const auto* urgent = std::get_if<UrgentEvent>(&event)) {
         ValueList body;

@@ -73,6 +73,19 @@ struct PlayerListEntry {
     enum Field : size_t { Name, PingClass /* 4 bytes */, Count };
 };
 
+// PAGER as sent to the Router or an Arena, and as delivered to the addressee.
+struct PageRequestBody {
+    enum Field : size_t { Addressees /* list of texts */, Text, Count };
+};
+struct PageBody {
+    enum Field : size_t { Sender, Text, Count };
+};
+
+// UPDATEPLAYERINFO: a player's ping class changed.
+struct UpdatePlayerInfoBody {
+    enum Field : size_t { Name, PingClass /* 4 bytes */, Count };
+};
+
 // JOINNEW: a player took a seat or a spectator's place.
 struct JoinNewBody {
     enum Field : size_t { Player, Session, AsSpectator /* 1 byte */, Count };
