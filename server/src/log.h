@@ -27,8 +27,7 @@ void logFrom(std::string_view role, std::string_view address, std::string_view t
 // starts with no address folded. A test whose many clients all come from
 // loopback and that reads their lines lets more of them through.
 using LogSink = std::function<void(std::string_view line)>;
-inline constexpr int kLogLinesPerAddress = defaults::kLogLinesPerAddress;
-void setLogSink(LogSink sink, int linesPerAddress = kLogLinesPerAddress);
+void setLogSink(LogSink sink, int linesPerAddress = defaults::kLogLinesPerAddress);
 
 // Control characters, DEL, bytes above 127 and the backslash written as
 // escapes (\n, \t, \x1B, \\): a text cannot start a line of its own or
@@ -39,7 +38,7 @@ std::string escapeForLog(std::string_view text);
 // of kWindowMs, counts the rest and reports them once the window is over.
 class LogFold {
 public:
-    static constexpr int kLinesPerWindow = kLogLinesPerAddress;
+    static constexpr int kLinesPerWindow = defaults::kLogLinesPerAddress;
     static constexpr int64_t kWindowMs = 10'000;
 
     explicit LogFold(int linesPerWindow = kLinesPerWindow) : linesPerWindow_(linesPerWindow) {}
