@@ -84,10 +84,14 @@ new_account_into_arena() {  # name: a new account from the login window, then Ar
 play_question() { xdotool search --all --onlyvisible --name '^Join the session$' 2>/dev/null | head -1; }
 asked_to_play() { [ -n "$(play_question)" ]; }
 answer_play() {
-  # xdotool's geometry of a framed window is off by the frame; xwininfo's is not.
-  local box=$(xwininfo -id "$(play_question)")
-  click $(($(awk '/Absolute upper-left X/ { print $4 }' <<<"$box") + 70)) \
-        $(($(awk '/Absolute upper-left Y/ { print $4 }' <<<"$box") + 122))
+  local box=($(window_box "$(play_question)"))
+  click $((box[0] + 70)) $((box[1] + 122))
+}
+# window_box id: "x y width height" of a window's inside (xdotool's geometry
+# of a framed window is off by the frame; xwininfo's is not).
+window_box() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+                           /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
 }
 # A table through the create window, up to its name: lobby, x y of its main
 # window, the game as typed in the game list, the create window's title, the

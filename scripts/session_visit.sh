@@ -135,11 +135,8 @@ join_by_tile() {  # lobby x y, tile number, player, table name, [leave: asked to
   if [ "${7:-}" = leave ]; then
     wait_window $1 "Join a session" 1 || return 1
     shot 17_leave_question
-    # xdotool's geometry of a framed window is off by the frame; xwininfo's is not.
-    local box=$(xwininfo -id "$(windows_of $1 "Join a session" shown | head -1)")
-    local bx=$(awk '/Absolute upper-left X/ { print $4 }' <<<"$box") by=$(awk '/Absolute upper-left Y/ { print $4 }' <<<"$box")
-    local bw=$(awk '/Width:/ { print $2 }' <<<"$box") bh=$(awk '/Height:/ { print $2 }' <<<"$box")
-    click $((bx + bw/2 - 45)) $((by + bh - 28))   # OK
+    local box=($(window_box "$(windows_of $1 "Join a session" shown | head -1)"))
+    click $((box[0] + box[2]/2 - 45)) $((box[1] + box[3] - 28))   # OK
   fi
   local joined="arena Arena 1: $5 joined session $6\$"
   wait_until 20 "$5 at $6" logged_or_asked "$joined" || return 1
