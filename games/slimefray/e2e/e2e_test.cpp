@@ -185,6 +185,11 @@ protected:
             reap(tessaryd_, 10);
         }
         platform::testing::removeShmObjects(shmPrefix());
+        // A failed game's logs and traces are what tells why; keep them.
+        if (HasFailure()) {
+            std::printf("logs and traces kept in %s\n", scratch_.c_str());
+            return;
+        }
         std::error_code ignored;
         fs::remove_all(scratch_, ignored);
     }

@@ -9,7 +9,7 @@
 // With SLIMEFRAY_DROP_AT_TURN=<n> it asks the game library's test hook
 // (TSGAME_TEST_DROP_LINK_FILE) to drop its link once when the n-th turn begins.
 // Test-only settings come from the environment: SLIMEFRAY_GAME_DIR (maps and
-// themes), SLIMEFRAY_TRACE, SLIMEFRAY_STYLE (0 powerful, 1 greedy, 2 random),
+// themes), SLIMEFRAY_TRACE, SLIMEFRAY_STYLE (0 greedy, 1 random, 2 powerful),
 // SLIMEFRAY_SEED.
 #include <unistd.h>
 

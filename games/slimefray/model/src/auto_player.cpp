@@ -37,7 +37,7 @@ bool AutoPlayer::play(ClientGame& game, int64_t nowMs) {
 bool AutoPlayer::move(ClientGame& game, int64_t nowMs) {
     const BoardModel& board = game.board();
     const int me = game.mySlot();
-    std::vector<Choice> choices;
+    std::vector<Choice> choices, ontoOwnMines;
     for (int x = 0; x < board.side(); ++x) {
         for (int y = 0; y < board.side(); ++y) {
             if (board.at(x, y).blob != me) continue;
@@ -45,14 +45,19 @@ bool AutoPlayer::move(ClientGame& game, int64_t nowMs) {
                 for (int ty = y - 2; ty <= y + 2; ++ty) {
                     if (!board.inside(tx, ty)) continue;
                     const BoardCell& target = board.at(tx, ty);
-                    if (target.tile != kFloor || target.blob != kNoBlob) continue;
-                    int score = 2 * enemiesAround(board, tx, ty, me) + (distance(x, y, tx, ty) == 1) +
-                                (target.item != kNoItem);
+                    const bool copy = distance(x, y, tx, ty) == 1;
+                    if (target.tile != kFloor) continue;
+                    if (target.blob == kMineBlob) ontoOwnMines.push_back({{x, y}, {tx, ty}, copy});
+                    if (target.blob != kNoBlob) continue;
+                    int score = 2 * enemiesAround(board, tx, ty, me) + copy + (target.item != kNoItem);
                     choices.push_back({{x, y}, {tx, ty}, score});
                 }
             }
         }
     }
+    // With only its own mines in reach, passing would leave the game without
+    // an end; a copy there costs nothing but the mine, and frees the cell.
+    if (choices.empty()) choices = std::move(ontoOwnMines);
     if (choices.empty()) return false;
     Choice pick = choices[std::uniform_int_distribution<size_t>(0, choices.size() - 1)(random_)];
     if (style_ != Style::Random) {

@@ -1,4 +1,5 @@
 #include "slimefray/client_game.h"
+#include "slimefray/auto_player.h"
 
 #include <gtest/gtest.h>
 
@@ -316,6 +317,52 @@ TEST(ClientGame, GameOverStopsTheClockAndInput) {
     EXPECT_EQ(c.game->clockText(0), "");
     c.game->clickCell(0, 0, 0);
     EXPECT_FALSE(c.game->controller().pending());
+}
+
+// The scripted player keeps off its own mines while it has another move; with
+// none left it copies onto one rather than pass for ever while nobody else can
+// move. Slot 0 plays from (0,0); every other floor cell but the open ones and
+// the mines holds a blob of slot 1.
+TEST(AutoPlayer, StepsOnItsOwnMineOnlyWhenNothingElseIsInReach) {
+    using Cells = std::vector<std::pair<int, int>>;
+    struct Case {
+        const char* name;
+        Cells open, mines;
+        std::pair<int, int> expected;
+        std::vector<AutoPlayer::Style> styles;
+    };
+    const Case cases[] = {
+        {"a free cell first", {{0, 2}}, {{1, 0}}, {0, 2},
+         {AutoPlayer::Style::Greedy, AutoPlayer::Style::Random, AutoPlayer::Style::Powerful}},
+        {"then a copy", {}, {{1, 0}, {2, 0}}, {1, 0}, {AutoPlayer::Style::Greedy, AutoPlayer::Style::Powerful}},
+    };
+    for (const Case& c : cases) {
+        for (AutoPlayer::Style style : c.styles) {
+            SCOPED_TRACE(std::string(c.name) + ", style " + std::to_string(int(style)));
+            Client client;
+            client.build();
+            auto listed = [](const Cells& cells, int x, int y) {
+                return std::find(cells.begin(), cells.end(), std::pair(x, y)) != cells.end();
+            };
+            for (int x = 0; x < 4; ++x) {
+                for (int y = 0; y < 4; ++y) {
+                    if ((x == 3 && y == 0) || listed(c.open, x, y)) continue;
+                    if (listed(c.mines, x, y)) client.send(kMineArmed, int32Body({x, y, 0}));
+                    else client.send(kBlob, int32Body({x, y, x + y == 0 ? 0 : 1}));
+                }
+            }
+            client.send(kTurnBegins, int32Body({45, 0}));
+            client.send(kTurn, {});
+            AutoPlayer player(style, 7);
+            ASSERT_TRUE(player.play(*client.game, 0));
+            auto sent = client.game->takeRequests();
+            ASSERT_FALSE(sent.empty());
+            auto move = MoveRecord::decode(sent[0].body);
+            ASSERT_EQ(sent[0].type, kMove);
+            ASSERT_TRUE(move);
+            EXPECT_EQ(std::pair(move->toX, move->toY), c.expected);
+        }
+    }
 }
 
 TEST(ClientGame, MapMissingEndsEveryProgram) {

@@ -37,8 +37,9 @@ public:
     }
 
     // Every copy (one per target: the source does not matter) and every jump,
-    // except onto the viewer's own mines, which would destroy its blob.
-    std::vector<Step> steps(int slot) const {
+    // except onto the viewer's own mines, which would destroy its blob; with
+    // `ontoOwnMines`, just those.
+    std::vector<Step> steps(int slot, bool ontoOwnMines = false) const {
         std::vector<Step> out;
         std::vector<bool> copyTarget(cells_.size(), false);
         for (int x = 0; x < side_; ++x) {
@@ -48,7 +49,7 @@ public:
                     for (int dy = -2; dy <= 2; ++dy) {
                         int tx = x + dx, ty = y + dy;
                         if (!inside(tx, ty) || !at(tx, ty).open) continue;
-                        if (slot == viewer_ && at(tx, ty).ownMine) continue;
+                        if ((slot == viewer_ && at(tx, ty).ownMine) != ontoOwnMines) continue;
                         bool jump = distance(x, y, tx, ty) == 2;
                         if (!jump) {
                             if (copyTarget[size_t(tx) * side_ + ty]) continue;
@@ -183,11 +184,21 @@ std::optional<MoveRecord> chooseBotMove(const Game& game, int slot, BotLevel lev
                                         std::mt19937& random) {
     Sketch sketch(game.board(), slot);
     std::vector<Step> steps = rankedSteps(sketch, slot, random);
-    if (steps.empty()) return std::nullopt;
-    Step step = level == BotLevel::Greedy ? steps.front() : lookahead(sketch, game, slot, steps);
+    std::optional<Step> step;
+    if (!steps.empty()) {
+        step = level == BotLevel::Greedy ? steps.front() : lookahead(sketch, game, slot, steps);
+    } else {
+        // Only its own mines in reach: passing would leave the game without an
+        // end. A copy there costs nothing but the mine; a jump costs the blob.
+        steps = sketch.steps(slot, true);
+        auto copy = std::find_if(steps.begin(), steps.end(), [](const Step& s) { return !s.jump; });
+        if (copy != steps.end()) step = *copy;
+        else if (!steps.empty()) step = steps.front();
+    }
+    if (!step) return std::nullopt;
     MoveRecord move;
-    move.fromX = step.fromX, move.fromY = step.fromY, move.toX = step.toX, move.toY = step.toY;
-    move.jump = step.jump ? 1 : 0;
+    move.fromX = step->fromX, move.fromY = step->fromY, move.toX = step->toX, move.toY = step->toY;
+    move.jump = step->jump ? 1 : 0;
     move.slot = slot;
     return move;
 }

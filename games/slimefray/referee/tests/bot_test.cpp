@@ -40,16 +40,47 @@ TEST(BotMove, PicksByLevel) {
     }
 }
 
-TEST(BotMove, NeverStepsOnItsOwnMine) {
+// A bot keeps off its own mines while it has another move; with none left,
+// it copies onto one (jumps only when it must) rather than pass for ever
+// while nobody else can move.
+TEST(BotMove, StepsOnItsOwnMineOnlyWhenNothingElseIsInReach) {
+    struct Case {
+        const char* name;
+        Rows rows;
+        std::vector<std::pair<int, int>> ownMines;
+        int toX, toY;
+    };
+    const Case cases[] = {
+        {"a free cell first", {"0.##", "####", "..##", "##.1"}, {{1, 0}}, -1, -1},
+        {"then a copy", {"0..#", "####", "####", "##.1"}, {{1, 0}, {2, 0}}, 1, 0},
+        {"a jump as a last resort", {"0#.#", "####", "####", "##.1"}, {{2, 0}}, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Game game(boardFrom(c.rows), 2, quietRules(), 1);
+        for (auto [x, y] : c.ownMines) game.board().at(x, y).mine = 0;
+        Outbox out;
+        game.start(0, out);
+        std::mt19937 random(1);
+        for (BotLevel level : {BotLevel::Greedy, BotLevel::Lookahead}) {
+            auto move = chooseBotMove(game, 0, level, random);
+            ASSERT_TRUE(move);
+            const bool ontoMine = game.board().at(move->toX, move->toY).mine == 0;
+            if (c.toX < 0) EXPECT_FALSE(ontoMine);
+            else EXPECT_EQ(std::pair(move->toX, move->toY), std::pair(c.toX, c.toY));
+        }
+    }
+    // The game that had no end: slot 1 fills its last cell, slot 0 spends its
+    // mine and fills the freed cell, and the board is full.
     Game game(boardFrom({"0.##", "####", "####", "##.1"}), 2, quietRules(), 1);
     game.board().at(1, 0).mine = 0;
     Outbox out;
     game.start(0, out);
     std::mt19937 random(1);
-    EXPECT_FALSE(chooseBotMove(game, 0, BotLevel::Greedy, random));
-    // The bot then passes its turn rather than stall.
-    EXPECT_TRUE(playBotTurn(game, BotLevel::Greedy, random, 0, out));
-    EXPECT_EQ(game.currentSlot(), 1);
+    for (int turn = 0; turn < 6 && !game.over(); ++turn) {
+        ASSERT_TRUE(playBotTurn(game, BotLevel::Greedy, random, 0, out));
+    }
+    EXPECT_TRUE(game.over());
 }
 
 // Whole games with every seat count and mixes of bots and humans: every bot
