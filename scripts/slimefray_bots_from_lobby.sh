@@ -7,7 +7,7 @@
 # Needs root for the namespace, xvfb-run, xdotool and imagemagick; bounded by
 # `timeout`. Usage: scripts/slimefray_bots_from_lobby.sh [build/dist] [out]
 # (pictures: build/previews/slimefray_lobby_bots by default). Exit status 0
-# when the game came to an end and the lobby was shown again.
+# when the game server logged the end of the game and the lobby was shown again.
 set -euo pipefail
 if [ "${1:-}" != "--inside" ]; then
   here=$(cd "$(dirname "$0")" && pwd)
@@ -62,6 +62,9 @@ ended = b.play(os.path.join(out, '.now.png'), 300, later)
 b.shot(os.path.join(out, '05_game_over.png'))
 sys.exit(0 if ended else 1)
 PY
+# A still board is not proof of the end: the game server logs it.
+over=$(grep -m1 "Zoe vs bots: game over" $T/tessaryd.log) || { echo "the game server saw no end of the game" >&2; status=1; }
+echo "${over#*: }"
 # The player leaves the finished game; the lobby comes back.
 for c in $(ps -o pid= --ppid $LOBBY); do kill $c 2>/dev/null; done
 for i in $(seq 50); do [ -z "$(ps -o pid= --ppid $LOBBY)" ] && break; sleep 0.2; done

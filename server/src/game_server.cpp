@@ -540,6 +540,10 @@ void GameServer::Session::recordWin(PlayerId player) {
     }
 }
 
+void GameServer::Session::note(std::string_view text) {
+    logLine(server->role_, announcement.session + ": " + std::string(text));
+}
+
 std::string GameServer::Session::playerName(PlayerId player) const {
     auto it = nameById.find(player);
     return it == nameById.end() ? std::string() : it->second;

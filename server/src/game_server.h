@@ -93,6 +93,7 @@ private:
         void sendToPlayer(PlayerId to, uint8_t type, std::span<const uint8_t> body) override;
         void sendToAll(uint8_t type, std::span<const uint8_t> body) override;
         void recordWin(PlayerId player) override;
+        void note(std::string_view text) override;
         std::string playerName(PlayerId player) const override;
     };
 

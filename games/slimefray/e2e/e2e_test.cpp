@@ -285,6 +285,8 @@ protected:
         for (pid_t lobby : lobbies) EXPECT_EQ(reap(lobby, 200), 0) << "a game did not report its end";
         played.traces = checkTraces(table, session);
         if (played.traces.empty()) return played;
+        EXPECT_NE(readFile(scratch_ / "tessaryd.log").find(session + ": game over: "), std::string::npos)
+            << "the service logs the end of the table";
         checkCards(table, played.traces, tableNumber);
         return played;
     }

@@ -42,6 +42,8 @@ public:
     // when the session begins).
     virtual void recordWin(PlayerId player) = 0;
     virtual std::string playerName(PlayerId player) const = 0;
+    // A line about this table in the service's log.
+    virtual void note(std::string_view text) = 0;
 };
 
 class GameLogic {

@@ -60,6 +60,14 @@ private:
             resultsStored_ = true;
             for (const slimefray::PlayerResult& result : referee_.results())
                 if (result.winner) table_.recordWin(result.id);
+            // Every slot, computer players too, as blobs at the end.
+            std::string standings;
+            for (const slimefray::SlotResult& result : referee_.game()->results()) {
+                standings += (standings.empty() ? "" : ", ") + referee_.slotName(result.slot) + " " +
+                             std::to_string(result.blobs) + (result.winner ? " (won)" : "") +
+                             (result.left ? " (left)" : "");
+            }
+            table_.note("game over: " + standings);
         }
     }
 
