@@ -112,12 +112,15 @@ void GameServer::linkClosed(const LinkPtr& link) {
     if (it == players_.end()) return;
     std::unique_ptr<Player> player = std::move(it->second);
     players_.erase(it);
-    if (!player->session) return;
-    Session& session = *player->session;
-    if (settings_.limits.seatKeepSeconds > 0 && session.logic && session.logic->keepsSeat(player->id))
-        keepSeat(*player);
+    if (player->session) dropped(*player);
+}
+
+void GameServer::dropped(Player& player) {
+    Session& session = *player.session;
+    if (settings_.limits.seatKeepSeconds > 0 && session.logic && session.logic->keepsSeat(player.id))
+        keepSeat(player);
     else
-        leave(*player);
+        leave(player);
 }
 
 void GameServer::messageReceived(const LinkPtr& link, Message& message) {
@@ -193,7 +196,7 @@ void GameServer::registration(const LinkPtr& link, const RawMessage& message) {
             Player* old = present->second;
             if (old->link->isOpen() && settings_.clock->monotonicMs() - old->lastHeardMs <= kStreamSilentMs)
                 return link->close("registration of " + name + " refused: that player's stream is still alive");
-            leave(*old);
+            dropped(*old);  // a silent stream is a dropped one: the seat waits for this registration
             old->link->close("replaced by a new registration of " + name);
         }
     }

@@ -104,6 +104,9 @@ private:
     void groupChange(Player& player, uint8_t type, std::span<const uint8_t> data);
     void leave(Player& player);
     // The stream dropped in a running game: the seat waits for the player.
+    // The player's stream dropped: its seat is kept where the game says so,
+    // else the player leaves.
+    void dropped(Player& player);
     void keepSeat(Player& player);
     void departed(Session& session, PlayerId id, const std::string& name);
     void giveUpKeptSeats(Session& session);

@@ -212,6 +212,19 @@ TEST_F(GameServerUnit, ComputerPlayersAndKeptSeats) {
     EXPECT_EQ(logicLog.back(), "returned " + std::to_string(eveId));
     EXPECT_TRUE(raws(dan->take()).empty()) << "the others never saw the player go";
 
+    // A stream gone silent without closing is a dropped one too: a new
+    // registration takes the kept seat back.
+    clock.advanceSeconds(36);
+    auto again = join("Eve");
+    ASSERT_TRUE(again->isOpen());
+    EXPECT_FALSE(back->isOpen());
+    EXPECT_EQ(le16(raws(again->take())[0].payload, 1), eveId);
+    ASSERT_GE(logicLog.size(), 2u);
+    EXPECT_EQ(logicLog[logicLog.size() - 2], "away " + std::to_string(eveId));
+    EXPECT_EQ(logicLog.back(), "returned " + std::to_string(eveId));
+    EXPECT_TRUE(raws(dan->take()).empty()) << "the others never saw the player go";
+    back = again;
+
     leave(back);
     clock.advanceSeconds(60);
     server->tick(GameServer::Clock::now());
