@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "../support/gui_driving.h"
 #include "../support/test_app_directory.h"
 #include "controls/chat_box.h"
+#include "controls/choice_dialogs.h"
 #include "controls/chat_panel.h"
 #include "controls/skinned_list_box.h"
 #include "lobby/account_window.h"
@@ -25,6 +27,8 @@
 #include "lobby/login_window.h"
 #include "lobby/session_panel.h"
 #include "skin/bitmap_button.h"
+#include "skin/font_table.h"
+#include "skin/skin_environment.h"
 #include "skin/message_box.h"
 
 namespace tessary::lobby {
@@ -343,6 +347,65 @@ TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
         window().lobby().chat().setSessionTab({});
     }
     EXPECT_EQ(fake().leaves, 0) << "closing the menu leaves nothing";
+}
+
+// The chat input's menu: a colour from the sliders and a font from its row
+// are shown in the input at once and written to CONFIG.INI for the next start.
+TEST_F(LobbyWindowsTest, ChatColourAndFontChosenFromTheInputMenuAreShownAndKept) {
+    loggedIn();
+    window().flow().joinArena("North");
+    for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
+    ASSERT_TRUE(messagesHandled());
+    auto* chat = window().arenaView().chatPanel();
+    // Three fonts: the font dialog offers fonts 1 and 2 (0 is the default).
+    skin::FontTable fonts;
+    fonts.build({{13, "none", "DejaVu Sans"}, {15, "none", "DejaVu Serif"}, {11, "none", "DejaVu Sans Mono"}}, "");
+    auto& environment = skin::skinEnvironment();
+    skin::FontTable* before = std::exchange(environment.fonts, &fonts);
+    struct Restore {
+        skin::SkinEnvironment& environment;
+        skin::FontTable* fonts;
+        ~Restore() { environment.fonts = fonts; }
+    } restore{environment, before};
+    // Picks the menu's `item`th entry, then hands the dialog it opens to
+    // `answer`; after 5 s it closes whatever is open, so a fault fails the test
+    // instead of hanging it.
+    auto choose = [&](int item, const std::function<void(QDialog&)>& answer) {
+        QTimer driver;
+        driver.setInterval(20);
+        int ticks = 0;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (++ticks > 250) {
+                ADD_FAILURE() << "the menu or its dialog did not close";
+                if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+            } else if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menu->setActiveAction(menu->actions().at(item));
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                answer(*dialog);
+            }
+        });
+        driver.start();
+        emit chat->inputMenuRequested(chat->mapToGlobal(QPoint(20, 20)));
+    };
+    choose(0, [](QDialog& dialog) {
+        auto& colours = dynamic_cast<controls::ColourDialog&>(dialog);
+        colours.slider(0)->setValue(200);
+        colours.slider(1)->setValue(100);
+        colours.slider(2)->setValue(50);
+        colours.accept();
+    });
+    EXPECT_EQ(chat->input()->palette().color(QPalette::Text), QColor(200, 100, 50));
+    choose(1, [](QDialog& dialog) {
+        auto& fonts = dynamic_cast<controls::FontDialog&>(dialog);
+        QTest::mouseClick(&fonts, Qt::LeftButton, {}, fonts.rowRect(1).center());
+    });
+    const ChatLook kept = LobbySettings().chatLook();
+    EXPECT_EQ(kept.colour, controls::chatColour(200, 100, 50));
+    EXPECT_EQ(kept.font, 2);
+    EXPECT_EQ(window().lobby().chat().look().font, 2);
+    EXPECT_EQ(chat->input()->palette().color(QPalette::Text), QColor(200, 100, 50)) << "the colour stays";
 }
 
 }  // namespace

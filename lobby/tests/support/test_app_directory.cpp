@@ -76,7 +76,7 @@ void TestAppDirectory::writeFile(const std::string& relative, const std::string&
 void TestAppDirectory::writeSettings(int routerPort, const LoginPair& userInfo) const {
     writeFile("CONFIG.INI", scrambled("[SOUND]\n0\n[ROUTER]\n127.0.0.1 " + std::to_string(routerPort) +
                                       "\n[NBPICTURE]\n3\n[USERINFO]\n" + userInfo.name + " " +
-                                      userInfo.password + "\n[PLAYERCOLOR]\n255 255 255\n"));
+                                      userInfo.password + "\n[PLAYERCOLOR]\n255 255 255\n[FONT]\n0\n"));
     writeFile("data/country.bin", scrambled("[START]\n4\nFrance Chile United|Kingdom Peru\n"));
     writeFile("data/font/font.ini", "[FONT]\n1\n13 none DejaVu|Sans\n");
 }
