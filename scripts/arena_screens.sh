@@ -235,7 +235,8 @@ click_at "$bob" 560 75 3
 sleep 0.3
 xdotool key Down Down Return
 # Ann opens a chat table named "Credits": its tab comes second. A right click
-# on it with Ctrl and the left button held opens the credits box first.
+# on the tab row (here beside the tabs) with Ctrl and the left button held
+# opens the credits box.
 click_at "$ann" 560 502
 choice=$(window_of "${pids[0]}" 'Choose a game')
 click_at "$choice" 80 68
@@ -246,13 +247,11 @@ xdotool type --delay 30 Credits
 click_at "$session" 308 366
 sleep 1.5
 shot_window "$ann" 08_arena_view_session_tab
-xdotool windowraise "$ann"; xdotool mousemove --window "$ann" 130 267
+xdotool windowraise "$ann"; xdotool mousemove --window "$ann" 400 267
 xdotool keydown ctrl mousedown 1 click 3 mouseup 1 keyup ctrl
 window_of "${pids[0]}" 'Credits' >/dev/null
 sleep 2  # a few scroll steps
 shot 09_credits_box
-xdotool key Escape
-sleep 0.3
 xdotool key Escape
 # Both back to the Router, where the buddy windows open.
 for window in "$ann" "$bob"; do click_at "$window" 710 535; done

@@ -49,9 +49,8 @@ void ChatTabRow::paintEvent(QPaintEvent*) {
 
 void ChatTabRow::mousePressEvent(QMouseEvent* event) {
     const int index = tabAt(event->position().toPoint());
-    if (index < 0) return;
-    if (event->button() == Qt::LeftButton) emit tabClicked(index);
-    if (event->button() == Qt::RightButton) {
+    if (index >= 0 && event->button() == Qt::LeftButton) emit tabClicked(index);
+    if (event->button() == Qt::RightButton) {  // off the tabs too: index -1
         const bool special = (event->modifiers() & Qt::ControlModifier) &&
                              (event->buttons() & Qt::LeftButton);
         emit tabMenuRequested(index, event->globalPosition().toPoint(), special);

@@ -106,10 +106,13 @@ void ArenaView::applyLook() {
 void ArenaView::showTabMenu(int index, QPoint globalPos, bool withControlAndLeft) {
     auto& chat = lobby_->chat();
     const auto& tabs = chat.tabs();
+    // Anywhere on the tab row, while the session tab is "Credits"; before any menu.
+    if (withControlAndLeft && tabs.isSessionTab(1) && isCredits(tabs.tab(1).name) && hooks_.openCredits) {
+        hooks_.openCredits();
+    }
     if (index < 0 || index >= tabs.count()) return;
     const std::string name = tabs.tab(index).name;
     if (tabs.isSessionTab(index)) {
-        if (withControlAndLeft && isCredits(name) && hooks_.openCredits) hooks_.openCredits();
         const QString item = shown(skin::stringText(number(Text::LeaveSessionMenu)) + name);
         if (runPopupMenu(chat_, globalPos, {{kCommandLeaveSession, item}}) == kCommandLeaveSession) {
             lobby_->sessions().leave();

@@ -315,16 +315,19 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
     EXPECT_FALSE(tabs.tab(1).unread);
 }
 
-// The session tab's right click with Control and the left button held shows
-// the credits box before the menu, only for a session named "Credits".
+// A right click on the tab row with Control and the left button held shows
+// the credits box (before the session tab's menu), only while the session tab
+// is named "Credits"; on the session tab, on another tab or beside the tabs.
 TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
     loggedIn();
     window().flow().joinArena("North");
     for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
     ASSERT_TRUE(messagesHandled());
     auto* chat = window().arenaView().chatPanel();
-    for (const auto& [session, secret, credits] :
-         {std::tuple{"credits", true, 1}, std::tuple{"credits", false, 0}, std::tuple{"Duel", true, 0}}) {
+    for (const auto& [session, tab, secret, credits, menus] :
+         {std::tuple{"credits", 1, true, 1, 1}, std::tuple{"credits", 1, false, 0, 1}, std::tuple{"Duel", 1, true, 0, 1},
+          std::tuple{"credits", 0, true, 1, 0}, std::tuple{"credits", -1, true, 1, 0},
+          std::tuple{"Duel", -1, true, 0, 0}}) {
         window().lobby().chat().setSessionTab(session);
         // Closes whatever the click opens: the credits box, then the menu.
         int creditsSeen = 0, menusSeen = 0;
@@ -340,10 +343,10 @@ TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
             }
         });
         closer.start();
-        emit chat->tabMenuRequested(1, chat->mapToGlobal(QPoint(40, 15)), secret);
+        emit chat->tabMenuRequested(tab, chat->mapToGlobal(QPoint(40, 15)), secret);
         closer.stop();
-        EXPECT_EQ(creditsSeen, credits) << session << " " << secret;
-        EXPECT_EQ(menusSeen, 1) << session << " " << secret;
+        EXPECT_EQ(creditsSeen, credits) << session << " " << tab << " " << secret;
+        EXPECT_EQ(menusSeen, menus) << session << " " << tab << " " << secret;
         window().lobby().chat().setSessionTab({});
     }
     EXPECT_EQ(fake().leaves, 0) << "closing the menu leaves nothing";

@@ -28,6 +28,7 @@ public:
 signals:
     void tabClicked(int index);
     void tabDoubleClicked(int index);
+    // A right click, on tab `index` or (-1) beside the tabs;
     // `withControlAndLeft`: the Control key and the left button were held.
     void tabMenuRequested(int index, QPoint globalPos, bool withControlAndLeft);
 
