@@ -74,6 +74,13 @@ protected:
         ASSERT_TRUE(messagesHandled());
     }
 
+    void inTheArena() {
+        ASSERT_NO_FATAL_FAILURE(loggedIn());
+        window().flow().joinArena("North");
+        for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
+        ASSERT_TRUE(messagesHandled());
+    }
+
     TestAppDirectory appDir_;
     ClientApi api_;
     std::unique_ptr<LobbyWindow> window_;
@@ -319,10 +326,7 @@ TEST_F(LobbyWindowsTest, RouterNewsAndTheArenaViewsChatAndPlayers) {
 // the credits box (before the session tab's menu), only while the session tab
 // is named "Credits"; on the session tab, on another tab or beside the tabs.
 TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
-    loggedIn();
-    window().flow().joinArena("North");
-    for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
-    ASSERT_TRUE(messagesHandled());
+    ASSERT_NO_FATAL_FAILURE(inTheArena());
     auto* chat = window().arenaView().chatPanel();
     for (const auto& [session, tab, secret, credits, menus] :
          {std::tuple{"credits", 1, true, 1, 1}, std::tuple{"credits", 1, false, 0, 1}, std::tuple{"Duel", 1, true, 0, 1},
@@ -355,10 +359,7 @@ TEST_F(LobbyWindowsTest, CreditsSessionTabHidesTheCreditsBox) {
 // The chat input's menu: a colour from the sliders and a font from its row
 // are shown in the input at once and written to CONFIG.INI for the next start.
 TEST_F(LobbyWindowsTest, ChatColourAndFontChosenFromTheInputMenuAreShownAndKept) {
-    loggedIn();
-    window().flow().joinArena("North");
-    for (int32_t type : {answerTo(CONNECTIONREQUEST), answerTo(LOGINARENA)}) fake().messages.push_back(type);
-    ASSERT_TRUE(messagesHandled());
+    ASSERT_NO_FATAL_FAILURE(inTheArena());
     auto* chat = window().arenaView().chatPanel();
     // Three fonts: the font dialog offers fonts 1 and 2 (0 is the default).
     skin::FontTable fonts;
