@@ -70,8 +70,8 @@ TEST(BotMove, StepsOnItsOwnMineOnlyWhenNothingElseIsInReach) {
             else EXPECT_EQ(std::pair(move->toX, move->toY), std::pair(c.toX, c.toY));
         }
     }
-    // The game that had no end: slot 1 fills its last cell, slot 0 spends its
-    // mine and fills the freed cell, and the board is full.
+    // The game that had no end: slot 0 spends its mine, slot 1 fills its last
+    // cell, slot 0 fills the freed one, and the board is full.
     Game game(boardFrom({"0.##", "####", "####", "##.1"}), 2, quietRules(), 1);
     game.board().at(1, 0).mine = 0;
     Outbox out;
